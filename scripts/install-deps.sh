@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Kartevo needs to build, run and test, when missing.
+set -euo pipefail
+
+packages=(
+  qt6-base-dev qt6-svg-dev libqscintilla2-qt6-dev libsqlite3-dev sqlite3 qt6-translations-l10n
+  xvfb xauth xdotool poppler-utils imagemagick
+  fonts-liberation2 fonts-dejavu-core fonts-wine
+  cmake g++ ninja-build libbenchmark-dev pkg-config
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo_cmd=()
+[ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
+export DEBIAN_FRONTEND=noninteractive
+"${sudo_cmd[@]}" apt-get update -qq
+"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
