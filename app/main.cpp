@@ -1,1 +1,20 @@
-int main() { return 0; }
+// The desktop program: fixes the folders, creates the main window and runs until it closes.
+#include "core/folders.h"
+#include "ui/common/application.h"
+#include "ui/main/frm_main.h"
+
+int main(int argc, char *argv[])
+{
+    kartevo::KartevoApplication app(argc, argv);
+    kartevo::InstallApplicationLook(app);
+
+    const kartevo::Folders folders =
+        kartevo::ComputeFolders(QCoreApplication::applicationDirPath(), kartevo::DesktopWorkArea());
+    kartevo::SetAppFolders(folders);
+
+    kartevo::Tfrm_Main mainWindow(folders);
+    if (mainWindow.startupStopped())
+        return 1;
+    mainWindow.show();
+    return app.exec();
+}

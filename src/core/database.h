@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+struct sqlite3;
+
+namespace kartevo {
+
+// One connection to an SQLite database file. The program never creates a database file:
+// open() accepts an existing file only. Every failure throws Error with the engine's message.
+// A connection belongs to one thread: it is opened without the engine's own locking, which
+// would otherwise be taken for every value read.
+class Database {
+public:
+    Database() = default;
+    ~Database();
+    Database(const Database &) = delete;
+    Database &operator=(const Database &) = delete;
+
+    // Opens an existing file for reading and writing; a missing file throws Error.
+    // A lock held by another program is not waited for (busy timeout 0).
+    void open(const QString &path);
+    void close();
+    bool isOpen() const { return m_db != nullptr; }
+    const QString &path() const { return m_path; }
+    sqlite3 *handle() const { return m_db; }
+
+    // Runs one or more statements without parameters and without a result.
+    void exec(const QString &sql);
+
+    // The tables of the database (sqlite_master, type 'table'), ordered by name.
+    QStringList tableNames();
+    // The columns of a table in their declared order (PRAGMA table_info); empty for a missing table.
+    QStringList columnNames(const QString &table);
+    // The declared widths of the columns, in the order of columnNames(); see declaredWidth().
+    QList<int> columnWidths(const QString &table);
+    // The declared width of one column; 0 for no limit or a missing column.
+    int columnWidth(const QString &table, const QString &column);
+
+    // CHAR(n) declares a text of at most n characters; every other type has no limit (0).
+    static int declaredWidth(const QString &declaredType);
+
+    qint64 lastInsertRowId() const;
+    // Rows changed by the last INSERT, UPDATE or DELETE.
+    int changes() const;
+
+    // The engine's message about the last failure on this connection.
+    QString errorMessage() const;
+    // Throws Error with the engine's message.
+    [[noreturn]] void throwError() const;
+
+private:
+    struct ColumnInfo {
+        QString name;
+        QString type;
+    };
+    QList<ColumnInfo> tableInfo(const QString &table);
+    void requireOpen() const;
+
+    sqlite3 *m_db = nullptr;
+    QString m_path;
+};
+
+} // namespace kartevo

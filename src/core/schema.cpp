@@ -1,0 +1,154 @@
+#include "core/schema.h"
+
+#include "core/codec.h"
+#include "core/database.h"
+#include "core/error.h"
+#include "core/statement.h"
+#include "core/tableview.h"
+
+#include <sqlite3.h>
+
+namespace kartevo {
+
+namespace {
+
+constexpr int kSortKeyLength = 20;
+
+bool ContainsName(const QStringList &names, const QString &name)
+{
+    return names.contains(name, Qt::CaseInsensitive);
+}
+
+bool IsMissingKey(const QVariant &key)
+{
+    if (!key.isValid() || key.isNull())
+        return true;
+    const QString text = key.toString().trimmed();
+    if (text.isEmpty())
+        return true;
+    bool ok = false;
+    const double number = text.toDouble(&ok);
+    return ok && number == 0;
+}
+
+} // namespace
+
+void RunSQL(Database &db, const QString &statement)
+{
+    try {
+        db.exec(statement);
+    } catch (const Error &) {
+        // Deliberately silent: the caller runs changes that may be in place already.
+    }
+}
+
+qint64 NextId(Database &db, const QString &column, const QString &table)
+{
+    const QString from = table.isEmpty() ? column : table;
+    Statement statement(db, QStringLiteral("SELECT MAX(") + column + QStringLiteral(") AS maxid FROM ")
+                                + from + QLatin1Char(';'));
+    const qint64 max = statement.step() ? statement.column(0).toLongLong() : 0;
+    return max + 1;
+}
+
+QString FoldAccents(const QString &text)
+{
+    QString folded = text.toUpper();
+    for (QChar &ch : folded) {
+        switch (ch.unicode()) {
+        case 0x00C1: // Á
+            ch = QLatin1Char('A');
+            break;
+        case 0x00C9: // É
+            ch = QLatin1Char('E');
+            break;
+        case 0x00CD: // Í
+            ch = QLatin1Char('I');
+            break;
+        case 0x00D3: // Ó
+        case 0x0150: // Ő
+        case 0x00D6: // Ö
+            ch = QLatin1Char('O');
+            break;
+        case 0x00DA: // Ú
+        case 0x0170: // Ű
+        case 0x00DC: // Ü
+            ch = QLatin1Char('U');
+            break;
+        default:
+            break;
+        }
+    }
+    return folded;
+}
+
+QString SortKey(const QVariant &value)
+{
+    if (!value.isValid() || value.isNull())
+        return QStringLiteral("");
+    return FoldAccents(value.toString()).left(kSortKeyLength);
+}
+
+void ApplyClientWriteRule(TableView &clients)
+{
+    const auto keyOf = [&clients](const char *field) {
+        const QString name = QLatin1String(field);
+        return SortKey(clients.fieldIndex(name) >= 0 ? clients.value(name) : QVariant());
+    };
+    clients.setValue(QStringLiteral("ugyfel_nevs"), keyOf("ugyfel_nev"));
+    clients.setValue(QStringLiteral("cim_vaross"), keyOf("cim_varos"));
+    clients.setValue(QStringLiteral("kapcsolats"), keyOf("kapcsolat"));
+    if (clients.fieldIndex(QStringLiteral("csoports")) >= 0)
+        clients.setValue(QStringLiteral("csoports"), keyOf("csoport"));
+    if (IsMissingKey(clients.value(QStringLiteral("ugyfel"))))
+        clients.setValue(QStringLiteral("ugyfel"), NextId(clients.database(), QStringLiteral("ugyfel")));
+}
+
+QStringList UpgradeSchema(Database &db, const QString &cimkeSqlPath)
+{
+    QStringList run;
+    const auto runSql = [&db, &run](const QString &statement) {
+        run.append(statement);
+        RunSQL(db, statement);
+    };
+    const QString clientTable = QStringLiteral("ugyfel");
+
+    // 1. The label formats.
+    QStringList tables = db.tableNames();
+    if (!ContainsName(tables, QStringLiteral("cimke"))) {
+        const QStringList lines = ReadCp1250Lines(cimkeSqlPath);
+        // One transaction: several hundred single-row inserts would each wait for the disk.
+        // A transaction the caller has opened is left to the caller.
+        const bool ownTransaction = sqlite3_get_autocommit(db.handle()) != 0;
+        if (ownTransaction)
+            runSql(QStringLiteral("BEGIN;"));
+        for (const QString &line : lines) {
+            if (!line.trimmed().isEmpty())
+                runSql(line);
+        }
+        if (ownTransaction)
+            runSql(QStringLiteral("COMMIT;"));
+    }
+
+    // 2. The mark of the clients.
+    QStringList columns = db.columnNames(clientTable);
+    if (!ContainsName(columns, QStringLiteral("jelolve"))) {
+        runSql(QStringLiteral("ALTER TABLE ugyfel ADD jelolve CHAR(1);"));
+        runSql(QStringLiteral("UPDATE ugyfel SET jelolve='N';"));
+    }
+
+    // 3.-4. The group of the clients and its sort key.
+    columns = db.columnNames(clientTable);
+    if (!ContainsName(columns, QStringLiteral("csoport")))
+        runSql(QStringLiteral("ALTER TABLE ugyfel ADD csoport CHAR(50);"));
+    if (!ContainsName(columns, QStringLiteral("csoports")))
+        runSql(QStringLiteral("ALTER TABLE ugyfel ADD csoports CHAR(50);"));
+
+    // 5. The list of groups.
+    tables = db.tableNames();
+    if (!ContainsName(tables, QStringLiteral("csoport")))
+        runSql(QStringLiteral("CREATE TABLE csoport (csoport CHAR(50), csoports CHAR(50), PRIMARY KEY (csoport));"));
+    return run;
+}
+
+} // namespace kartevo

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+namespace kartevo {
+
+class Database;
+class TableView;
+
+// Runs one statement; a failure is dropped without a word (used where a change may already
+// be in place, as in the schema upgrade).
+void RunSQL(Database &db, const QString &statement);
+
+// The next free key of a column: MAX(column) + 1, 1 for an empty table. The table defaults
+// to the column's name. A missing table or column throws Error.
+qint64 NextId(Database &db, const QString &column, const QString &table = {});
+
+// Upper case without the Hungarian accents: Á É Í Ó Ő Ö Ú Ű Ü become A E I O O O U U U;
+// every other character is only upper-cased (Ä, Ô, Č stay).
+QString FoldAccents(const QString &text);
+
+// The sort and search key of a text column: its first 20 characters folded; empty for NULL.
+QString SortKey(const QVariant &value);
+
+// The client write rule, installed as the beforePost hook of the client table view: fills the
+// sort keys (ugyfel_nevs, cim_vaross, kapcsolats and, once the column exists, csoports) and
+// gives a new client the next free key when ugyfel is NULL, empty or 0.
+void ApplyClientWriteRule(TableView &clients);
+
+// Brings a database from an older release up to date, each change only when it is missing:
+// the label-format table (from the code-page-1250 script cimkeSqlPath, one statement a line),
+// the columns ugyfel.jelolve (existing clients get 'N'), ugyfel.csoport, ugyfel.csoports and
+// the csoport table. A statement that fails is skipped. An unreadable script throws Error.
+// Returns the statements run, in order (empty when nothing was missing).
+QStringList UpgradeSchema(Database &db, const QString &cimkeSqlPath);
+
+} // namespace kartevo

@@ -1,0 +1,66 @@
+#include "core/session.h"
+
+#include "core/error.h"
+#include "core/schema.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace kartevo {
+
+Session::Session(const Folders &folders) : m_folders(folders) {}
+
+Session::~Session() = default;
+
+QString Session::ResolveDatabase(const Folders &folders, const TBeall &settings)
+{
+    const QString path = settings.Path;
+    const QString defaultPath = folders.DataFolder + QStringLiteral("/Kartevo.sqb");
+    if (path == defaultPath && !QFileInfo::exists(path)) {
+        // First start of this user: the installation's delivered database is put in place.
+        const QString delivered = InstallationFile(folders.ProgramFolder, QStringLiteral("Kartevo.sqb"));
+        if (!delivered.isEmpty() && QFileInfo(delivered).absoluteFilePath() != QFileInfo(path).absoluteFilePath()) {
+            QDir().mkpath(folders.DataFolder);
+            if (QFile::copy(delivered, path))
+                QFile(path).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+        }
+    }
+    return path;
+}
+
+Session::OpenResult Session::open(const Options &options)
+{
+    ApplyPortableMode(m_folders);
+    SetAppFolders(m_folders);
+    if (options.createFolders) {
+        QDir().mkpath(m_folders.DataFolder + QStringLiteral("/Html"));
+        QDir().mkpath(m_folders.DataFolder + QStringLiteral("/Images"));
+    }
+
+    m_settings = LoadSettings(m_folders.IniFileName, m_folders.DataFolder);
+    if (!options.databaseOverride.isEmpty())
+        m_settings.Path = QDir::fromNativeSeparators(options.databaseOverride);
+    m_databasePath = ResolveDatabase(m_folders, m_settings);
+    if (!QFileInfo(m_databasePath).isFile())
+        return OpenResult::MissingDatabase;
+
+    m_db.close();
+    m_db.open(m_databasePath);
+    QString cimkeScript = InstallationFile(m_folders.ProgramFolder, QStringLiteral("cimke.sql"));
+    if (cimkeScript.isEmpty())
+        cimkeScript = m_folders.ProgramFolder + QStringLiteral("/cimke.sql"); // named in the error
+    UpgradeSchema(m_db, cimkeScript);
+    return OpenResult::Ok;
+}
+
+void Session::close()
+{
+    struct CloseDb {
+        Database &db;
+        ~CloseDb() { db.close(); }
+    } closeDb{m_db};
+    SaveSettings(m_settings, m_folders.IniFileName);
+}
+
+} // namespace kartevo

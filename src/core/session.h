@@ -1,0 +1,56 @@
+#pragma once
+
+#include "core/database.h"
+#include "core/folders.h"
+#include "core/settings.h"
+
+#include <QString>
+
+namespace kartevo {
+
+// What the program holds for the whole run besides its windows: the folders, the settings
+// read at start and the one database connection. The desktop program and the batch tool open
+// it the same way.
+class Session final {
+public:
+    enum class OpenResult { Ok, MissingDatabase };
+
+    struct Options {
+        bool createFolders = true;  // the Html and Images folders of the data folder
+        QString databaseOverride;   // a database path that replaces the configured one
+    };
+
+    explicit Session(const Folders &folders);
+    ~Session();
+    Q_DISABLE_COPY_MOVE(Session)
+
+    // The start-up up to the open and upgraded database: portable mode (which also fixes the
+    // process-wide folders), the Html and Images folders, the
+    // settings, the database file check (nothing is created or written when it is missing,
+    // except that the delivered database is copied once to the default path), the connection
+    // and the schema upgrade. Any other failure throws Error; the settings read so far stay.
+    OpenResult open(const Options &options);
+    OpenResult open() { return open(Options{}); }
+
+    // The shutdown: the settings are written and the connection closed. Throws Error when
+    // the configuration file cannot be written (the connection is closed all the same).
+    void close();
+
+    const Folders &folders() const { return m_folders; }
+    TBeall &settings() { return m_settings; }
+    const TBeall &settings() const { return m_settings; }
+    Database &db() { return m_db; }
+    QString databasePath() const { return m_databasePath; }
+
+    // The database file that Path (or the default) names, after the delivered database has been
+    // put at the default path when it was missing there.
+    static QString ResolveDatabase(const Folders &folders, const TBeall &settings);
+
+private:
+    Folders m_folders;
+    TBeall m_settings;
+    Database m_db;
+    QString m_databasePath;
+};
+
+} // namespace kartevo

@@ -1,0 +1,176 @@
+#include "core/clientlist.h"
+#include "core/database.h"
+#include "core/error.h"
+#include "core/inifile.h"
+#include "core/session.h"
+#include "fakeprompter.h"
+#include "testfolders.h"
+#include "ui/common/application.h"
+#include "ui/main/frm_logo.h"
+#include "ui/main/frm_main.h"
+
+#include <QFileInfo>
+#include <QLabel>
+#include <QPointer>
+#include <QStatusBar>
+#include <QTableView>
+#include <QTest>
+#include <QWheelEvent>
+
+using namespace kartevo;
+using kartevo::test::FakePrompter;
+using kartevo::test::Installation;
+
+namespace {
+
+// Puts the delivered database with the demo clients into the installation's data folder.
+Folders demoFolders(const Installation &inst)
+{
+    const Folders folders = inst.folders();
+    QDir().mkpath(folders.DataFolder);
+    const QString db = folders.DataFolder + QStringLiteral("/Kartevo.sqb");
+    QFile::copy(inst.share() + QStringLiteral("/Kartevo.sqb"), db);
+    QFile::setPermissions(db, QFile::ReadOwner | QFile::WriteOwner);
+    Database database;
+    database.open(db);
+    database.exec(kartevo::test::ReadText(QStringLiteral(KARTEVO_SOURCE_DIR "/data/demo/demo.sql")));
+    return folders;
+}
+
+QString statusPanel(Tfrm_Main &window, int index)
+{
+    return window.statusBar()->findChildren<QLabel *>().value(index)->text();
+}
+
+} // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase()
+    {
+        Tfrm_Main::SetSplashEnabled(false);
+        InstallApplicationLook(*qobject_cast<QApplication *>(QCoreApplication::instance()));
+    }
+
+    void missingDatabaseShowsTheMessageAndWritesNothing()
+    {
+        FakePrompter prompter;
+        Installation inst(false);
+        {
+            Tfrm_Main window(inst.folders());
+            QVERIFY(window.startupStopped());
+            QCOMPARE(prompter.errors, QStringList{QStringLiteral("Nem létező adatbázis")});
+            window.close();
+        }
+        const QString data = inst.dataHome() + QStringLiteral("/Kartevo");
+        QVERIFY(!QFileInfo::exists(data + QStringLiteral("/Kartevo.ini")));
+        QVERIFY(!QFileInfo::exists(data + QStringLiteral("/Kartevo.sqb")));
+    }
+
+    void startsWithTheClientsSortedByNameAndWritesEverythingAtClose()
+    {
+        FakePrompter prompter;
+        Installation inst;
+        const Folders folders = demoFolders(inst);
+        {
+            Tfrm_Main window(folders);
+            QVERIFY(prompter.errors.isEmpty());
+            QCOMPARE(window.windowTitle(), QStringLiteral("Kartevo V3.1.0.110"));
+            window.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+            auto *grid = window.findChild<QTableView *>(QStringLiteral("DBGrid1"));
+            QVERIFY(grid);
+            QCOMPARE(grid->model()->rowCount(), 30);
+            QCOMPARE(grid->model()->data(grid->model()->index(0, 1)).toString(),
+                     QStringLiteral("Almási és Társa Kft."));
+            QCOMPARE(window.clients()->sortField(), QStringLiteral("ugyfel_nev"));
+            QCOMPARE(statusPanel(window, 0), QStringLiteral("30 / 1"));
+            QCOMPARE(statusPanel(window, 2), QStringLiteral("sorrend: ügyfél neve"));
+
+            // One wheel notch towards the user moves one row down.
+            window.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&window));
+            grid->setFocus();
+            QWheelEvent wheel(QPointF(50, 50), grid->mapToGlobal(QPointF(50, 50)), QPoint(), QPoint(0, -120),
+                              Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(grid->viewport(), &wheel);
+            QCOMPARE(window.clients()->table().recNo(), 2);
+            QCOMPARE(statusPanel(window, 0), QStringLiteral("30 / 2"));
+
+            window.move(40, 30);
+            window.resize(700, 500);
+            window.close();
+        }
+        IniFile ini(folders.IniFileName);
+        QCOMPARE(ini.readInteger(QStringLiteral("frm_Main"), QStringLiteral("Width"), 0), 700);
+        QCOMPARE(ini.readInteger(QStringLiteral("frm_Main"), QStringLiteral("Height"), 0), 500);
+        QCOMPARE(ini.readInteger(QStringLiteral("Screen"), QStringLiteral("FontSize"), 0), 9);
+        QCOMPARE(ini.readString(QStringLiteral("Database"), QStringLiteral("Path"), {}),
+                 folders.DataFolder + QStringLiteral("/Kartevo.sqb"));
+        QVERIFY(ini.valueExists(QStringLiteral("Lang"), QStringLiteral("Lang")));
+    }
+
+    void fullScreenCoversTheWorkArea()
+    {
+        FakePrompter prompter;
+        Installation inst;
+        const Folders folders = demoFolders(inst);
+        QFile file(folders.IniFileName);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[Screen]\r\nFullScreen=1\r\n");
+        file.close();
+        Tfrm_Main window(folders);
+        window.show();
+        const QRect area = DesktopWorkArea();
+        QCOMPARE(window.pos(), QPoint(0, 0));
+        QCOMPARE(window.width(), area.x() + area.width());
+        window.close();
+        IniFile ini(folders.IniFileName);
+        QCOMPARE(ini.readInteger(QStringLiteral("frm_Main"), QStringLiteral("Width"), 0), window.width());
+    }
+
+    void anyOtherStartFailureStillOpensAnEmptyWindow()
+    {
+        FakePrompter prompter;
+        Installation inst(false);
+        const Folders folders = inst.folders();
+        QDir().mkpath(folders.DataFolder);
+        QFile bad(folders.DataFolder + QStringLiteral("/Kartevo.sqb"));
+        QVERIFY(bad.open(QIODevice::WriteOnly));
+        bad.write(QByteArray(4096, 'x'));
+        bad.close();
+
+        Tfrm_Main window(folders);
+        QVERIFY(!window.startupStopped());
+        QCOMPARE(prompter.errors.size(), 1);
+        QCOMPARE(window.windowTitle(), QStringLiteral("Kartevo"));
+        auto *grid = window.findChild<QTableView *>(QStringLiteral("DBGrid1"));
+        QVERIFY(!grid->model() || grid->model()->rowCount() == 0);
+        window.show();
+        window.close();
+    }
+
+    void splashFadesAndClosesItself()
+    {
+        QPointer<Tfrm_Logo> logo = Tfrm_Logo::ShowSplash();
+        QCOMPARE(logo->alpha(), 255);
+        QCOMPARE(logo->size(), QSize(600, 200));
+        QTest::qWait(500);
+        QVERIFY(logo);
+        QCOMPARE(logo->alpha(), 255); // one second in full
+        QTRY_VERIFY_WITH_TIMEOUT(logo.isNull(), 5000);
+    }
+
+    void commandErrorsAreShownAndTheProgramGoesOn()
+    {
+        FakePrompter prompter;
+        QVERIFY(!RunCommand(nullptr, [] { throw Error(QStringLiteral("Hibás adat")); }));
+        QCOMPARE(prompter.errors, QStringList{QStringLiteral("Hibás adat")});
+        QVERIFY(RunCommand(nullptr, [] {}));
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
