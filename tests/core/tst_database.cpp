@@ -1,6 +1,7 @@
 #include "core/database.h"
 #include "core/error.h"
 #include "core/statement.h"
+#include "testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,36 +10,7 @@
 #include <QTest>
 
 using namespace kartevo;
-
-namespace {
-
-// An empty file is an empty database to the engine, so a test can make one without ever
-// letting Database create a file.
-QString MakeEmptyDatabase(const QTemporaryDir &dir, const QString &name = QStringLiteral("test.sqb"))
-{
-    const QString path = dir.filePath(name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        qFatal("cannot create %s", qPrintable(path));
-    return path;
-}
-
-QString CopyDeliveredDatabase(const QTemporaryDir &dir)
-{
-    const QString path = dir.filePath(QStringLiteral("Kartevo.sqb"));
-    if (!QFile::copy(QStringLiteral(KARTEVO_BUILD_SHARE_DIR "/Kartevo.sqb"), path))
-        qFatal("cannot copy the delivered database");
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
-    return path;
-}
-
-QVariant QueryValue(Database &db, const QString &sql)
-{
-    Statement statement(db, sql);
-    return statement.step() ? statement.column(0) : QVariant();
-}
-
-} // namespace
+using namespace kartevo::test;
 
 class TestDatabase : public QObject {
     Q_OBJECT
@@ -81,7 +53,7 @@ private Q_SLOTS:
     void openDeliveredDatabase()
     {
         QTemporaryDir dir;
-        const QString path = CopyDeliveredDatabase(dir);
+        const QString path = DeliveredDatabase(dir);
         Database db;
         db.open(path);
         QVERIFY(db.isOpen());
@@ -118,7 +90,7 @@ private Q_SLOTS:
         QFETCH(int, width);
         QTemporaryDir dir;
         Database db;
-        db.open(CopyDeliveredDatabase(dir));
+        db.open(DeliveredDatabase(dir));
         QCOMPARE(db.columnWidth(QStringLiteral("ugyfel"), column), width);
     }
 
@@ -146,9 +118,9 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         Database db;
-        db.open(MakeEmptyDatabase(dir));
+        db.open(EmptyDatabase(dir));
         db.exec(QStringLiteral("CREATE TABLE a (x INTEGER); INSERT INTO a VALUES (1); INSERT INTO a VALUES (2);"));
-        QCOMPARE(QueryValue(db, QStringLiteral("SELECT count(*) FROM a")).toInt(), 2);
+        QCOMPARE(SqlValue(db, QStringLiteral("SELECT count(*) FROM a")).toInt(), 2);
         try {
             db.exec(QStringLiteral("SELECT * FROM nincs"));
             QFAIL("no error");
@@ -163,7 +135,7 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         Database db;
-        db.open(MakeEmptyDatabase(dir));
+        db.open(EmptyDatabase(dir));
         db.exec(QStringLiteral("CREATE TABLE a (x INTEGER PRIMARY KEY); INSERT INTO a VALUES (1);"));
         Statement insert(db, QStringLiteral("INSERT INTO a VALUES (?)"));
         insert.bind(1, 1);
@@ -202,7 +174,7 @@ private Q_SLOTS:
         QFETCH(QVariant, readBack);
         QTemporaryDir dir;
         Database db;
-        db.open(MakeEmptyDatabase(dir));
+        db.open(EmptyDatabase(dir));
         Statement statement(db, QStringLiteral("SELECT typeof(:v), :v"));
         statement.bind(QStringLiteral(":v"), value);
         QVERIFY(statement.step());
@@ -215,7 +187,7 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         Database db;
-        db.open(MakeEmptyDatabase(dir));
+        db.open(EmptyDatabase(dir));
         Statement statement(db, QStringLiteral("SELECT :elso - :masodik, ?"));
         QCOMPARE(statement.parameterCount(), 3);
         QCOMPARE(statement.parameterName(1), QStringLiteral(":elso"));
@@ -235,7 +207,7 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         Database db;
-        db.open(MakeEmptyDatabase(dir));
+        db.open(EmptyDatabase(dir));
         const QByteArray text("SELECT 1; SELECT 'két';\n-- vége\n");
         qsizetype offset = 0;
         QStringList results;
@@ -253,7 +225,7 @@ private Q_SLOTS:
     void lockIsNotWaitedFor()
     {
         QTemporaryDir dir;
-        const QString path = MakeEmptyDatabase(dir);
+        const QString path = EmptyDatabase(dir);
         Database first;
         first.open(path);
         first.exec(QStringLiteral("CREATE TABLE a (x)"));

@@ -4,12 +4,14 @@
 #include "core/schema.h"
 #include "core/statement.h"
 #include "core/tableview.h"
+#include "testfiles.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace kartevo;
+using namespace kartevo::test;
 
 namespace {
 
@@ -22,31 +24,6 @@ const QStringList kLaterSteps = {
     QStringLiteral("ALTER TABLE ugyfel ADD csoports CHAR(50);"),
     QStringLiteral("CREATE TABLE csoport (csoport CHAR(50), csoports CHAR(50), PRIMARY KEY (csoport));"),
 };
-
-QString EmptyDatabase(const QTemporaryDir &dir)
-{
-    const QString path = dir.filePath(QStringLiteral("ures.sqb"));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        qFatal("cannot create %s", qPrintable(path));
-    return path;
-}
-
-// The delivered database: the client table with its first nine columns.
-QString DeliveredDatabase(const QTemporaryDir &dir)
-{
-    const QString path = dir.filePath(QStringLiteral("Kartevo.sqb"));
-    if (!QFile::copy(QStringLiteral(KARTEVO_BUILD_SHARE_DIR "/Kartevo.sqb"), path))
-        qFatal("cannot copy the delivered database");
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
-    return path;
-}
-
-QVariant SqlValue(Database &db, const QString &sql)
-{
-    Statement statement(db, sql);
-    return statement.step() ? statement.column(0) : QVariant();
-}
 
 } // namespace
 

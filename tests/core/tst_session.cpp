@@ -1,14 +1,14 @@
 #include "core/database.h"
 #include "core/error.h"
 #include "core/session.h"
+#include "testfiles.h"
 #include "testfolders.h"
 
 #include <QFileInfo>
 #include <QTest>
 
 using namespace kartevo;
-using kartevo::test::Installation;
-using kartevo::test::ReadText;
+using namespace kartevo::test;
 
 class TestSession : public QObject {
     Q_OBJECT
@@ -112,19 +112,9 @@ private Q_SLOTS:
         Installation inst(false);
         const Folders folders = inst.folders();
         QDir().mkpath(folders.DataFolder);
-        QFile bad(folders.DataFolder + QStringLiteral("/Kartevo.sqb"));
-        QVERIFY(bad.open(QIODevice::WriteOnly));
-        bad.write(QByteArray(4096, 'x'));
-        bad.close();
+        WriteBytes(folders.DataFolder + QStringLiteral("/Kartevo.sqb"), QByteArray(4096, 'x'));
         Session session(folders);
         QVERIFY_THROWS_EXCEPTION(Error, session.open());
-    }
-
-private:
-    static QByteArray ReadBytes(const QString &fileName)
-    {
-        QFile file(fileName);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 };
 

@@ -1,5 +1,6 @@
 #include "core/error.h"
 #include "core/settings.h"
+#include "testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,24 +10,10 @@
 #include <QTest>
 
 using namespace kartevo;
+using namespace kartevo::test;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-void WriteBytes(const QString &fileName, const QByteArray &bytes)
-{
-    QFile file(fileName);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QByteArray ReadBytes(const QString &fileName)
-{
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
 
 // "Section/Key" for every key line of the file, in file order, and the values by that name.
 struct KeyLines {

@@ -4,6 +4,7 @@
 #include "core/inifile.h"
 #include "core/session.h"
 #include "fakeprompter.h"
+#include "testfiles.h"
 #include "testfolders.h"
 #include "ui/common/application.h"
 #include "ui/main/frm_logo.h"
@@ -137,10 +138,7 @@ private Q_SLOTS:
         Installation inst(false);
         const Folders folders = inst.folders();
         QDir().mkpath(folders.DataFolder);
-        QFile bad(folders.DataFolder + QStringLiteral("/Kartevo.sqb"));
-        QVERIFY(bad.open(QIODevice::WriteOnly));
-        bad.write(QByteArray(4096, 'x'));
-        bad.close();
+        kartevo::test::WriteBytes(folders.DataFolder + QStringLiteral("/Kartevo.sqb"), QByteArray(4096, 'x'));
 
         Tfrm_Main window(folders);
         QVERIFY(!window.startupStopped());

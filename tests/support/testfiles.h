@@ -1,0 +1,60 @@
+#pragma once
+
+#include "core/database.h"
+#include "core/statement.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QVariant>
+
+namespace kartevo::test {
+
+// Writes bytes to a file, failing the test when it cannot.
+inline void WriteBytes(const QString &fileName, const QByteArray &bytes)
+{
+    QFile file(fileName);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+// The whole file, or nothing when it cannot be read.
+inline QByteArray ReadBytes(const QString &fileName)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+// An empty file is an empty database to the engine, so a test can make one without ever
+// letting Database create a file.
+inline QString EmptyDatabase(const QTemporaryDir &dir, const QString &name = QStringLiteral("ures.sqb"))
+{
+    const QString path = dir.filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        qFatal("cannot create %s", qPrintable(path));
+    return path;
+}
+
+// A copy of the delivered database: the client table with its first nine columns, the senders
+// and the postal codes.
+inline QString DeliveredDatabase(const QTemporaryDir &dir)
+{
+    const QString path = dir.filePath(QStringLiteral("Kartevo.sqb"));
+    if (!QFile::copy(QStringLiteral(KARTEVO_BUILD_SHARE_DIR "/Kartevo.sqb"), path))
+        qFatal("cannot copy the delivered database");
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    return path;
+}
+
+// The first column of the first row of a query, or NULL.
+inline QVariant SqlValue(Database &db, const QString &sql)
+{
+    Statement statement(db, sql);
+    return statement.step() ? statement.column(0) : QVariant();
+}
+
+} // namespace kartevo::test
