@@ -10,16 +10,12 @@
 
 namespace kartevo {
 
-namespace {
-
 QString QuoteIdentifier(const QString &name)
 {
     QString quoted = name;
     quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
     return QLatin1Char('"') + quoted + QLatin1Char('"');
 }
-
-} // namespace
 
 Database::~Database()
 {

@@ -12,6 +12,9 @@ namespace kartevo {
 // open() accepts an existing file only. Every failure throws Error with the engine's message.
 // A connection belongs to one thread: it is opened without the engine's own locking, which
 // would otherwise be taken for every value read.
+// A table or column name as an SQL identifier: in double quotes, inner quotes doubled.
+QString QuoteIdentifier(const QString &name);
+
 class Database {
 public:
     Database() = default;

@@ -213,7 +213,7 @@ void DataSet::readRows(Statement &statement)
     m_rows.squeeze();
 }
 
-void DataSet::load(Statement &statement)
+void DataSet::readAll(Statement &statement)
 {
     m_state = State::Browse;
     m_buffer.clear();
@@ -224,6 +224,11 @@ void DataSet::load(Statement &statement)
         throw;
     }
     m_open = true;
+}
+
+void DataSet::load(Statement &statement)
+{
+    readAll(statement);
     setCursor(recordCount() > 0 ? 0 : -1);
     m_bof = true;
     Q_EMIT dataReset();
@@ -234,15 +239,7 @@ void DataSet::reload(Statement &statement, int keyColumn)
 {
     const int oldRow = m_current;
     const QVariant key = m_current >= 0 && keyColumn >= 0 ? cell(m_current, keyColumn) : QVariant();
-    m_state = State::Browse;
-    m_buffer.clear();
-    try {
-        readRows(statement);
-    } catch (...) {
-        clear();
-        throw;
-    }
-    m_open = true;
+    readAll(statement);
     const int count = recordCount();
     int row = count > 0 ? qBound(0, oldRow, count - 1) : -1;
     if (key.isValid() && keyColumn < fieldCount()) {

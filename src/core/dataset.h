@@ -101,6 +101,8 @@ protected:
 
 private:
     void readRows(Statement &statement);
+    // Reads every row of the statement into a browsing, open data set; on failure it is left empty.
+    void readAll(Statement &statement);
     QVariant currentValue(int column) const;
     void moveCursor(int row);
 

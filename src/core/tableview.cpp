@@ -8,13 +8,6 @@ namespace kartevo {
 
 namespace {
 
-QString QuoteIdentifier(const QString &name)
-{
-    QString quoted = name;
-    quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return QLatin1Char('"') + quoted + QLatin1Char('"');
-}
-
 // The first `width` characters of a text; a character outside the BMP counts as one.
 QString CutToWidth(const QString &text, int width)
 {
