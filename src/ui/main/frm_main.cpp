@@ -1,44 +1,29 @@
 #include "ui/main/frm_main.h"
 
-#include "core/clientlist.h"
 #include "core/error.h"
 #include "core/session.h"
 #include "core/settings.h"
 #include "ui/common/application.h"
 #include "ui/common/datasetmodel.h"
+#include "ui/common/menustyle.h"
 #include "ui/common/messages.h"
+#include "ui/main/clientgriddelegate.h"
 #include "ui/main/frm_logo.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenuBar>
-#include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTableView>
-#include <QVBoxLayout>
 
 namespace kartevo {
 
 namespace {
-
-const QString kNoFilter = QStringLiteral("<nincs szűrés>");
 bool g_splashEnabled = true;
-
-const QList<GridColumn> kClientColumns = {
-    {QStringLiteral("jelolve"), QStringLiteral("nyom.")},
-    {QStringLiteral("ugyfel_nev"), QStringLiteral("ügyfél")},
-    {QStringLiteral("kapcsolat"), QStringLiteral("kapcsolattartó")},
-    {QStringLiteral("cim_irsz"), QStringLiteral("irsz.")},
-    {QStringLiteral("cim_varos"), QStringLiteral("város")},
-    {QStringLiteral("cim_cim"), QStringLiteral("cím")},
-    {QStringLiteral("csoport"), QStringLiteral("csoport")},
-};
-
 } // namespace
 
 void Tfrm_Main::SetSplashEnabled(bool enabled) { g_splashEnabled = enabled; }
@@ -49,8 +34,14 @@ Tfrm_Main::Tfrm_Main(const Folders &folders, QWidget *parent)
     setObjectName(QStringLiteral("frm_Main"));
     setWindowTitle(QStringLiteral("Kartevo"));
     resize(853, 630);
-    createLayout();
+    // The list exists from the start; it is opened once the database is.
+    m_clients = std::make_unique<ClientList>(m_session->db());
     createActions();
+    createLayout();
+    createMenus();
+    createToolBars();
+    createStatusBar();
+    connectControls();
     FormCreate();
 }
 
@@ -61,104 +52,18 @@ Tfrm_Main::~Tfrm_Main()
         DBGrid1->setModel(nullptr);
 }
 
-void Tfrm_Main::createLayout()
+QAction *Tfrm_Main::action(const QString &name) const
 {
-    auto *central = new QWidget(this);
-    auto *layout = new QVBoxLayout(central);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-
-    Panel1 = new QFrame(central);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setFixedHeight(29);
-    auto *top = new QHBoxLayout(Panel1);
-    top->setContentsMargins(2, 2, 6, 2);
-    Edit1 = new QLineEdit(Panel1);
-    Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->setFixedWidth(121);
-    top->addWidget(Edit1);
-    top->addStretch();
-    auto *title = new QLabel(QStringLiteral("Boríték nyomtatás, postai nyomtatvány kitöltés"), Panel1);
-    QFont titleFont(QStringLiteral("Arial"));
-    titleFont.setBold(true);
-    titleFont.setPixelSize(15);
-    title->setFont(titleFont);
-    top->addWidget(title);
-    layout->addWidget(Panel1);
-
-    DBGrid1 = new QTableView(central);
-    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
-    DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
-    DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
-    DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    DBGrid1->verticalHeader()->setDefaultSectionSize(18);
-    DBGrid1->verticalHeader()->setFixedWidth(12);
-    DBGrid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    DBGrid1->horizontalHeader()->setHighlightSections(false);
-    layout->addWidget(DBGrid1, 1);
-
-    Panel2 = new QFrame(central);
-    Panel2->setObjectName(QStringLiteral("Panel2"));
-    Panel2->setFixedHeight(27);
-    auto *bottom = new QHBoxLayout(Panel2);
-    bottom->setContentsMargins(4, 1, 4, 1);
-    auto grey = [this](const QString &text) {
-        auto *label = new QLabel(text, Panel2);
-        label->setStyleSheet(QStringLiteral("color: grey"));
-        return label;
-    };
-    bottom->addWidget(grey(QStringLiteral("Csoport szűrés")));
-    ComboBox1 = new QComboBox(Panel2);
-    ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
-    ComboBox1->setFixedWidth(145);
-    bottom->addWidget(ComboBox1);
-    bottom->addSpacing(12);
-    bottom->addWidget(grey(QStringLiteral("Nyomtatás")));
-    ComboBox2 = new QComboBox(Panel2);
-    ComboBox2->setObjectName(QStringLiteral("ComboBox2"));
-    ComboBox2->setFixedWidth(145);
-    ComboBox2->addItems({QStringLiteral("Aktuális"), QStringLiteral("Mindenkinek"),
-                         QStringLiteral("Csak a kijelölteknek")});
-    bottom->addWidget(ComboBox2);
-    bottom->addStretch();
-    layout->addWidget(Panel2);
-    setCentralWidget(central);
-
-    statusBar()->setObjectName(QStringLiteral("StatusBar1"));
-    statusBar()->setSizeGripEnabled(true);
-    const int widths[4] = {67, 200, 150, 50};
-    for (int i = 0; i < 4; ++i) {
-        StatusPanels[i] = new QLabel(statusBar());
-        StatusPanels[i]->setFixedWidth(widths[i]);
-        StatusPanels[i]->setFrameShape(QFrame::StyledPanel);
-        statusBar()->addWidget(StatusPanels[i]);
-    }
-
-    connect(Edit1, &QLineEdit::textChanged, this, [this](const QString &text) {
-        if (m_clients)
-            RunCommand(this, [&] { m_clients->search(text); });
-    });
-    connect(ComboBox1, &QComboBox::activated, this, [this](int index) {
-        if (!m_clients)
-            return;
-        const QString text = ComboBox1->itemText(index);
-        RunCommand(this, [&] { m_clients->setGroupFilter(text == kNoFilter ? QString() : text); });
-    });
+    return m_actions.value(name);
 }
 
-void Tfrm_Main::createActions()
+PrintScope Tfrm_Main::printScope() const
 {
-    QMenu *menu = menuBar()->addMenu(QStringLiteral("Kartevo"));
-    auto *aBezar = new QAction(QStringLiteral("Bezár"), this);
-    aBezar->setObjectName(QStringLiteral("aBezar"));
-    aBezar->setStatusTip(QStringLiteral("Bezár"));
-    menu->addAction(aBezar);
-    ConnectCommand(aBezar, this, [this] { close(); });
+    return PrintScope(qBound(0, ComboBox2->currentIndex(), 2));
 }
 
 void Tfrm_Main::FormCreate()
 {
-    Folders folders = m_session->folders();
     ComboBox1->clear();
     try {
         const Session::OpenResult result = m_session->open();
@@ -167,15 +72,8 @@ void Tfrm_Main::FormCreate()
             ShowError(QStringLiteral("Nem létező adatbázis"), this);
             return;
         }
-        m_databaseOpen = true;
-        m_clients = std::make_unique<ClientList>(m_session->db());
-        m_model = new DataSetModel(m_clients->table(), kClientColumns, this);
-        DBGrid1->setModel(m_model);
-        BindGridToCursor(DBGrid1, m_model);
-        connect(&m_clients->table(), &DataSet::afterScroll, this, &Tfrm_Main::updateCounter);
-        connect(&m_clients->table(), &DataSet::dataReset, this, &Tfrm_Main::updateCounter);
-
         FillGroupFilter();
+        ComboBox1->setCurrentIndex(0);
         setWindowTitle(QStringLiteral("Kartevo V%1").arg(QStringLiteral(KARTEVO_VERSION)));
         SortBy(QStringLiteral("ugyfel_nev"), QStringLiteral("ügyfél neve"));
         m_clients->table().first();
@@ -187,26 +85,43 @@ void Tfrm_Main::FormCreate()
 void Tfrm_Main::FillGroupFilter()
 {
     const QString remembered = ComboBox1->currentText();
+    QStringList entries{ClientList::NoFilterText()};
+    if (m_session->db().isOpen())
+        entries = ClientList::GroupFilterEntries(m_session->db());
     ComboBox1->clear();
-    ComboBox1->addItem(kNoFilter);
-    if (m_databaseOpen)
-        ComboBox1->addItems(ClientList::GroupNames(m_session->db()));
-    const int index = ComboBox1->findText(remembered, Qt::MatchFixedString);
-    ComboBox1->setCurrentIndex(index >= 0 ? index : 0);
+    ComboBox1->addItems(entries);
+    ComboBox1->setCurrentIndex(ClientList::GroupFilterIndex(entries, remembered));
 }
 
 void Tfrm_Main::SortBy(const QString &field, const QString &title)
 {
-    if (!m_clients)
-        return;
     m_clients->sortBy(field, title);
+    updateSortColumn();
     StatusPanels[2]->setText(QStringLiteral("sorrend: ") + title);
+}
+
+void Tfrm_Main::updateSortColumn()
+{
+    const QList<ClientColumn> &columns = ClientList::Columns();
+    int sortColumn = -1;
+    for (int i = 0; i < columns.size(); ++i) {
+        if (columns.at(i).field == m_clients->sortField())
+            sortColumn = i;
+    }
+    m_delegate->setSortColumn(sortColumn);
+    DBGrid1->viewport()->update();
+}
+
+void Tfrm_Main::ResizeColumns()
+{
+    const QList<int> widths = ClientList::ColumnWidths(DBGrid1->width());
+    for (int i = 0; i < widths.size(); ++i)
+        DBGrid1->setColumnWidth(i, widths.at(i));
 }
 
 void Tfrm_Main::updateCounter()
 {
-    if (m_clients)
-        StatusPanels[0]->setText(m_clients->counterText());
+    StatusPanels[0]->setText(m_clients->counterText());
 }
 
 bool Tfrm_Main::event(QEvent *event)
@@ -220,6 +135,23 @@ bool Tfrm_Main::event(QEvent *event)
     return QMainWindow::event(event);
 }
 
+bool Tfrm_Main::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == DBGrid1 && event->type() == QEvent::Resize) {
+        ResizeColumns();
+    } else if (watched == DBGrid1 && event->type() == QEvent::KeyPress) {
+        if (DBGrid1KeyPress(static_cast<QKeyEvent *>(event)))
+            return true;
+    } else if (watched == Edit1 && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Down && key->modifiers() == Qt::NoModifier) {
+            DBGrid1->setFocus();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
 void Tfrm_Main::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
@@ -229,6 +161,7 @@ void Tfrm_Main::showEvent(QShowEvent *event)
 
 void Tfrm_Main::FormShow()
 {
+    updateSortColumn();
     const TBeall &settings = m_session->settings();
     const QRect workArea = DesktopWorkArea();
     if (settings.FullScreen) {
@@ -240,6 +173,7 @@ void Tfrm_Main::FormShow()
         move(left, top);
         resize(width, height);
     }
+    OwnerDrawMenus(this);
     applyFontSize();
     if (g_splashEnabled)
         Tfrm_Logo::ShowSplash();
@@ -251,6 +185,8 @@ void Tfrm_Main::applyFontSize()
     windowFont.setPointSize(m_session->settings().FontSize);
     setFont(windowFont);
     Edit1->setFont(windowFont);
+    // The title keeps its own font; the rows follow the text's height.
+    DBGrid1->verticalHeader()->setDefaultSectionSize(qMax(18, QFontMetrics(windowFont).height() + 4));
 }
 
 void Tfrm_Main::closeEvent(QCloseEvent *event)
@@ -264,7 +200,6 @@ void Tfrm_Main::closeEvent(QCloseEvent *event)
 void Tfrm_Main::FormClose()
 {
     RunCommand(this, [this] { m_session->close(); });
-    m_databaseOpen = false;
     RunCommand(this, [this] {
         SaveWindowRect(m_session->folders().IniFileName, objectName(), x(), y(), width(), height());
     });
