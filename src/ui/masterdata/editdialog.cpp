@@ -1,0 +1,131 @@
+#include "ui/masterdata/editdialog.h"
+
+#include "core/session.h"
+#include "core/settings.h"
+#include "ui/common/application.h"
+#include "ui/common/focuscolor.h"
+
+#include <QAbstractButton>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QShowEvent>
+
+namespace kartevo {
+
+TEditDialog::TEditDialog(QWidget *owner, Session &session, const QString &name, const QString &caption,
+                         const QSize &clientArea)
+    : QDialog(owner), m_session(session)
+{
+    setObjectName(name);
+    setWindowTitle(caption);
+    setFixedSize(clientArea);
+    QFont base(QStringLiteral("Tahoma"));
+    base.setPointSize(8);
+    setFont(base);
+}
+
+QLabel *TEditDialog::addLabel(QWidget *parent, const QString &text, int left, int top)
+{
+    auto *label = new QLabel(text, parent);
+    label->move(left, top);
+    label->adjustSize();
+    return label;
+}
+
+DBEdit *TEditDialog::addEdit(QWidget *parent, const QString &name, TableView &table, const QString &field,
+                             const QRect &geometry, DBEdit::Kind kind)
+{
+    auto *edit = new DBEdit(parent);
+    edit->setObjectName(name);
+    edit->setGeometry(geometry);
+    edit->bind(table, field, kind);
+    return edit;
+}
+
+void TEditDialog::addButtons(QWidget *parent, const QPoint &ok, const QPoint &cancel)
+{
+    m_ok = new QPushButton(QStringLiteral("OK"), parent);
+    m_ok->setObjectName(QStringLiteral("Button1"));
+    m_ok->setGeometry(QRect(ok, QSize(75, 25)));
+    m_cancel = new QPushButton(QStringLiteral("Mégsem"), parent);
+    m_cancel->setObjectName(QStringLiteral("Button2"));
+    m_cancel->setGeometry(QRect(cancel, QSize(75, 25)));
+    // Stepping onto a button does not check a numeric field: "Mégsem" drops the row and "OK"
+    // checks every field itself.
+    DBEdit::SetSkipsValidation(m_ok);
+    DBEdit::SetSkipsValidation(m_cancel);
+    // Enter is handled by the dialog (below), so no button is a default button.
+    for (QPushButton *button : {m_ok, m_cancel}) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
+    }
+    connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
+    connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void TEditDialog::accept()
+{
+    for (DBEdit *edit : findChildren<DBEdit *>()) {
+        if (!edit->commit())
+            return;
+    }
+    QDialog::accept();
+}
+
+void TEditDialog::done(int result)
+{
+    RunCommand(this, [this] { SaveWindowPos(m_session.folders().IniFileName, objectName(), x(), y()); });
+    QDialog::done(result);
+}
+
+void TEditDialog::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (event->spontaneous())
+        return;
+    int left = 10, top = 10;
+    LoadWindowPos(m_session.folders().IniFileName, objectName(), left, top);
+    move(left, top);
+    QFont sized = font();
+    sized.setPointSize(m_session.settings().FontSize);
+    setFont(sized);
+    InstallFocusColors(this);
+    installKeyPreview();
+    FormShow();
+}
+
+void TEditDialog::installKeyPreview()
+{
+    // The dialog sees every key before its controls.
+    for (QWidget *child : findChildren<QWidget *>()) {
+        child->removeEventFilter(this);
+        child->installEventFilter(this);
+    }
+}
+
+bool TEditDialog::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::KeyPress || !isVisible())
+        return QDialog::eventFilter(watched, event);
+    const auto *key = static_cast<QKeyEvent *>(event);
+    const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
+    if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && modifiers == Qt::NoModifier) {
+        // Enter acts as Tab; on a button it also presses the button.
+        auto *button = qobject_cast<QAbstractButton *>(focusWidget());
+        focusNextChild();
+        if (button && button->isEnabled())
+            button->click();
+        return true;
+    }
+    if (key->key() == Qt::Key_Escape && modifiers == Qt::NoModifier) {
+        if (m_cancel)
+            m_cancel->click();
+        else
+            reject();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+} // namespace kartevo

@@ -1,0 +1,407 @@
+#include "ui/masterdata/listwindow.h"
+
+#include "core/folders.h"
+#include "core/schema.h"
+#include "core/session.h"
+#include "core/settings.h"
+#include "masterdata/masterdata.h"
+#include "ui/common/application.h"
+#include "ui/common/datasetmodel.h"
+#include "ui/common/menustyle.h"
+#include "ui/common/messages.h"
+#include "ui/masterdata/editdialog.h"
+#include "ui/masterdata/listicons.h"
+
+#include <QAction>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMenu>
+#include <QShowEvent>
+#include <QStatusBar>
+#include <QStyledItemDelegate>
+#include <QTableView>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace kartevo {
+
+// Paints the sort column in the sort colour and shows numbers in their list format.
+class ListGridDelegate final : public QStyledItemDelegate {
+public:
+    ListGridDelegate(QList<int> decimals, QObject *parent)
+        : QStyledItemDelegate(parent), m_decimals(std::move(decimals))
+    {
+        m_locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    }
+
+    int markedColumn = 0;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (index.column() == markedColumn)
+            option->backgroundBrush = SortColumnColor;
+        const int decimals = m_decimals.value(index.column(), -1);
+        const QVariant value = index.data(Qt::DisplayRole);
+        if (decimals >= 0 && value.isValid() && !value.isNull()) {
+            bool ok = false;
+            const double number = value.toDouble(&ok);
+            if (ok) {
+                option->text = m_locale.toString(number, 'f', decimals);
+                option->displayAlignment = Qt::AlignRight | Qt::AlignVCenter;
+            }
+        }
+    }
+
+private:
+    QList<int> m_decimals;
+    QLocale m_locale;
+};
+
+TListWindow::TListWindow(QWidget *owner, Session &session, ListDefinition definition, bool pick)
+    : QDialog(owner), m_session(session), m_def(std::move(definition)), m_pick(pick),
+      m_sortField(m_def.initialSort), m_table(session.db(), m_def.table)
+{
+    setObjectName(m_def.name);
+    setWindowTitle(m_def.caption);
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    setSizeGripEnabled(true);
+    QFont base(QStringLiteral("Tahoma"));
+    base.setPointSize(8);
+    setFont(base);
+    resize(m_def.designSize);
+    createActions();
+    createLayout();
+}
+
+TListWindow::~TListWindow()
+{
+    // The grid's model reads the table view: take it away before the view goes.
+    if (DBGrid1)
+        DBGrid1->setModel(nullptr);
+}
+
+void TListWindow::createActions()
+{
+    auto make = [this](QAction *&action, const char *name, const QString &text, const QString &hint,
+                       const QKeySequence &shortcut, int icon) {
+        action = new QAction(text, this);
+        action->setObjectName(QLatin1String(name));
+        action->setToolTip(hint.isEmpty() ? text : hint);
+        action->setStatusTip(hint);
+        if (!shortcut.isEmpty())
+            action->setShortcut(shortcut);
+        if (icon >= 0)
+            action->setIcon(ListIcon(icon));
+        addAction(action);
+    };
+    make(aUj, "aUj", m_def.newMenuCaption, QStringLiteral("Új sor"), QKeySequence(Qt::Key_Insert), 0);
+    aUj->setIconText(m_def.newCaption);
+    make(aSzerkeszt, "aSzerkeszt", QStringLiteral("Szerkeszt"), QStringLiteral("Szerkeszt"),
+         QKeySequence(Qt::Key_F2), 1);
+    make(aTorol, "aTorol", QStringLiteral("Töröl"), QStringLiteral("Sor törlése"),
+         QKeySequence(Qt::CTRL | Qt::Key_Delete), 2);
+    make(aKeres, "aKeres", QStringLiteral("Kereső"), QStringLiteral("Ugrás a keresőbe"),
+         QKeySequence(Qt::CTRL | Qt::Key_F), 8);
+    make(aElfogad, "aElfogad", QStringLiteral("Elfogad"), QString(), QKeySequence(Qt::Key_Return), 21);
+    aElfogad->setShortcuts({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
+    make(aBezar, "aBezar", QStringLiteral("Bezár"), QStringLiteral("Bezár"), QKeySequence(Qt::Key_Escape), 7);
+    aElfogad->setEnabled(m_pick);
+    aElfogad->setVisible(m_pick);
+
+    ConnectCommand(aUj, this, [this] { editRow(true); });
+    ConnectCommand(aSzerkeszt, this, [this] { editRow(false); });
+    ConnectCommand(aTorol, this, [this] { deleteRow(); });
+    ConnectCommand(aKeres, this, [this] { Edit1->setFocus(Qt::ShortcutFocusReason); });
+    ConnectCommand(aElfogad, this, [this] {
+        if (m_pick)
+            accept();
+    });
+    ConnectCommand(aBezar, this, [this] { reject(); });
+}
+
+void TListWindow::createLayout()
+{
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    ToolBar1 = new QToolBar(this);
+    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    ToolBar1->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    ToolBar1->setIconSize(QSize(16, 16));
+    ToolBar1->setMovable(false);
+    ToolBar1->setFloatable(false);
+    for (QAction *action : {aUj, aSzerkeszt, aTorol}) {
+        ToolBar1->addAction(action);
+    }
+    ToolBar1->addSeparator();
+    ToolBar1->addAction(aElfogad);
+    ToolBar1->addAction(aBezar);
+    for (QAction *action : {aUj, aSzerkeszt, aTorol, aElfogad, aBezar}) {
+        if (QWidget *button = ToolBar1->widgetForAction(action)) {
+            button->setFixedSize(m_def.buttonWidth, 36);
+            if (auto *tool = qobject_cast<QToolButton *>(button))
+                tool->setAutoRaise(true);
+        }
+    }
+    layout->addWidget(ToolBar1);
+
+    Panel1 = new QFrame(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setFixedHeight(m_def.panelHeight);
+    Panel1->setFrameShape(QFrame::StyledPanel);
+    Panel1->setFrameShadow(QFrame::Raised);
+    auto *panelLayout = new QHBoxLayout(Panel1);
+    panelLayout->setContentsMargins(0, 0, 0, 0);
+    Title = new QLabel(m_def.caption, Panel1);
+    Title->setObjectName(QStringLiteral("Title"));
+    Title->setAlignment(Qt::AlignCenter);
+    QFont titleFont(QStringLiteral("Arial"));
+    titleFont.setBold(true);
+    titleFont.setPixelSize(15);
+    Title->setFont(titleFont);
+    panelLayout->addWidget(Title);
+    Edit1 = new QLineEdit(Panel1);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit1->setGeometry(8, 2, 121, 21);
+    Edit1->raise();
+    Edit1->installEventFilter(this);
+    layout->addWidget(Panel1);
+
+    DBGrid1 = new QTableView(this);
+    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+    DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
+    DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    DBGrid1->setTabKeyNavigation(false);
+    DBGrid1->setShowGrid(true);
+    DBGrid1->setWordWrap(false);
+    DBGrid1->verticalHeader()->setDefaultSectionSize(18);
+    DBGrid1->verticalHeader()->setFixedWidth(12);
+    DBGrid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    DBGrid1->horizontalHeader()->setHighlightSections(false);
+    DBGrid1->horizontalHeader()->setSectionsClickable(true);
+    DBGrid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    DBGrid1->horizontalHeader()->setStretchLastSection(false);
+    // The selected row stays visible when the grid has no focus.
+    QPalette palette = DBGrid1->palette();
+    palette.setColor(QPalette::Inactive, QPalette::Highlight, palette.color(QPalette::Active, QPalette::Highlight));
+    palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                     palette.color(QPalette::Active, QPalette::HighlightedText));
+    DBGrid1->setPalette(palette);
+    DBGrid1->installEventFilter(this);
+    layout->addWidget(DBGrid1, 1);
+
+    QList<GridColumn> columns;
+    QList<int> decimals;
+    for (const ListColumn &column : std::as_const(m_def.columns)) {
+        columns.append({column.field, column.title});
+        decimals.append(column.decimals);
+    }
+    m_model = new DataSetModel(m_table, columns, this);
+    DBGrid1->setModel(m_model);
+    BindGridToCursor(DBGrid1, m_model);
+    m_delegate = new ListGridDelegate(decimals, this);
+    DBGrid1->setItemDelegate(m_delegate);
+    for (int i = 0; i < m_def.columns.size(); ++i)
+        DBGrid1->setColumnWidth(i, m_def.columns.at(i).designWidth);
+
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    PopupMenu1->addAction(aUj);
+    PopupMenu1->addAction(aSzerkeszt);
+    PopupMenu1->addAction(aTorol);
+    PopupMenu1->addSeparator();
+    PopupMenu1->addAction(aKeres);
+    PopupMenu1->addSeparator();
+    PopupMenu1->addAction(aElfogad);
+    PopupMenu1->addAction(aBezar);
+    DBGrid1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(DBGrid1, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &pos) { PopupMenu1->popup(DBGrid1->viewport()->mapToGlobal(pos)); });
+
+    StatusBar1 = new QStatusBar(this);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    layout->addWidget(StatusBar1);
+
+    connect(Edit1, &QLineEdit::textChanged, this, [this](const QString &text) {
+        // A search that fails leaves the cursor where it is; errors of the search are ignored.
+        try {
+            if (m_table.isOpen())
+                SearchList(m_table, m_sortField, text);
+        } catch (...) {
+        }
+    });
+    connect(DBGrid1, &QAbstractItemView::doubleClicked, this, [this] {
+        (m_pick ? aElfogad : aSzerkeszt)->trigger();
+    });
+    connect(DBGrid1->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int column) {
+        if (m_def.titleSort)
+            RunCommand(this, [&] { sortByColumn(column); });
+        else
+            Edit1->setFocus(Qt::OtherFocusReason);
+    });
+}
+
+void TListWindow::openList(const QVariant &start)
+{
+    m_sortField = m_def.initialSort;
+    m_table.close();
+    m_table.setOrder(m_sortField);
+    m_table.open();
+    PositionOnStart(m_table, m_def.startColumn, start);
+}
+
+void TListWindow::sortByColumn(int column)
+{
+    if (column < 0 || column >= m_def.columns.size())
+        return;
+    const QVariant key = m_table.recordCount() > 0 ? m_table.value(m_def.keyColumn) : QVariant();
+    m_sortField = m_def.columns.at(column).field;
+    m_table.close();
+    m_table.setOrder(m_sortField);
+    m_table.open();
+    if (key.isValid() && !key.isNull())
+        m_table.locateValue(m_def.keyColumn, key);
+    highlightColumn(column);
+    Edit1->setFocus(Qt::OtherFocusReason);
+}
+
+void TListWindow::highlightColumn(int column)
+{
+    m_delegate->markedColumn = column;
+    DBGrid1->viewport()->update();
+}
+
+bool TListWindow::editRow(bool newRow)
+{
+    std::unique_ptr<TEditDialog> dialog = createEditDialog();
+    if (newRow) {
+        m_table.append();
+        const QString key = newKeyColumn();
+        if (!key.isEmpty()) {
+            try {
+                m_table.setValue(key, NextId(m_session.db(), key, m_def.table));
+            } catch (...) {
+                m_table.cancel();
+                throw;
+            }
+        }
+    } else {
+        m_table.edit();
+    }
+    bool saved = false;
+    while (dialog->exec() == QDialog::Accepted) {
+        if (RunCommand(this, [this] { m_table.post(); })) {
+            saved = true;
+            break;
+        }
+    }
+    if (!saved)
+        m_table.cancel();
+    Q_EMIT rowsChanged();
+    return saved;
+}
+
+void TListWindow::deleteRow()
+{
+    if (!AskYesNo(QStringLiteral("Valóban töröljem a sort?"), QStringLiteral("Megerősítés"), this))
+        return;
+    m_table.deleteRow(); // an empty list refuses with its own error
+    Q_EMIT rowsChanged();
+}
+
+void TListWindow::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (!event->spontaneous())
+        FormShow();
+}
+
+void TListWindow::FormShow()
+{
+    highlightColumn(0);
+    int left = 10, top = 10, width = m_def.designSize.width(), height = m_def.designSize.height();
+    LoadWindowRect(m_session.folders().IniFileName, objectName(), left, top, width, height,
+                   m_session.folders().WorkArea);
+    move(left, top);
+    resize(width, height);
+    OwnerDrawMenus(this);
+    QFont sized = font();
+    sized.setPointSize(m_session.settings().FontSize);
+    setFont(sized);
+    QFont searchFont(QStringLiteral("Tahoma"));
+    searchFont.setPointSize(m_session.settings().FontSize);
+    Edit1->setFont(searchFont);
+    resizeColumns();
+    DBGrid1->setFocus(Qt::OtherFocusReason);
+}
+
+void TListWindow::done(int result)
+{
+    RunCommand(this, [this] {
+        SaveWindowRect(m_session.folders().IniFileName, objectName(), x(), y(), width(), height());
+    });
+    QDialog::done(result);
+}
+
+void TListWindow::resizeColumns()
+{
+    QList<double> fractions;
+    for (const ListColumn &column : std::as_const(m_def.columns))
+        fractions.append(column.fraction);
+    const QList<int> widths = ListColumnWidths(fractions, DBGrid1->width());
+    for (int i = 0; i < widths.size(); ++i)
+        DBGrid1->setColumnWidth(i, qMax(widths.at(i), 8));
+}
+
+void TListWindow::startSearchWith(QChar c)
+{
+    Edit1->setFocus(Qt::OtherFocusReason);
+    Edit1->setText(QString(c));
+    Edit1->setCursorPosition(1);
+}
+
+bool TListWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == Edit1) {
+        if (event->type() == QEvent::FocusIn) {
+            // Entering the box by keyboard selects its text (a click places the caret).
+            if (static_cast<QFocusEvent *>(event)->reason() != Qt::MouseFocusReason)
+                Edit1->selectAll();
+        } else if (event->type() == QEvent::KeyPress) {
+            const auto *key = static_cast<QKeyEvent *>(event);
+            const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+            if (enter && m_pick) {
+                aElfogad->trigger();
+                return true;
+            }
+            if (enter || key->key() == Qt::Key_Down) {
+                DBGrid1->setFocus(Qt::OtherFocusReason);
+                return true;
+            }
+        }
+    } else if (watched == DBGrid1) {
+        if (event->type() == QEvent::Resize) {
+            resizeColumns();
+        } else if (event->type() == QEvent::KeyPress) {
+            const auto *key = static_cast<QKeyEvent *>(event);
+            const QString text = key->text();
+            if (text.size() == 1 && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+                if (const std::optional<QChar> c = SearchStartChar(text.at(0))) {
+                    startSearchWith(*c);
+                    return true;
+                }
+            }
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+} // namespace kartevo
