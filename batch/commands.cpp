@@ -1,18 +1,27 @@
 #include "batch/commands.h"
 
+#include "core/clientlist.h"
 #include "core/database.h"
 #include "core/error.h"
 #include "core/folders.h"
 #include "core/session.h"
 #include "core/statement.h"
+#include "core/tableview.h"
 #include "printing/amountwords.h"
+#include "printing/gridprint.h"
+#include "printing/printrun.h"
+#include "printing/reportrenderer.h"
 
 #include <QCoreApplication>
+#include <QHash>
+#include <QSet>
 #include <QTextStream>
 
 #include <cmath>
 #include <cstring>
 #include <functional>
+#include <memory>
+#include <optional>
 
 namespace kartevo::batch {
 
@@ -97,6 +106,339 @@ int runInfo(Context &context)
     return ExitOk;
 }
 
+
+// ---------------------------------------------------------------------------------------------
+// Printing to PDF
+// ---------------------------------------------------------------------------------------------
+
+// Options of the printing commands: "--name value" pairs and "--flag" switches.
+struct PrintOptions {
+    QHash<QString, QString> values;
+    QSet<QString> flags;
+    QStringList words;
+
+    QString value(const char *name) const { return values.value(QLatin1String(name)); }
+    bool has(const char *name) const
+    {
+        return values.contains(QLatin1String(name)) || flags.contains(QLatin1String(name));
+    }
+};
+
+PrintOptions parsePrintOptions(const QString &command, const QStringList &args,
+                               std::initializer_list<const char *> valued,
+                               std::initializer_list<const char *> switches)
+{
+    PrintOptions options;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString &arg = args.at(i);
+        if (!arg.startsWith(QLatin1String("--"))) {
+            options.words.append(arg);
+            continue;
+        }
+        const QString name = arg.mid(2);
+        bool known = false;
+        for (const char *v : valued) {
+            if (name == QLatin1String(v)) {
+                if (i + 1 >= args.size())
+                    throw UsageError(QStringLiteral("%1: %2 needs a value").arg(command, arg));
+                options.values.insert(name, args.at(++i));
+                known = true;
+            }
+        }
+        for (const char *f : switches) {
+            if (name == QLatin1String(f)) {
+                options.flags.insert(name);
+                known = true;
+            }
+        }
+        if (!known)
+            throw UsageError(QStringLiteral("%1: unknown option %2").arg(command, arg));
+    }
+    return options;
+}
+
+qint64 keyOption(const QString &command, const PrintOptions &options, const char *name)
+{
+    bool ok = false;
+    const qint64 key = options.value(name).toLongLong(&ok);
+    if (!ok)
+        throw UsageError(QStringLiteral("%1: --%2 needs a whole number, not \"%3\"")
+                             .arg(command, QLatin1String(name), options.value(name)));
+    return key;
+}
+
+QString requiredOption(const QString &command, const PrintOptions &options, const char *name)
+{
+    const QString value = options.value(name);
+    if (value.isEmpty())
+        throw UsageError(QStringLiteral("%1: --%2 FILE is needed").arg(command, QLatin1String(name)));
+    return value;
+}
+
+QString sortOption(const QString &command, const PrintOptions &options)
+{
+    const QString sort = options.has("sort") ? options.value("sort") : QStringLiteral("ugyfel_nev");
+    static const QStringList columns = {
+        QStringLiteral("ugyfel"),    QStringLiteral("ugyfel_nev"), QStringLiteral("kapcsolat"),
+        QStringLiteral("cim_irsz"),  QStringLiteral("cim_varos"),  QStringLiteral("cim_cim"),
+        QStringLiteral("jelolve"),   QStringLiteral("csoport")};
+    if (!columns.contains(sort))
+        throw UsageError(QStringLiteral("%1: --sort takes one of %2").arg(command, columns.join(QStringLiteral(", "))));
+    return sort;
+}
+
+// The client list as the main window loads it: every client, or those of one group, in the
+// order of the sort column's sort key.
+std::unique_ptr<TableView> openClientList(Database &db, const std::optional<QString> &group, const QString &sort)
+{
+    auto clients = std::make_unique<TableView>(db, QStringLiteral("ugyfel"));
+    if (group) {
+        QString quoted = *group;
+        quoted.replace(QLatin1Char('\''), QLatin1String("''"));
+        clients->setFilter(QStringLiteral("csoport='") + quoted + QLatin1Char('\''));
+    }
+    clients->setOrder(ClientList::OrderColumn(sort));
+    clients->open();
+    return clients;
+}
+
+// Answers the print run from the command line: every question is "Yes", the sender is given,
+// the amounts come from the options, and every job is handed to the sink.
+class BatchPrintHost final : public PrintHost {
+public:
+    std::function<void(const report::Report &)> sink;
+    QString chequeAmount;
+    QString chequeMessage;
+    qint64 codAmount = 0;
+    int jobs = 0;
+
+    bool askYesNo(const QString &, const QString &) override { return true; }
+    int pickSender(int) override
+    {
+        throw Error(QStringLiteral("A feladó nem létezik: %1 (--sender KEY adja meg)").arg(missingSender));
+    }
+    bool editCheque(QString &amountText, QString &message) override
+    {
+        amountText = chequeAmount;
+        message = chequeMessage;
+        return true;
+    }
+    bool inputAmount(qint64 &amount) override
+    {
+        amount = codAmount;
+        return true;
+    }
+    void output(const report::Report &report, bool) override
+    {
+        ++jobs;
+        sink(report);
+    }
+
+    int missingSender = 0;
+};
+
+// The sender of a run: --sender KEY, or the Sender setting; never the sender list.
+TBeall batchSettings(const Session &session, const QString &command, const PrintOptions &options,
+                     BatchPrintHost &host)
+{
+    TBeall settings = session.settings();
+    if (options.has("sender"))
+        settings.Sender = int(keyOption(command, options, "sender"));
+    settings.Only1Sender = true;
+    host.missingSender = settings.Sender;
+    return settings;
+}
+
+void reportWritten(int jobs, int pages, const QString &file)
+{
+    if (jobs == 0)
+        out() << "Nothing to print; " << file << " was not written.\n";
+    else
+        out() << jobs << " print job(s), " << pages << " page(s) written to " << file << '\n';
+}
+
+int runScoped(Context &context, const QString &command, Stationery stationery)
+{
+    const PrintOptions options = parsePrintOptions(command, context.args,
+                                                   {"client", "group", "sort", "sender", "pdf"},
+                                                   {"all", "marked"});
+    const int scopes = int(options.has("client")) + int(options.has("all")) + int(options.has("marked"));
+    if (scopes != 1)
+        throw UsageError(QStringLiteral("%1: give exactly one of --client KEY, --all, --marked").arg(command));
+    if (options.has("group") && options.has("client"))
+        throw UsageError(QStringLiteral("%1: --group filters --all and --marked only").arg(command));
+    const QString pdf = requiredOption(command, options, "pdf");
+    const QString sort = sortOption(command, options);
+
+    const auto session = openSession(context);
+    BatchPrintHost host;
+    const TBeall settings = batchSettings(*session, command, options, host);
+    std::optional<QString> group;
+    if (options.has("group"))
+        group = options.value("group");
+
+    std::unique_ptr<TableView> clients;
+    PrintContext print{session->db(), settings};
+    print.sortField = sort;
+    print.filterGroup = group;
+    if (options.has("client")) {
+        print.scope = scope::Current;
+        print.currentClient = keyOption(command, options, "client");
+    } else {
+        clients = openClientList(session->db(), group, sort);
+        print.clients = clients.get();
+        print.scope = options.has("all") ? scope::Everyone : scope::Marked;
+    }
+
+    report::PdfJobWriter writer(pdf);
+    host.sink = [&writer](const report::Report &report) { writer.add(report); };
+    RunScopedPrint(host, print, stationery);
+    writer.finish();
+    reportWritten(writer.jobCount(), writer.pageCount(), pdf);
+    return ExitOk;
+}
+
+int runEnvelope(Context &context)
+{
+    if (context.args.isEmpty())
+        throw UsageError(QStringLiteral("envelope: the size is needed (c6, la4 or lc5)"));
+    const QString size = context.args.takeFirst().toLower();
+    Stationery stationery;
+    if (size == QLatin1String("c6"))
+        stationery = Stationery::EnvelopeC6;
+    else if (size == QLatin1String("la4") || size == QLatin1String("dl"))
+        stationery = Stationery::EnvelopeLA4;
+    else if (size == QLatin1String("lc5"))
+        stationery = Stationery::EnvelopeLC5;
+    else
+        throw UsageError(QStringLiteral("envelope: unknown size %1 (c6, la4 or lc5)").arg(size));
+    return runScoped(context, QStringLiteral("envelope"), stationery);
+}
+
+int runRegistered(Context &context)
+{
+    return runScoped(context, QStringLiteral("registered"), Stationery::Registered);
+}
+
+qint64 amountOption(const QString &command, const PrintOptions &options)
+{
+    if (!options.has("amount"))
+        throw UsageError(QStringLiteral("%1: --amount N is needed").arg(command));
+    bool ok = false;
+    const qint64 amount = options.value("amount").toLongLong(&ok);
+    if (!ok || amount < 0 || amount > 2147483647)
+        throw UsageError(QStringLiteral("%1: --amount takes a whole number from 0 to 2147483647").arg(command));
+    return amount;
+}
+
+int runCod(Context &context)
+{
+    const QString command = QStringLiteral("cod");
+    const PrintOptions options = parsePrintOptions(command, context.args, {"client", "amount", "sender", "pdf"}, {});
+    if (!options.has("client"))
+        throw UsageError(QStringLiteral("cod: --client KEY is needed"));
+    const qint64 client = keyOption(command, options, "client");
+    const qint64 amount = amountOption(command, options);
+    const QString pdf = requiredOption(command, options, "pdf");
+
+    const auto session = openSession(context);
+    BatchPrintHost host;
+    const TBeall settings = batchSettings(*session, command, options, host);
+    host.codAmount = amount;
+    PrintContext print{session->db(), settings};
+    print.currentClient = client;
+    report::PdfJobWriter writer(pdf);
+    host.sink = [&writer](const report::Report &report) { writer.add(report); };
+    RunCodPrint(host, print);
+    writer.finish();
+    reportWritten(writer.jobCount(), writer.pageCount(), pdf);
+    return ExitOk;
+}
+
+int runCheque(Context &context)
+{
+    const QString command = QStringLiteral("cheque");
+    const PrintOptions options = parsePrintOptions(
+        command, context.args, {"client", "amount", "message", "sender", "pdf", "back-pdf"}, {});
+    if (!options.has("client"))
+        throw UsageError(QStringLiteral("cheque: --client KEY is needed"));
+    const qint64 client = keyOption(command, options, "client");
+    const qint64 amount = amountOption(command, options);
+    const QString front = requiredOption(command, options, "pdf");
+    const QString back = requiredOption(command, options, "back-pdf");
+
+    const auto session = openSession(context);
+    BatchPrintHost host;
+    const TBeall settings = batchSettings(*session, command, options, host);
+    host.chequeAmount = QString::number(amount);
+    host.chequeMessage = options.value("message");
+    PrintContext print{session->db(), settings};
+    print.currentClient = client;
+    report::PdfJobWriter frontWriter(front);
+    report::PdfJobWriter backWriter(back);
+    host.sink = [&](const report::Report &report) {
+        (host.jobs == 1 ? frontWriter : backWriter).add(report);
+    };
+    RunChequePrint(host, print);
+    frontWriter.finish();
+    backWriter.finish();
+    reportWritten(frontWriter.jobCount(), frontWriter.pageCount(), front);
+    reportWritten(backWriter.jobCount(), backWriter.pageCount(), back);
+    return ExitOk;
+}
+
+// The client grid of the main window as the list printout sees it: its columns with their
+// on-screen widths at the window's first size.
+const QList<std::pair<QString, GridPrintColumn>> &clientGridColumns()
+{
+    static const QList<std::pair<QString, GridPrintColumn>> columns = {
+        {QStringLiteral("jelolve"), {QStringLiteral("nyom."), 55, report::Align::Left}},
+        {QStringLiteral("ugyfel_nev"), {QStringLiteral("ügyfél"), 230, report::Align::Left}},
+        {QStringLiteral("kapcsolat"), {QStringLiteral("kapcsolattartó"), 150, report::Align::Left}},
+        {QStringLiteral("cim_irsz"), {QStringLiteral("irsz."), 55, report::Align::Left}},
+        {QStringLiteral("cim_varos"), {QStringLiteral("város"), 120, report::Align::Left}},
+        {QStringLiteral("cim_cim"), {QStringLiteral("cím"), 200, report::Align::Left}},
+        {QStringLiteral("csoport"), {QStringLiteral("csoport"), 110, report::Align::Left}},
+    };
+    return columns;
+}
+
+int runList(Context &context)
+{
+    const QString command = QStringLiteral("list");
+    const PrintOptions options = parsePrintOptions(command, context.args, {"group", "sort", "pdf"}, {});
+    const QString pdf = requiredOption(command, options, "pdf");
+    const QString sort = sortOption(command, options);
+    const auto session = openSession(context);
+    std::optional<QString> group;
+    if (options.has("group"))
+        group = options.value("group");
+    const auto clients = openClientList(session->db(), group, sort);
+
+    QList<GridPrintColumn> columns;
+    QList<int> fields;
+    int gridWidth = 0;
+    for (const auto &[field, column] : clientGridColumns()) {
+        columns.append(column);
+        fields.append(clients->fieldIndex(field));
+        gridWidth += column.width;
+    }
+    QList<QStringList> rows;
+    rows.reserve(clients->recordCount());
+    for (int row = 0; row < clients->recordCount(); ++row) {
+        QStringList cells;
+        for (const int field : std::as_const(fields))
+            cells.append(field < 0 ? QString() : clients->cell(row, field).toString());
+        rows.append(cells);
+    }
+    const report::Report report = MakeGridPrint(columns, gridWidth, rows, QStringLiteral("Ügyfelek"), 8);
+    report::PdfJobWriter writer(pdf);
+    writer.add(report);
+    writer.finish();
+    reportWritten(writer.jobCount(), writer.pageCount(), pdf);
+    return ExitOk;
+}
+
 const std::vector<Command> &commands()
 {
     static const std::vector<Command> table = {
@@ -107,6 +449,22 @@ const std::vector<Command> &commands()
          "Prints the program folder, data folder, configuration file, database path and the "
          "number of rows of each table.",
          false, runInfo},
+        {"envelope", "envelope c6|la4|lc5 (--client KEY | --all | --marked) [--group NAME] [--sort FIELD] [--sender KEY] --pdf FILE",
+         "Prints envelopes into one PDF, one page per client in print order. --all takes the client "
+         "list (of one group with --group) in the order of --sort (default ugyfel_nev); --marked the "
+         "marked clients, and clears every mark afterwards. The sender is --sender or the Sender "
+         "setting.",
+         true, runEnvelope},
+        {"registered", "registered (--client KEY | --all | --marked) [--group NAME] [--sort FIELD] [--sender KEY] --pdf FILE",
+         "Prints registered-mail forms, with the same choice of clients as envelope.", true, runRegistered},
+        {"cod", "cod --client KEY --amount N [--sender KEY] --pdf FILE",
+         "Prints the cash-on-delivery form of one client.", true, runCod},
+        {"cheque", "cheque --client KEY --amount N [--message TEXT] [--sender KEY] --pdf FRONT --back-pdf BACK",
+         "Prints both sides of a postal money order: the front into FRONT, the back (message and "
+         "sender) into BACK.",
+         true, runCheque},
+        {"list", "list [--group NAME] [--sort FIELD] --pdf FILE",
+         "Prints the client list (of one group with --group) as the Nyomtat command does.", true, runList},
     };
     return table;
 }

@@ -1,0 +1,106 @@
+#pragma once
+
+#include "printing/report.h"
+#include "printing/stationery.h"
+
+#include <QString>
+
+#include <optional>
+
+namespace kartevo {
+
+class Database;
+class TableView;
+struct TBeall;
+
+// What a print command asks of the outside world: questions, the sender list, the dialogs that
+// take an amount, and the output of each print job. The desktop program answers with windows
+// and the printer, the batch tool with its arguments and a PDF file, tests with a fake.
+class PrintHost {
+public:
+    virtual ~PrintHost() = default;
+    // A Yes/No question; true for "Yes".
+    virtual bool askYesNo(const QString &message, const QString &caption) = 0;
+    // The sender list in selection mode, positioned on the given key (-1: on nothing). Returns
+    // the chosen sender key, or -1 when the user cancelled.
+    virtual int pickSender(int positionOn) = 0;
+    // The cheque dialog: false when cancelled. The amount comes back as typed.
+    virtual bool editCheque(QString &amountText, QString &message) = 0;
+    // The amount input of the cash-on-delivery form (caption "Összeg", prompt "Add meg az
+    // összeget"): false when cancelled, otherwise the amount accepted.
+    virtual bool inputAmount(qint64 &amount) = 0;
+    // One print job: direct sends it to the printer, otherwise it is previewed (and this call
+    // returns when the preview is closed). Throws Error when the job cannot be output.
+    virtual void output(const report::Report &report, bool direct) = 0;
+};
+
+// The entries of the print scope box of the client list, by index.
+namespace scope {
+constexpr int Current = 0;  // "Aktuális"
+constexpr int Everyone = 1; // "Mindenkinek"
+constexpr int Marked = 2;   // "Csak a kijelölteknek"
+} // namespace scope
+
+// The state of the client list that a print command reads.
+struct PrintContext {
+    PrintContext(Database &database, const TBeall &settingsRecord) : db(database), settings(settingsRecord) {}
+
+    Database &db;
+    const TBeall &settings;
+    // The client list as loaded (group filter applied, in the list's sort order). Scope
+    // "Mindenkinek" walks it and is left on its last row; the marked run reloads it at its end.
+    // May be null when there is no list (the batch tool's single-client commands).
+    TableView *clients = nullptr;
+    // The key of the list's current client; empty when the list has no current row.
+    std::optional<qint64> currentClient;
+    int scope = scope::Current;
+    // The group of the group filter; empty when the list is not filtered (a group may have an
+    // empty name, so this is not the same as an empty text).
+    std::optional<QString> filterGroup;
+    QString sortField = QStringLiteral("ugyfel_nev");
+};
+
+// Stationery printed one client per job by the scoped commands.
+enum class Stationery { EnvelopeC6, EnvelopeLA4, EnvelopeLC5, Registered };
+
+// The per-client print jobs: build a fresh report, prepare it, open its queries and output it.
+void PrintBoritek(PrintHost &host, const PrintContext &context, EnvelopeKind kind, qint64 client,
+                  qint64 sender, bool direct);
+void PrintAjanlott(PrintHost &host, const PrintContext &context, qint64 client, qint64 sender, bool direct);
+void PrintCsekk(PrintHost &host, const PrintContext &context, qint64 client, qint64 sender,
+                qint64 amount, const QString &message, bool direct);
+void PrintCsekk2(PrintHost &host, const PrintContext &context, qint64 client, qint64 sender,
+                 qint64 amount, const QString &message, bool direct);
+void PrintUtanvet(PrintHost &host, const PrintContext &context, qint64 client, qint64 sender,
+                  qint64 amount, bool direct);
+
+// The sender of the envelopes, the registered-mail form and the cash-on-delivery form: the
+// default sender when Only1Sender is set and it exists, otherwise the sender list. -1: cancelled.
+int ChooseSender(PrintHost &host, Database &db, const TBeall &settings);
+// The cheque's sender: Sender unchanged when Only1Sender is set, otherwise the sender list
+// positioned on Sender. -1: cancelled.
+int ChooseChequeSender(PrintHost &host, const TBeall &settings);
+
+// The question of the "Mindenkinek" scope.
+QString ConfirmationText(int count);
+
+// The marked-client query's text for a run: "SELECT * FROM ugyfel" / "WHERE <clause>" /
+// "ORDER BY <sort field>;". Throws Error when the sort field is not a plain column name.
+QStringList MarkedClientsSql(const std::optional<QString> &filterGroup, const QString &sortField);
+
+// The scoped commands aBoritek1, aBoritek2, aBoritek3 and aAjanlott. Errors of a job end the
+// whole command (the jobs before it stay output) by throwing Error.
+void RunScopedPrint(PrintHost &host, const PrintContext &context, Stationery stationery);
+
+// aCsekk: sender, the cheque dialog, the front, the turn-over question, the back. Throws Error
+// when the amount cannot be read or there is no current client (nothing printed then).
+void RunChequePrint(PrintHost &host, const PrintContext &context);
+
+// aUtanvet: sender, the amount, the cash-on-delivery form for the current client.
+void RunCodPrint(PrintHost &host, const PrintContext &context);
+
+// The amount typed in the cheque dialog: decimal digits from 0 to 2147483647. Throws Error for
+// an empty or too large number.
+qint64 ParseChequeAmount(const QString &text);
+
+} // namespace kartevo

@@ -1,0 +1,71 @@
+#include "printing/report.h"
+
+namespace kartevo::report {
+
+Item *Band::item(const QString &name)
+{
+    for (Item &it : items) {
+        if (it.name == name)
+            return &it;
+    }
+    return nullptr;
+}
+
+const Item *Band::item(const QString &name) const
+{
+    return const_cast<Band *>(this)->item(name);
+}
+
+QString DataSource::value(int row, const QString &field) const
+{
+    if (row < 0 || row >= rows.size())
+        return {};
+    const int column = int(fields.indexOf(field));
+    if (column < 0)
+        return {};
+    return rows.at(row).value(column);
+}
+
+Band *Report::band(const QString &name)
+{
+    for (Band &b : bands) {
+        if (b.name == name)
+            return &b;
+    }
+    return nullptr;
+}
+
+const Band *Report::band(const QString &name) const
+{
+    return const_cast<Report *>(this)->band(name);
+}
+
+Item *Report::item(const QString &name)
+{
+    for (Band &b : bands) {
+        if (Item *it = b.item(name))
+            return it;
+    }
+    return nullptr;
+}
+
+const Item *Report::item(const QString &name) const
+{
+    return const_cast<Report *>(this)->item(name);
+}
+
+DataSource *Report::source(const QString &name)
+{
+    for (DataSource &s : sources) {
+        if (s.name == name)
+            return &s;
+    }
+    return nullptr;
+}
+
+const DataSource *Report::source(const QString &name) const
+{
+    return const_cast<Report *>(this)->source(name);
+}
+
+} // namespace kartevo::report
