@@ -4,6 +4,7 @@
 
 #include "ui/common/application.h"
 #include "ui/common/datasetmodel.h"
+#include "ui/common/focuscolor.h"
 #include "ui/main/clientgriddelegate.h"
 
 #include <QAction>
@@ -51,8 +52,7 @@ void Tfrm_Main::createLayout()
     Edit1 = new QLineEdit(Panel1);
     Edit1->setObjectName(QStringLiteral("Edit1"));
     Edit1->setFixedWidth(121);
-    // A one-line edit field shows that it has the focus with a light blue background.
-    Edit1->setStyleSheet(QStringLiteral("QLineEdit:focus { background: rgb(166, 202, 240); }"));
+    InstallFocusColor(Edit1);
     top->addWidget(Edit1);
     top->addStretch();
     TitleLabel = new QLabel(QStringLiteral("Boríték nyomtatás, postai nyomtatvány kitöltés"), Panel1);
