@@ -423,6 +423,7 @@ int runList(Context &context)
         fields.append(clients->fieldIndex(field));
         gridWidth += column.width;
     }
+    gridWidth += 44; // the grid's row indicator and scroll bar
     QList<QStringList> rows;
     rows.reserve(clients->recordCount());
     for (int row = 0; row < clients->recordCount(); ++row) {

@@ -1,0 +1,126 @@
+#include "ui/printing/frm_csekk.h"
+
+#include "core/settings.h"
+#include "ui/common/application.h"
+#include "ui/common/focuscolor.h"
+
+// QScintilla's headers use the plain signals/slots keywords, which this project switches off.
+#define signals Q_SIGNALS
+#define slots Q_SLOTS
+#include <Qsci/qsciscintilla.h>
+#undef signals
+#undef slots
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QShowEvent>
+
+namespace kartevo {
+
+namespace {
+
+QFont EditorFont(int size)
+{
+    QFont font(QStringLiteral("Lucida Console"));
+    font.setStyleHint(QFont::TypeWriter);
+    font.setPointSize(size);
+    return font;
+}
+
+} // namespace
+
+Tfrm_Csekk::Tfrm_Csekk(QWidget *parent, const QString &iniFileName, int fontSize)
+    : QDialog(parent), m_iniFileName(iniFileName), m_fontSize(fontSize)
+{
+    setObjectName(QStringLiteral("frm_Csekk"));
+    setWindowTitle(QStringLiteral("Csekk (Belföldi postautalvány) kitöltés"));
+    setFixedSize(325, 246);
+    QFont design(QStringLiteral("Tahoma"));
+    design.setPointSize(8);
+    setFont(design);
+
+    Label1 = new QLabel(QStringLiteral("összeg"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setGeometry(20, 12, 121, 16);
+    Edit1 = new QLineEdit(QStringLiteral("0"), this);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit1->setGeometry(20, 30, 121, 24);
+    // Only digits can be typed (Backspace and the other editing keys still work).
+    Edit1->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), Edit1));
+    InstallFocusColor(Edit1);
+
+    Label2 = new QLabel(QStringLiteral("közlemény (max 4 sor)"), this);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label2->setGeometry(20, 64, 285, 16);
+    SynEdit1 = new QsciScintilla(this);
+    SynEdit1->setObjectName(QStringLiteral("SynEdit1"));
+    SynEdit1->setGeometry(20, 82, 285, 77);
+    SynEdit1->setUtf8(true);
+    SynEdit1->setFont(EditorFont(9));
+    // Line numbers in a gutter wide enough for two digits.
+    QFont gutter(QStringLiteral("Courier New"));
+    gutter.setStyleHint(QFont::TypeWriter);
+    gutter.setPointSize(8);
+    SynEdit1->setMarginsFont(gutter);
+    SynEdit1->setMarginType(0, QsciScintilla::NumberMargin);
+    SynEdit1->setMarginLineNumbers(0, true);
+    SynEdit1->setMarginWidth(0, QStringLiteral("00"));
+    SynEdit1->setMarginWidth(1, 0);
+    // A right-margin marker after column 30.
+    SynEdit1->setEdgeMode(QsciScintilla::EdgeLine);
+    SynEdit1->setEdgeColumn(30);
+    SynEdit1->setWrapMode(QsciScintilla::WrapWord);
+    SynEdit1->setCaretLineVisible(true);
+    SynEdit1->setCaretLineBackgroundColor(QColor(255, 255, 198));
+
+    Button1 = new QPushButton(QStringLiteral("OK"), this);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    Button1->setGeometry(150, 200, 75, 27);
+    Button1->setDefault(true);
+    Button2 = new QPushButton(QStringLiteral("Mégsem"), this);
+    Button2->setObjectName(QStringLiteral("Button2"));
+    Button2->setGeometry(230, 200, 75, 27);
+    connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
+    connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+QString Tfrm_Csekk::amountText() const
+{
+    return Edit1->text();
+}
+
+QString Tfrm_Csekk::message() const
+{
+    return SynEdit1->text();
+}
+
+void Tfrm_Csekk::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (event->spontaneous())
+        return;
+    if (!m_iniFileName.isEmpty()) {
+        int left = 10, top = 10;
+        RunCommand(this, [&] { LoadWindowPos(m_iniFileName, objectName(), left, top); });
+        move(left, top);
+    }
+    if (m_fontSize > 0) {
+        QFont sized = font();
+        sized.setPointSize(m_fontSize);
+        setFont(sized);
+        SynEdit1->setFont(EditorFont(m_fontSize));
+    }
+    Edit1->setFocus();
+    Edit1->selectAll();
+}
+
+void Tfrm_Csekk::done(int result)
+{
+    if (!m_iniFileName.isEmpty())
+        RunCommand(this, [this] { SaveWindowPos(m_iniFileName, objectName(), x(), y()); });
+    QDialog::done(result);
+}
+
+} // namespace kartevo

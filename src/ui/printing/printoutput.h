@@ -1,0 +1,26 @@
+#pragma once
+
+#include "printing/report.h"
+
+#include <QString>
+
+class QWidget;
+
+namespace kartevo {
+
+// The output targets of a print job. All of them draw through the one report renderer.
+
+// Shows the modal preview (zoom, page navigation, page setup and a print button that opens
+// the print dialog) and returns when it is closed.
+void PreviewReport(QWidget *owner, const report::Report &report);
+
+// Prints the report as one job on the default printer. When KARTEVO_PRINT_DIR names a folder,
+// the job is written there as the next numbered PDF file instead. Throws Error when there is no
+// printer or the job cannot be started.
+void PrintReportDirect(const report::Report &report);
+
+// The file a direct job goes to under KARTEVO_PRINT_DIR: kartevo-0001.pdf, kartevo-0002.pdf …,
+// the first number not yet used in the folder (created when missing).
+QString NextPrintDirFile(const QString &folder);
+
+} // namespace kartevo
