@@ -133,6 +133,8 @@ void Tfrm_Main::createLayout()
     linkFont.setUnderline(true);
     Label1->setFont(linkFont);
     Label1->setEnabled(false);
+    // It gives way (and is cut) when the window gets narrow.
+    Label1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     bottom->addWidget(Label1);
     layout->addWidget(Panel2);
     setCentralWidget(central);

@@ -1,0 +1,514 @@
+// The client list window as a user drives it: commands, menus, search keys, sorting, group
+// filter, delete, font size, print marks, column widths and how marked rows are painted.
+#include "core/clientlist.h"
+#include "core/database.h"
+#include "core/session.h"
+#include "core/statement.h"
+#include "fakeprompter.h"
+#include "testfolders.h"
+#include "ui/common/application.h"
+#include "ui/common/datasetmodel.h"
+#include "ui/main/frm_main.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTableView>
+#include <QTest>
+#include <QToolBar>
+#include <QToolButton>
+
+#include <memory>
+
+using namespace kartevo;
+using kartevo::test::FakePrompter;
+using kartevo::test::Installation;
+
+namespace {
+
+// The main window on the demo clients (30 clients in three groups, every mark "N").
+struct DemoWindow {
+    FakePrompter prompter;
+    Installation inst;
+    Folders folders;
+    std::unique_ptr<Tfrm_Main> window;
+
+    explicit DemoWindow(const QString &extraSql = {}, const QByteArray &ini = {})
+    {
+        folders = inst.folders();
+        QDir().mkpath(folders.DataFolder);
+        const QString path = folders.DataFolder + QStringLiteral("/Kartevo.sqb");
+        QFile::copy(inst.share() + QStringLiteral("/Kartevo.sqb"), path);
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+        {
+            Database db;
+            db.open(path);
+            db.exec(kartevo::test::ReadText(QStringLiteral(KARTEVO_SOURCE_DIR "/data/demo/demo.sql")));
+            if (!extraSql.isEmpty())
+                db.exec(extraSql);
+        }
+        if (!ini.isEmpty()) {
+            QFile file(folders.IniFileName);
+            file.open(QIODevice::WriteOnly);
+            file.write(ini);
+        }
+        window = std::make_unique<Tfrm_Main>(folders);
+    }
+
+    Tfrm_Main &w() { return *window; }
+    QTableView *grid() { return w().grid(); }
+    QLineEdit *edit() { return w().findChild<QLineEdit *>(QStringLiteral("Edit1")); }
+    QComboBox *groups() { return w().findChild<QComboBox *>(QStringLiteral("ComboBox1")); }
+    QString panel(int index) { return w().findChild<QLabel *>(QStringLiteral("StatusPanel%1").arg(index))->text(); }
+    ClientList &list() { return *w().clients(); }
+    QString currentName() { return list().table().asString(QStringLiteral("ugyfel_nev")); }
+    int rows() { return grid()->model()->rowCount(); }
+    void trigger(const char *name) { w().action(QString::fromUtf8(name))->trigger(); }
+
+    QVariant scalar(const QString &sql)
+    {
+        Statement statement(w().session().db(), sql);
+        return statement.step() ? statement.column(0) : QVariant();
+    }
+
+    void showActive()
+    {
+        w().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w()));
+        w().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w()));
+    }
+
+    void chooseGroup(const QString &text)
+    {
+        const int index = groups()->findText(text);
+        QVERIFY2(index >= 0, qPrintable(text));
+        groups()->setCurrentIndex(index);
+        Q_EMIT groups()->activated(index);
+    }
+};
+
+// The items of a menu or toolbar as action names, "-" for a separator; a drop-down button
+// shows as its action followed by its menu in brackets.
+QStringList Items(const QList<QAction *> &actions, QWidget *owner = nullptr)
+{
+    QStringList items;
+    for (QAction *action : actions) {
+        if (action->isSeparator()) {
+            items.append(QStringLiteral("-"));
+            continue;
+        }
+        QToolButton *button = nullptr;
+        if (auto *bar = qobject_cast<QToolBar *>(owner))
+            button = qobject_cast<QToolButton *>(bar->widgetForAction(action));
+        if (button && button->menu() && button->defaultAction()) {
+            items.append(button->defaultAction()->objectName() + QStringLiteral("[")
+                         + Items(button->menu()->actions()).join(QLatin1Char(',')) + QStringLiteral("]"));
+        } else {
+            items.append(action->objectName());
+        }
+    }
+    return items;
+}
+
+QStringList Split(const char *text)
+{
+    return QString::fromUtf8(text).split(QLatin1Char(' '));
+}
+
+} // namespace
+
+class TestClientWindow : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase()
+    {
+        Tfrm_Main::SetSplashEnabled(false);
+        InstallApplicationLook(*qobject_cast<QApplication *>(QCoreApplication::instance()));
+    }
+
+    void commandTable_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("hint");
+        QTest::addColumn<QString>("shortcut");
+        QTest::addColumn<bool>("enabled");
+        QTest::newRow("aUj") << "aUj" << "Új ügyfél" << "Új ügyfél" << "Ins" << false;
+        QTest::newRow("aImport") << "aImport" << "Új ügyfelek (CSV import)" << "Új ügyfelek (CSV import)"
+                                 << "Alt+Ins" << false;
+        QTest::newRow("aTorol") << "aTorol" << "Töröl" << "Töröl" << "Ctrl+Del" << true;
+        QTest::newRow("aJelol") << "aJelol" << "Jelöl" << "Jelöl" << "Ctrl+M" << true;
+        QTest::newRow("aJelolSzuntet") << "aJelolSzuntet" << "Összes jelölést megszűntet"
+                                       << "Összes jelölést megszűntet" << "" << true;
+        QTest::newRow("aBoritek2") << "aBoritek2" << "Boríték (LA/4)" << "Boríték nyomtatás LA/4 (DL 110*220mm)"
+                                   << "F4" << false;
+        QTest::newRow("aCsekk") << "aCsekk" << "Csekk" << "Belföldi postautalvány" << "F7" << false;
+        QTest::newRow("aBetuCsokkent") << "aBetuCsokkent" << "Betűméret csökkentése" << "Betűméret csökkentése"
+                                       << "F12" << true;
+        QTest::newRow("aProgram") << "aProgram" << "További programok" << "További programok, letöltések" << ""
+                                  << false;
+        QTest::newRow("aBezar") << "aBezar" << "Bezár" << "Bezár" << "" << true;
+    }
+    void commandTable()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, caption);
+        QFETCH(QString, hint);
+        QFETCH(QString, shortcut);
+        QFETCH(bool, enabled);
+        DemoWindow demo;
+        QAction *action = demo.w().action(name);
+        QVERIFY(action);
+        QCOMPARE(action->text(), caption);
+        QCOMPARE(action->toolTip(), hint);
+        QCOMPARE(action->statusTip(), hint);
+        QCOMPARE(action->shortcut().toString(QKeySequence::PortableText), shortcut);
+        QCOMPARE(action->isEnabled(), enabled);
+    }
+
+    void everyCommandHasAnIconAndOnlyTheListsOwnAreEnabled()
+    {
+        DemoWindow demo;
+        const QList<QAction *> actions = demo.w().actions();
+        QCOMPARE(actions.size(), 36);
+        QStringList enabled;
+        for (QAction *action : actions) {
+            QVERIFY2(!action->icon().pixmap(16, 16).isNull(), qPrintable(action->objectName()));
+            if (action->isEnabled())
+                enabled.append(action->objectName());
+        }
+        QCOMPARE(enabled, Split("aTorol aJelol aJelolMind aJelolSzuntet aBetuNovel aBetuCsokkent aBezar"));
+    }
+
+    void menusToolbarsAndContextMenu()
+    {
+        DemoWindow demo;
+        QStringList titles;
+        QList<QStringList> menus;
+        for (QAction *top : demo.w().menuBar()->actions()) {
+            titles.append(top->text());
+            menus.append(Items(top->menu()->actions()));
+        }
+        QCOMPARE(titles, Split("Kartevo Jelölés Nézet Törzsadat Nyomtatás Rendszer Súgó"));
+        QCOMPARE(menus.value(0), Split("aUj aImport aSzerkeszt aTorol - aNyomtat aNyomtatKep - aExcelbe aHtml - aBezar"));
+        QCOMPARE(menus.value(1), Split("aJelol aJelolMind aJelolSzuntet"));
+        QCOMPARE(menus.value(2), Split("aBetuNovel aBetuCsokkent"));
+        QCOMPARE(menus.value(3), Split("aCsoport aIranyitoszam - aFelado - aCimkek"));
+        QCOMPARE(menus.value(4), Split("aBoritek1 aBoritek2 aBoritek3 - aAjanlott aCsekk aUtanvet - aCimke"));
+        QCOMPARE(menus.value(5), Split("aNyelv - aSQL - aBeallit"));
+        QCOMPARE(menus.value(6), Split("aSugo - aTamogat - aFontos - aHonlap aLevel aProgram aUjdonsag - aNevjegy"));
+
+        auto *small = demo.w().findChild<QToolBar *>(QStringLiteral("ToolBar2"));
+        QCOMPARE(Items(small->actions(), small),
+                 Split("aNyomtat aNyomtatKep - aExcelbe aHtml - aBetuNovel aBetuCsokkent - aBeallit - aSugo "
+                       "aHonlap aLevel aUjdonsag - aProgram - aBezar"));
+        QCOMPARE(small->toolButtonStyle(), Qt::ToolButtonIconOnly);
+        auto *large = demo.w().findChild<QToolBar *>(QStringLiteral("ToolBar1"));
+        QCOMPARE(Items(large->actions(), large),
+                 Split("aJelol[aJelol,aJelolMind,aJelolSzuntet] - aUj[aUj,aImport] aSzerkeszt aTorol - aCimke - "
+                       "aBoritek1[aBoritek1,aBoritek2,aBoritek3] aAjanlott aCsekk[aCsekk,aUtanvet]"));
+        QCOMPARE(large->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
+        QCOMPARE(large->widgetForAction(demo.w().action(QStringLiteral("aTorol")))->height(), 36);
+
+        auto *popup = demo.w().findChild<QMenu *>(QStringLiteral("PopupMenu1"));
+        QCOMPARE(Items(popup->actions()),
+                 Split("aJelol - aUj aSzerkeszt aTorol - aCimke - aBoritek1 aBoritek2 aBoritek3 - aAjanlott "
+                       "aCsekk aUtanvet"));
+    }
+
+    void theHintShowsInTheStatusBar()
+    {
+        DemoWindow demo;
+        demo.w().action(QStringLiteral("aBoritek1"))->showStatusText(&demo.w());
+        QCOMPARE(demo.panel(1), QStringLiteral("  Boríték nyomtatás C6 (114*162mm)"));
+        QStatusTipEvent empty{QString()};
+        QApplication::sendEvent(&demo.w(), &empty);
+        QCOMPARE(demo.panel(1), QString());
+    }
+
+    void typingOnTheGridSearches()
+    {
+        DemoWindow demo;
+        demo.showActive();
+        demo.grid()->setFocus();
+        QTest::keyClick(demo.grid(), Qt::Key_K, Qt::ShiftModifier, 0);
+        QCOMPARE(demo.edit()->text(), QStringLiteral("k"));
+        QVERIFY(demo.edit()->hasFocus());
+        QCOMPARE(demo.edit()->cursorPosition(), 1);
+        QCOMPARE(demo.currentName(), QStringLiteral("Kerekes Irodaszer Kft."));
+        QCOMPARE(demo.panel(0), QStringLiteral("30 / 12"));
+
+        // Typing on goes on in the box.
+        QTest::keyClicks(demo.edit(), QStringLiteral("is"));
+        QCOMPARE(demo.currentName(), QStringLiteral("Kiss Anna"));
+
+        // Down arrow: to the grid, the row stays.
+        QTest::keyClick(demo.edit(), Qt::Key_Down);
+        QVERIFY(demo.grid()->hasFocus());
+        QCOMPARE(demo.currentName(), QStringLiteral("Kiss Anna"));
+
+        // A letter starts a new search; "x" finds nothing and leaves the last row.
+        QTest::keyClick(demo.grid(), Qt::Key_X, Qt::NoModifier, 0);
+        QCOMPARE(demo.edit()->text(), QStringLiteral("x"));
+        QCOMPARE(demo.list().table().recNo(), 30);
+        QCOMPARE(demo.grid()->currentIndex().row(), 29);
+
+        // An accented capital becomes lower case; as the search is exact outside A-Z it finds nothing.
+        demo.grid()->setFocus();
+        QKeyEvent accented(QEvent::KeyPress, Qt::Key_Oacute, Qt::ShiftModifier, QStringLiteral("Ó"));
+        QApplication::sendEvent(demo.grid(), &accented);
+        QCOMPARE(demo.edit()->text(), QStringLiteral("ó"));
+
+        // The same letter again still runs the search.
+        demo.grid()->setFocus();
+        demo.list().table().first();
+        QTest::keyClick(demo.grid(), Qt::Key_X, Qt::NoModifier, 0);
+        QCOMPARE(demo.list().table().recNo(), 30);
+
+        // Other characters do nothing at all.
+        demo.grid()->setFocus();
+        demo.list().table().moveTo(4);
+        QTest::keyClick(demo.grid(), Qt::Key_Minus, Qt::NoModifier, 0);
+        QTest::keyClick(demo.grid(), Qt::Key_Space, Qt::NoModifier, 0);
+        QVERIFY(demo.grid()->hasFocus());
+        QCOMPARE(demo.list().table().recNo(), 5);
+        QCOMPARE(demo.edit()->text(), QStringLiteral("x"));
+    }
+
+    void aTitleClickSortsByThatColumnAndFocusesTheSearchBox()
+    {
+        DemoWindow demo;
+        demo.showActive();
+        QCOMPARE(demo.panel(2), QStringLiteral("sorrend: ügyfél neve"));
+        demo.list().table().moveTo(6);
+        const QString client = demo.currentName();
+        demo.grid()->setFocus();
+        Q_EMIT demo.grid()->horizontalHeader()->sectionClicked(3);
+        QCOMPARE(demo.w().SortField(), QStringLiteral("cim_irsz"));
+        QCOMPARE(demo.panel(2), QStringLiteral("sorrend: irsz."));
+        QCOMPARE(demo.currentName(), client);
+        QCOMPARE(demo.grid()->currentIndex().row(), demo.list().table().currentRow());
+        QVERIFY(demo.edit()->hasFocus());
+        QCOMPARE(demo.grid()->model()->index(0, 3).data().toString(), QStringLiteral("1011"));
+
+        // The search now looks at postal codes.
+        QTest::keyClicks(demo.edit(), QStringLiteral("66"));
+        QCOMPARE(demo.currentName(), QStringLiteral("Pusztai Tanya Vendéglő"));
+    }
+
+    void groupFilterWithAnApostrophe()
+    {
+        DemoWindow demo(QStringLiteral(
+            "INSERT INTO csoport (csoport, csoports) VALUES ('O''Brien és Tsa', 'OBRIEN ES TSA');"
+            "UPDATE ugyfel SET csoport='O''Brien és Tsa' WHERE ugyfel IN (3, 9);"));
+        QCOMPARE(demo.groups()->count(), 5);
+        QCOMPARE(demo.groups()->currentText(), QStringLiteral("<nincs szűrés>"));
+        demo.list().table().moveTo(10);
+
+        demo.chooseGroup(QStringLiteral("O'Brien és Tsa"));
+        QCOMPARE(demo.rows(), 2);
+        QCOMPARE(demo.w().FilterGroup(), QStringLiteral("O'Brien és Tsa"));
+        QCOMPARE(demo.panel(0), QStringLiteral("2 / 1"));
+        QCOMPARE(demo.currentName(), QStringLiteral("Csillag Nyomda Kft."));
+
+        // The group goes away: the box falls back to no filter, the list keeps its filter.
+        demo.w().session().db().exec(QStringLiteral("DELETE FROM csoport WHERE csoport='O''Brien és Tsa'"));
+        demo.w().FillGroupFilter();
+        QCOMPARE(demo.groups()->currentText(), QStringLiteral("<nincs szűrés>"));
+        QCOMPARE(demo.rows(), 2);
+        QCOMPARE(demo.w().FilterGroup(), QStringLiteral("O'Brien és Tsa"));
+
+        demo.chooseGroup(QStringLiteral("<nincs szűrés>"));
+        QCOMPARE(demo.rows(), 30);
+        QCOMPARE(demo.w().FilterGroup(), QString());
+        QCOMPARE(demo.panel(0), QStringLiteral("30 / 1"));
+    }
+
+    void fillGroupFilterKeepsTheChoice()
+    {
+        DemoWindow demo;
+        demo.chooseGroup(QStringLiteral("Szállítók"));
+        demo.w().session().db().exec(
+            QStringLiteral("INSERT INTO csoport (csoport, csoports) VALUES ('Bankok', 'BANKOK')"));
+        demo.w().FillGroupFilter();
+        QCOMPARE(demo.groups()->count(), 5);
+        QCOMPARE(demo.groups()->itemText(1), QStringLiteral("Bankok"));
+        QCOMPARE(demo.groups()->currentText(), QStringLiteral("Szállítók"));
+    }
+
+    void deleteAsksFirst()
+    {
+        DemoWindow demo;
+        demo.list().table().moveTo(1);
+        demo.prompter.nextAnswer = false;
+        demo.trigger("aTorol");
+        QCOMPARE(demo.prompter.questions, QStringList{QStringLiteral("Megerősítés: Valóban töröljem az ügyfelet?")});
+        QCOMPARE(demo.rows(), 30);
+
+        demo.prompter.nextAnswer = true;
+        demo.trigger("aTorol");
+        QCOMPARE(demo.rows(), 29);
+        QCOMPARE(demo.scalar(QStringLiteral("SELECT count(*) FROM ugyfel")).toInt(), 29);
+        QCOMPARE(demo.scalar(QStringLiteral("SELECT count(*) FROM ugyfel WHERE ugyfel_nev LIKE 'Bakonyi%'")).toInt(), 0);
+        QCOMPARE(demo.panel(0), QStringLiteral("29 / 2"));
+        QVERIFY(demo.prompter.errors.isEmpty());
+    }
+
+    void deletingFromAnEmptyListShowsTheError()
+    {
+        DemoWindow demo(QStringLiteral("INSERT INTO csoport (csoport, csoports) VALUES ('Üres', 'URES');"));
+        demo.chooseGroup(QStringLiteral("Üres"));
+        QCOMPARE(demo.panel(0), QStringLiteral("0 / 0"));
+        demo.trigger("aTorol");
+        QCOMPARE(demo.prompter.errors.size(), 1);
+        demo.trigger("aJelol");
+        QCOMPARE(demo.prompter.errors.size(), 2);
+        QCOMPARE(demo.scalar(QStringLiteral("SELECT count(*) FROM ugyfel")).toInt(), 30);
+    }
+
+    void fontSizeCommandsStopAtTheirLimits_data()
+    {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<int>("afterThreeLarger");
+        QTest::addColumn<int>("afterFiveSmaller");
+        QTest::newRow("default 9") << QByteArray() << 10 << 8;
+        QTest::newRow("12 from the file") << QByteArray("[Screen]\r\nFontSize=12\r\n") << 12 << 8;
+    }
+    void fontSizeCommandsStopAtTheirLimits()
+    {
+        QFETCH(QByteArray, ini);
+        QFETCH(int, afterThreeLarger);
+        QFETCH(int, afterFiveSmaller);
+        DemoWindow demo({}, ini);
+        demo.w().show();
+        for (int i = 0; i < 3; ++i)
+            demo.trigger("aBetuNovel");
+        QCOMPARE(demo.w().session().settings().FontSize, afterThreeLarger);
+        QCOMPARE(demo.w().font().pointSize(), afterThreeLarger);
+        QCOMPARE(demo.edit()->font().pointSize(), afterThreeLarger);
+        for (int i = 0; i < 5; ++i)
+            demo.trigger("aBetuCsokkent");
+        QCOMPARE(demo.w().session().settings().FontSize, afterFiveSmaller);
+        QCOMPARE(demo.grid()->font().pointSize(), afterFiveSmaller);
+    }
+
+    void toggleMarksAndSwitchesTheScope()
+    {
+        DemoWindow demo(QStringLiteral("UPDATE ugyfel SET jelolve=NULL WHERE ugyfel=9;"));
+        auto *scope = demo.w().printScopeBox();
+        QCOMPARE(scope->currentText(), QStringLiteral("Aktuális"));
+        QVERIFY(demo.list().table().locateValue(QStringLiteral("ugyfel"), 9));
+        demo.trigger("aJelol");
+        QCOMPARE(demo.scalar(QStringLiteral("SELECT jelolve FROM ugyfel WHERE ugyfel=9")).toString(), QStringLiteral("I"));
+        QCOMPARE(scope->currentText(), QStringLiteral("Csak a kijelölteknek"));
+        QCOMPARE(demo.w().printScope(), PrintScope::Marked);
+
+        scope->setCurrentIndex(1);
+        demo.trigger("aJelol"); // unmarking the last mark switches the scope as well
+        QCOMPARE(demo.scalar(QStringLiteral("SELECT jelolve FROM ugyfel WHERE ugyfel=9")).toString(), QStringLiteral("N"));
+        QCOMPARE(scope->currentIndex(), 2);
+        QCOMPARE(demo.currentName(), QStringLiteral("Kiss Anna"));
+    }
+
+    void markAllAndClearAllFollowTheGroupFilter()
+    {
+        DemoWindow demo(QStringLiteral("UPDATE ugyfel SET jelolve='I' WHERE ugyfel=1;")); // Partnerek
+        auto *scope = demo.w().printScopeBox();
+        demo.chooseGroup(QStringLiteral("Szállítók"));
+        demo.list().table().moveTo(2);
+        const QString client = demo.currentName();
+        demo.trigger("aJelolMind");
+        QCOMPARE(demo.scalar(QStringLiteral("SELECT count(*) FROM ugyfel WHERE jelolve='I'")).toInt(), 12);
+        QCOMPARE(demo.scalar(QStringLiteral("SELECT count(*) FROM ugyfel WHERE jelolve='I' AND csoport<>'Szállítók'")).toInt(), 1);
+        QCOMPARE(demo.currentName(), client);
+        QCOMPARE(demo.grid()->model()->index(0, 0).data().toString(), QStringLiteral("I"));
+
+        demo.chooseGroup(QStringLiteral("Partnerek"));
+        demo.trigger("aJelolSzuntet");
+        QCOMPARE(demo.scalar(QStringLiteral("SELECT count(*) FROM ugyfel WHERE jelolve='I'")).toInt(), 11);
+
+        demo.chooseGroup(QStringLiteral("<nincs szűrés>"));
+        demo.trigger("aJelolMind");
+        QCOMPARE(demo.scalar(QStringLiteral("SELECT count(*) FROM ugyfel WHERE jelolve='I'")).toInt(), 30);
+        demo.trigger("aJelolSzuntet");
+        QCOMPARE(demo.scalar(QStringLiteral("SELECT count(*) FROM ugyfel WHERE jelolve='N'")).toInt(), 30);
+        QCOMPARE(scope->currentIndex(), 0); // the scope stays
+    }
+
+    void columnWidthsFollowTheGrid()
+    {
+        DemoWindow demo;
+        demo.w().show();
+        demo.w().resize(600, 500);
+        QTRY_COMPARE(demo.grid()->width(), 600);
+        QCOMPARE(demo.grid()->columnWidth(0), 55);
+        QCOMPARE(demo.grid()->columnWidth(1), 135);
+        QCOMPARE(demo.grid()->columnWidth(6), 85);
+        QCOMPARE(demo.grid()->horizontalHeader()->sectionResizeMode(0), QHeaderView::Fixed);
+        QCOMPARE(demo.grid()->horizontalHeader()->sectionResizeMode(1), QHeaderView::Interactive);
+    }
+
+    void markedRowsArePaintedInTheirColours()
+    {
+        DemoWindow demo(QStringLiteral("UPDATE ugyfel SET jelolve='I' WHERE ugyfel IN (1, 2);"));
+        demo.showActive();
+        demo.w().resize(853, 630);
+        QTRY_COMPARE(demo.grid()->width(), 853);
+        // Row 0 (key 1) is marked and selected, row 1 (key 2) marked, row 2 not marked.
+        QCOMPARE(demo.list().table().recNo(), 1);
+        const QImage image = demo.grid()->viewport()->grab().toImage();
+        auto *model = demo.grid()->model();
+        const auto pixel = [&](int row, int column, int dx, int dy) {
+            const QRect cell = demo.grid()->visualRect(model->index(row, column));
+            return QColor(image.pixel(dx >= 0 ? cell.left() + dx : cell.right() + dx, cell.top() + dy));
+        };
+        const QColor highlight = demo.grid()->palette().color(QPalette::Active, QPalette::Highlight);
+        QCOMPARE(pixel(1, 3, -4, 3), QColor(230, 242, 255));
+        QCOMPARE(pixel(1, 1, -4, 3), QColor(255, 255, 185)); // the sort column keeps its colour
+        QCOMPARE(pixel(2, 3, -4, 3), demo.grid()->palette().color(QPalette::Base));
+        QCOMPARE(pixel(2, 1, -4, 3), QColor(255, 255, 185));
+        QCOMPARE(pixel(0, 3, -4, 3), highlight);
+
+        // Yellow text in the selected marked row, blue text in the other marked row.
+        const auto hasColour = [&](int row, int column, const QColor &colour) {
+            const QRect cell = demo.grid()->visualRect(model->index(row, column));
+            for (int y = cell.top(); y <= cell.bottom(); ++y)
+                for (int x = cell.left(); x <= cell.right(); ++x)
+                    if (QColor(image.pixel(x, y)) == colour)
+                        return true;
+            return false;
+        };
+        QVERIFY(hasColour(0, 2, QColor(255, 255, 0)));
+        QVERIFY(hasColour(1, 2, QColor(0, 0, 255)));
+        QVERIFY(!hasColour(2, 2, QColor(0, 0, 255)));
+
+        // The mark column shows a picture 19 pixels in, never the letter; left of it the background.
+        QCOMPARE(pixel(1, 0, 5, 8), QColor(230, 242, 255));
+        QCOMPARE(pixel(2, 0, 5, 8), demo.grid()->palette().color(QPalette::Base));
+        QVERIFY(pixel(1, 0, 19 + 7, 8) != QColor(230, 242, 255));
+        QVERIFY(pixel(2, 0, 19 + 8, 8) != demo.grid()->palette().color(QPalette::Base));
+        QVERIFY(pixel(1, 0, 19 + 7, 8) != pixel(2, 0, 19 + 8, 8));
+    }
+
+    void doubleClickAsksForTheEditCommand()
+    {
+        DemoWindow demo;
+        QAction *edit = demo.w().action(QStringLiteral("aSzerkeszt"));
+        int triggered = 0;
+        connect(edit, &QAction::triggered, this, [&] { ++triggered; });
+        Q_EMIT demo.grid()->doubleClicked(demo.grid()->model()->index(0, 1));
+        QCOMPARE(triggered, 0); // disabled until the edit dialog comes
+        edit->setEnabled(true);
+        Q_EMIT demo.grid()->doubleClicked(demo.grid()->model()->index(0, 1));
+        QCOMPARE(triggered, 1);
+    }
+};
+
+QTEST_MAIN(TestClientWindow)
+#include "tst_clientwindow.moc"
