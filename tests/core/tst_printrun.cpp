@@ -1,0 +1,480 @@
+// The print run with a fake host: sender choice, scopes, the confirmation, the marked run and
+// its clearing of marks, the cheque and cash-on-delivery runs, errors stopping a run.
+#include "core/database.h"
+#include "core/error.h"
+#include "core/settings.h"
+#include "core/statement.h"
+#include "core/tableview.h"
+#include "printing/printrun.h"
+#include "testfiles.h"
+#include "testfolders.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace kartevo;
+
+namespace {
+
+class DemoDatabase {
+public:
+    DemoDatabase()
+    {
+        db.open(test::DeliveredDatabase(dir));
+        db.exec(test::ReadText(QStringLiteral(KARTEVO_SOURCE_DIR "/data/demo/demo.sql")));
+    }
+    QTemporaryDir dir;
+    Database db;
+};
+
+// One output job as the fake saw it.
+struct Job {
+    QString report;
+    qint64 client = -1; // ugyfel of the client row; 0 when there is none
+    QString sender;     // tulajdonos_nev
+    bool direct = false;
+    report::Report data;
+};
+
+class FakeHost final : public PrintHost {
+public:
+    QStringList questions;
+    bool answer = true;
+    QList<int> pickerCalls;
+    int pickerAnswer = 2;
+    bool chequeAccepted = true;
+    QString chequeAmount = QStringLiteral("1500");
+    QString chequeMessage;
+    int chequeDialogs = 0;
+    bool amountAccepted = true;
+    qint64 offeredAmount = -1;
+    qint64 typedAmount = 1000;
+    int failAtJob = -1; // output throws at this job (counted from 0)
+    QList<Job> jobs;
+
+    bool askYesNo(const QString &message, const QString &caption) override
+    {
+        questions.append(caption + QStringLiteral(": ") + message);
+        return answer;
+    }
+    int pickSender(int positionOn) override
+    {
+        pickerCalls.append(positionOn);
+        return pickerAnswer;
+    }
+    bool editCheque(QString &amountText, QString &message) override
+    {
+        ++chequeDialogs;
+        amountText = chequeAmount;
+        message = chequeMessage;
+        return chequeAccepted;
+    }
+    bool inputAmount(qint64 &amount) override
+    {
+        offeredAmount = amount;
+        if (amountAccepted)
+            amount = typedAmount;
+        return amountAccepted;
+    }
+    void output(const report::Report &report, bool direct) override
+    {
+        if (jobs.size() == failAtJob)
+            throw Error(QStringLiteral("a nyomtató elfogyott"));
+        Job job;
+        job.report = report.name;
+        const report::DataSource *client = report.source(QStringLiteral("Qry"));
+        job.client = client && !client->rows.isEmpty() ? client->value(0, QStringLiteral("ugyfel")).toLongLong() : 0;
+        const report::DataSource *sender = report.source(QStringLiteral("Tbl"));
+        job.sender = sender ? sender->value(0, QStringLiteral("tulajdonos_nev")) : QString();
+        job.direct = direct;
+        job.data = report;
+        jobs.append(job);
+    }
+
+    QList<qint64> clients() const
+    {
+        QList<qint64> keys;
+        for (const Job &job : jobs)
+            keys.append(job.client);
+        return keys;
+    }
+};
+
+QVariant Scalar(Database &db, const QString &sql)
+{
+    return test::SqlValue(db, sql);
+}
+
+// The client list of the main window: one group or all, ordered by the name's sort key.
+std::unique_ptr<TableView> ClientTable(Database &db, const QString &group = {})
+{
+    auto table = std::make_unique<TableView>(db, QStringLiteral("ugyfel"));
+    if (!group.isEmpty())
+        table->setFilter(QStringLiteral("csoport='%1'").arg(group));
+    table->setOrder(QStringLiteral("ugyfel_nevs"));
+    table->open();
+    return table;
+}
+
+} // namespace
+
+class TestPrintRun : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    // Envelope senders: the default one without asking when it exists, otherwise the list.
+    void senderChoice_data()
+    {
+        QTest::addColumn<bool>("only1");
+        QTest::addColumn<int>("sender");
+        QTest::addColumn<QList<int>>("pickerCalls");
+        QTest::addColumn<QString>("printedSender");
+        QTest::newRow("default exists") << true << 1 << QList<int>{} << QStringLiteral("Minta Iroda Kft.");
+        QTest::newRow("default deleted") << true << 9 << QList<int>{-1} << QStringLiteral("Példa Könyvelő Bt.");
+        QTest::newRow("always ask") << false << 1 << QList<int>{-1} << QStringLiteral("Példa Könyvelő Bt.");
+    }
+    void senderChoice()
+    {
+        QFETCH(bool, only1);
+        QFETCH(int, sender);
+        QFETCH(QList<int>, pickerCalls);
+        QFETCH(QString, printedSender);
+        DemoDatabase demo;
+        TBeall settings;
+        settings.Only1Sender = only1;
+        settings.Sender = sender;
+        FakeHost host;
+        host.pickerAnswer = 2;
+        PrintContext context(demo.db, settings);
+        context.currentClient = 5;
+        for (Stationery stationery : {Stationery::EnvelopeC6, Stationery::Registered}) {
+            host.jobs.clear();
+            host.pickerCalls.clear();
+            RunScopedPrint(host, context, stationery);
+            QCOMPARE(host.pickerCalls, pickerCalls);
+            QCOMPARE(host.jobs.size(), 1);
+            QCOMPARE(host.jobs.first().sender, printedSender);
+        }
+    }
+
+    void cancelledSenderPrintsNothing()
+    {
+        DemoDatabase demo;
+        TBeall settings;
+        settings.Only1Sender = false;
+        FakeHost host;
+        host.pickerAnswer = -1;
+        auto table = ClientTable(demo.db);
+        PrintContext context(demo.db, settings);
+        context.clients = table.get();
+        context.currentClient = 1;
+        demo.db.exec(QStringLiteral("UPDATE ugyfel SET jelolve='I' WHERE ugyfel IN (1, 2)"));
+        for (int scope : {scope::Current, scope::Everyone, scope::Marked}) {
+            context.scope = scope;
+            RunScopedPrint(host, context, Stationery::EnvelopeLA4);
+        }
+        RunCodPrint(host, context);
+        RunChequePrint(host, context);
+        QVERIFY(host.jobs.isEmpty());
+        QVERIFY(host.questions.isEmpty());
+        QCOMPARE(host.chequeDialogs, 0);
+        QCOMPARE(host.offeredAmount, -1);
+        // The marks stay: the marked run never started.
+        QCOMPARE(Scalar(demo.db, QStringLiteral("SELECT count(*) FROM ugyfel WHERE jelolve='I'")).toInt(), 2);
+    }
+
+    // "Aktuális": one job for the current client, previewed or printed as UsePrinter says.
+    void currentClient_data()
+    {
+        QTest::addColumn<bool>("usePrinter");
+        QTest::addColumn<bool>("hasCurrent");
+        QTest::newRow("preview") << false << true;
+        QTest::newRow("printer") << true << true;
+        QTest::newRow("empty list") << true << false;
+    }
+    void currentClient()
+    {
+        QFETCH(bool, usePrinter);
+        QFETCH(bool, hasCurrent);
+        DemoDatabase demo;
+        TBeall settings;
+        settings.UsePrinter = usePrinter;
+        FakeHost host;
+        PrintContext context(demo.db, settings);
+        if (hasCurrent)
+            context.currentClient = 9;
+        RunScopedPrint(host, context, Stationery::EnvelopeLC5);
+        QVERIFY(host.questions.isEmpty());
+        QCOMPARE(host.jobs.size(), 1);
+        QCOMPARE(host.jobs.first().report, QStringLiteral("qrBoritek3"));
+        QCOMPARE(host.jobs.first().direct, usePrinter);
+        QCOMPARE(host.jobs.first().client, hasCurrent ? 9 : 0);
+        if (hasCurrent) // Kiss Anna is her own contact: no contact line.
+            QCOMPARE(host.jobs.first().data.source(QStringLiteral("Qry"))->value(0, QStringLiteral("ui2")), QString());
+    }
+
+    // "Mindenkinek": the question with the list's row count, then every row printed directly.
+    void everyone_data()
+    {
+        QTest::addColumn<QString>("group");
+        QTest::addColumn<bool>("answer");
+        QTest::addColumn<int>("count");
+        QTest::newRow("group yes") << QStringLiteral("Önkormányzatok") << true << 5;
+        QTest::newRow("group no") << QStringLiteral("Önkormányzatok") << false << 5;
+        QTest::newRow("empty list") << QStringLiteral("Nincs ilyen") << true << 0;
+    }
+    void everyone()
+    {
+        QFETCH(QString, group);
+        QFETCH(bool, answer);
+        QFETCH(int, count);
+        DemoDatabase demo;
+        TBeall settings;
+        settings.UsePrinter = false; // the whole list always goes to the printer
+        auto table = ClientTable(demo.db, group);
+        QList<qint64> listed;
+        for (int row = 0; row < table->recordCount(); ++row) {
+            table->moveTo(row);
+            listed.append(table->asInteger(QStringLiteral("ugyfel")));
+        }
+        table->moveTo(0);
+        FakeHost host;
+        host.answer = answer;
+        PrintContext context(demo.db, settings);
+        context.clients = table.get();
+        context.scope = scope::Everyone;
+        RunScopedPrint(host, context, Stationery::EnvelopeC6);
+        QCOMPARE(host.questions, QStringList{QStringLiteral("Megerősítés: Összesen %1 tétel nyomtatása, folytassam?").arg(count)});
+        if (!answer || count == 0) {
+            QVERIFY(host.jobs.isEmpty());
+            return;
+        }
+        QCOMPARE(host.clients(), listed);
+        for (const Job &job : std::as_const(host.jobs))
+            QVERIFY(job.direct);
+        QCOMPARE(table->currentRow(), count - 1);
+    }
+
+    void markedQueryText()
+    {
+        QCOMPARE(MarkedClientsSql(QStringLiteral("Vevők"), QStringLiteral("ugyfel_nev")),
+                 (QStringList{QStringLiteral("SELECT * FROM ugyfel"), QStringLiteral("WHERE (jelolve='I') AND (csoport='Vevők')"),
+                              QStringLiteral("ORDER BY ugyfel_nev;")}));
+        QCOMPARE(MarkedClientsSql(std::nullopt, QStringLiteral("cim_varos")).mid(1),
+                 (QStringList{QStringLiteral("WHERE (jelolve='I')"), QStringLiteral("ORDER BY cim_varos;")}));
+        QCOMPARE(MarkedClientsSql(QStringLiteral("O'Brien"), QStringLiteral("ugyfel_nev")).at(1),
+                 QStringLiteral("WHERE (jelolve='I') AND (csoport='O''Brien')"));
+        QVERIFY_THROWS_EXCEPTION(Error, MarkedClientsSql(std::nullopt, QStringLiteral("ugyfel_nev; DROP TABLE ugyfel")));
+    }
+
+    // "Csak a kijelölteknek": the marked clients of the filter group in the order of the sort
+    // column's values, printed directly without a question; then no client is marked anywhere.
+    void marked()
+    {
+        DemoDatabase demo;
+        // Partnerek: 22 Zalai, 1 Almási, 14 Óbudai; Szállítók: 2 Bakonyi.
+        demo.db.exec(QStringLiteral("UPDATE ugyfel SET jelolve='I' WHERE ugyfel IN (22, 1, 14, 2)"));
+        TBeall settings;
+        settings.UsePrinter = false;
+        auto table = ClientTable(demo.db, QStringLiteral("Partnerek"));
+        FakeHost host;
+        PrintContext context(demo.db, settings);
+        context.clients = table.get();
+        context.scope = scope::Marked;
+        context.filterGroup = QStringLiteral("Partnerek");
+        RunScopedPrint(host, context, Stationery::Registered);
+        QVERIFY(host.questions.isEmpty());
+        // Stored values, not the folded sort key: "Óbudai" sorts after "Zalai".
+        QCOMPARE(host.clients(), (QList<qint64>{1, 22, 14}));
+        for (const Job &job : std::as_const(host.jobs)) {
+            QVERIFY(job.direct);
+            QCOMPARE(job.report, QStringLiteral("qrAjanlott"));
+        }
+        QCOMPARE(Scalar(demo.db, QStringLiteral("SELECT count(*) FROM ugyfel WHERE jelolve<>'N'")).toInt(), 0);
+        // The list was read again: it shows the cleared marks.
+        QVERIFY(table->isOpen());
+        for (int row = 0; row < table->recordCount(); ++row) {
+            table->moveTo(row);
+            QCOMPARE(table->asString(QStringLiteral("jelolve")), QStringLiteral("N"));
+        }
+    }
+
+    void markedWithoutMarksStillClears()
+    {
+        DemoDatabase demo;
+        demo.db.exec(QStringLiteral("UPDATE ugyfel SET jelolve='I' WHERE ugyfel=2")); // Szállítók
+        TBeall settings;
+        FakeHost host;
+        PrintContext context(demo.db, settings);
+        context.scope = scope::Marked;
+        context.filterGroup = QStringLiteral("Partnerek");
+        RunScopedPrint(host, context, Stationery::EnvelopeC6);
+        QVERIFY(host.jobs.isEmpty());
+        QVERIFY(host.questions.isEmpty());
+        QCOMPARE(Scalar(demo.db, QStringLiteral("SELECT jelolve FROM ugyfel WHERE ugyfel=2")).toString(), QStringLiteral("N"));
+    }
+
+    // An error in a job ends the command: earlier jobs stay output, nothing after it runs and
+    // the marks of the clients not yet printed stay.
+    void errorStopsTheRun()
+    {
+        DemoDatabase demo;
+        demo.db.exec(QStringLiteral("UPDATE ugyfel SET jelolve='I' WHERE ugyfel IN (1, 3, 5)"));
+        TBeall settings;
+        FakeHost host;
+        host.failAtJob = 1;
+        PrintContext context(demo.db, settings);
+        context.scope = scope::Marked;
+        QVERIFY_THROWS_EXCEPTION(Error, RunScopedPrint(host, context, Stationery::EnvelopeC6));
+        QCOMPARE(host.clients(), QList<qint64>{1});
+        QCOMPARE(Scalar(demo.db, QStringLiteral("SELECT count(*) FROM ugyfel WHERE jelolve='I'")).toInt(), 3);
+    }
+
+    // An envelope picture that cannot be read stops the command before that client prints.
+    void unreadablePictureStopsBeforePrinting()
+    {
+        DemoDatabase demo;
+        QTemporaryDir dir;
+        const QString broken = dir.filePath(QStringLiteral("logo.bmp"));
+        test::WriteBytes(broken, "BM nem kép");
+        TBeall settings;
+        settings.i2 = broken;
+        settings.i1 = dir.filePath(QStringLiteral("nincs.jpg")); // missing: ignored
+        FakeHost host;
+        PrintContext context(demo.db, settings);
+        context.currentClient = 1;
+        RunScopedPrint(host, context, Stationery::EnvelopeC6);
+        QCOMPARE(host.jobs.size(), 1);
+        QVERIFY_THROWS_EXCEPTION(Error, RunScopedPrint(host, context, Stationery::EnvelopeLA4));
+        QCOMPARE(host.jobs.size(), 1);
+    }
+
+    void cheque_data()
+    {
+        QTest::addColumn<bool>("only1");
+        QTest::addColumn<bool>("turnOver");
+        QTest::addColumn<bool>("usePrinter");
+        QTest::newRow("both sides printed") << true << true << true;
+        QTest::newRow("front only") << true << false << true;
+        QTest::newRow("previews, sender list") << false << true << false;
+    }
+    void cheque()
+    {
+        QFETCH(bool, only1);
+        QFETCH(bool, turnOver);
+        QFETCH(bool, usePrinter);
+        DemoDatabase demo;
+        TBeall settings;
+        settings.Only1Sender = only1;
+        settings.Sender = 1;
+        settings.UsePrinter = usePrinter;
+        settings.Path = QStringLiteral("x");
+        FakeHost host;
+        host.answer = turnOver;
+        host.pickerAnswer = 2;
+        host.chequeAmount = QStringLiteral("1500");
+        host.chequeMessage = QStringLiteral("1\n2\n3\n4\n5\n");
+        PrintContext context(demo.db, settings);
+        context.currentClient = 4;
+        context.scope = scope::Everyone; // the cheque ignores the scope
+        RunChequePrint(host, context);
+        QCOMPARE(host.pickerCalls, only1 ? QList<int>{} : QList<int>{1});
+        QCOMPARE(host.questions,
+                 QStringList{QStringLiteral("Folytatás: Helyezze vissza fordítva a csekket, nyomtatáshoz nyomja meg az \"Igen\" gombot.")});
+        QCOMPARE(host.jobs.size(), turnOver ? 2 : 1);
+        QCOMPARE(host.jobs.at(0).report, QStringLiteral("qrCsekk"));
+        QCOMPARE(host.jobs.at(0).client, 4);
+        QCOMPARE(host.jobs.at(0).direct, usePrinter);
+        QCOMPARE(host.jobs.at(0).data.item(QStringLiteral("QRLabel1"))->caption, QStringLiteral("    1 5 0 0 "));
+        QCOMPARE(host.jobs.at(0).data.item(QStringLiteral("QRLabel4"))->caption, QStringLiteral("egyezer ötszáz"));
+        if (turnOver) {
+            QCOMPARE(host.jobs.at(1).report, QStringLiteral("qrCsekk2"));
+            QCOMPARE(host.jobs.at(1).direct, usePrinter);
+            QCOMPARE(host.jobs.at(1).data.item(QStringLiteral("QRLabel4"))->caption, host.chequeMessage);
+            QCOMPARE(host.jobs.at(1).sender, only1 ? QStringLiteral("Minta Iroda Kft.") : QStringLiteral("Példa Könyvelő Bt."));
+        }
+    }
+
+    // The cheque takes Sender as it is, even when no such sender exists (empty sender items).
+    void chequeSenderIsNotLookedUp()
+    {
+        DemoDatabase demo;
+        TBeall settings;
+        settings.Sender = 77;
+        FakeHost host;
+        PrintContext context(demo.db, settings);
+        context.currentClient = 4;
+        RunChequePrint(host, context);
+        QVERIFY(host.pickerCalls.isEmpty());
+        QCOMPARE(host.jobs.size(), 2);
+        QCOMPARE(host.jobs.first().sender, QString());
+    }
+
+    void chequeRefusals_data()
+    {
+        QTest::addColumn<bool>("accepted");
+        QTest::addColumn<QString>("amount");
+        QTest::addColumn<bool>("hasClient");
+        QTest::addColumn<bool>("fails");
+        QTest::newRow("cancelled") << false << QStringLiteral("1500") << true << false;
+        QTest::newRow("empty amount") << true << QString() << true << true;
+        QTest::newRow("too large") << true << QStringLiteral("2147483648") << true << true;
+        QTest::newRow("largest") << true << QStringLiteral("2147483647") << true << false;
+        QTest::newRow("empty client list") << true << QStringLiteral("1500") << false << true;
+    }
+    void chequeRefusals()
+    {
+        QFETCH(bool, accepted);
+        QFETCH(QString, amount);
+        QFETCH(bool, hasClient);
+        QFETCH(bool, fails);
+        DemoDatabase demo;
+        TBeall settings;
+        FakeHost host;
+        host.chequeAccepted = accepted;
+        host.chequeAmount = amount;
+        PrintContext context(demo.db, settings);
+        if (hasClient)
+            context.currentClient = 4;
+        if (fails) {
+            QVERIFY_THROWS_EXCEPTION(Error, RunChequePrint(host, context));
+            QVERIFY(host.jobs.isEmpty());
+            QVERIFY(host.questions.isEmpty());
+        } else {
+            RunChequePrint(host, context);
+            QCOMPARE(host.jobs.size(), accepted ? 2 : 0);
+        }
+    }
+
+    void cod()
+    {
+        DemoDatabase demo;
+        TBeall settings;
+        settings.UsePrinter = false;
+        FakeHost host;
+        host.typedAmount = 1000;
+        PrintContext context(demo.db, settings);
+        context.currentClient = 6;
+        context.scope = scope::Marked; // ignored
+        RunCodPrint(host, context);
+        QCOMPARE(host.offeredAmount, 1000);
+        QCOMPARE(host.jobs.size(), 1);
+        QCOMPARE(host.jobs.first().report, QStringLiteral("qrUtanvet"));
+        QCOMPARE(host.jobs.first().client, 6);
+        QVERIFY(!host.jobs.first().direct);
+        QCOMPARE(host.jobs.first().data.item(QStringLiteral("QRLabel1"))->caption, QStringLiteral("    1 0 0 0 "));
+        QCOMPARE(host.jobs.first().data.item(QStringLiteral("QRLabel4"))->caption, QStringLiteral("egyezer "));
+
+        host.jobs.clear();
+        host.amountAccepted = false;
+        RunCodPrint(host, context);
+        QVERIFY(host.jobs.isEmpty());
+
+        host.amountAccepted = true;
+        context.currentClient.reset();
+        QVERIFY_THROWS_EXCEPTION(Error, RunCodPrint(host, context));
+        QVERIFY(host.jobs.isEmpty());
+    }
+};
+
+QTEST_MAIN(TestPrintRun)
+#include "tst_printrun.moc"
