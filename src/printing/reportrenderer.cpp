@@ -2,6 +2,7 @@
 
 #include "core/error.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QGuiApplication>
@@ -346,17 +347,88 @@ void PdfJobWriter::add(const Report &report)
                 throw Error(QStringLiteral("A PDF fájl nem írható: %1").arg(m_fileName));
         }
         renderer.paintPage(*m_painter, page);
+        m_pageSizes.append(QSizeF(report.page.width, report.page.length));
         ++m_pages;
     }
     ++m_jobs;
 }
 
+namespace {
+
+// A number of a PDF box, as short as the room allows.
+QByteArray PdfNumber(double value, int room)
+{
+    for (int decimals = 6; decimals >= 0; --decimals) {
+        QByteArray text = QByteArray::number(value, 'f', decimals);
+        if (text.contains('.')) {
+            while (text.endsWith('0'))
+                text.chop(1);
+            if (text.endsWith('.'))
+                text.chop(1);
+        }
+        if (text.startsWith("-0."))
+            text.remove(1, 1);
+        else if (text.startsWith("0."))
+            text.remove(0, 1);
+        if (text.size() <= room)
+            return text;
+    }
+    return QByteArray::number(qRound(value));
+}
+
+} // namespace
+
 void PdfJobWriter::finish()
 {
-    if (m_painter && m_painter->isActive()) {
-        if (!m_painter->end())
-            throw Error(QStringLiteral("A PDF fájl nem írható: %1").arg(m_fileName));
+    if (!m_painter || !m_painter->isActive())
+        return;
+    if (!m_painter->end())
+        throw Error(QStringLiteral("A PDF fájl nem írható: %1").arg(m_fileName));
+    m_writer.reset();
+    fixPageSizes();
+}
+
+// The PDF writer gives every page a whole number of points (up to 0.18 mm off) and places the
+// drawing from the top of that page. Each page's box is written again with the paper's exact
+// size, keeping its top edge where the drawing expects it. The new box takes no more bytes than
+// the old one (padded with spaces), so the file's cross-reference table stays valid.
+void PdfJobWriter::fixPageSizes()
+{
+    QFile file(m_fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Error(QStringLiteral("A PDF fájl nem olvasható: %1").arg(m_fileName));
+    QByteArray pdf = file.readAll();
+    file.close();
+    static const QByteArray key = "/MediaBox [";
+    qsizetype from = 0;
+    for (const QSizeF &size : std::as_const(m_pageSizes)) {
+        const qsizetype start = pdf.indexOf(key, from);
+        if (start < 0)
+            break;
+        const qsizetype open = start + key.size();
+        const qsizetype close = pdf.indexOf(']', open);
+        if (close < 0)
+            break;
+        const QList<QByteArray> box = pdf.mid(open, close - open).simplified().split(' ');
+        from = close;
+        if (box.size() != 4)
+            continue;
+        const double top = box.at(3).toDouble();
+        const double width = size.width() * 72.0 / kMmPerInch;
+        const double height = size.height() * 72.0 / kMmPerInch;
+        const qsizetype room = close - open;
+        // "0 <bottom> <width> <top>" with the numbers as long as the room allows.
+        const QByteArray topText = QByteArray::number(top, 'f', 0);
+        const int numberRoom = int((room - 3 - 1 - topText.size()) / 2);
+        QByteArray replacement = "0 " + PdfNumber(top - height, numberRoom) + ' ' + PdfNumber(width, numberRoom)
+                                 + ' ' + topText;
+        if (replacement.size() > room)
+            continue;
+        replacement.append(QByteArray(room - replacement.size(), ' '));
+        pdf.replace(open, room, replacement);
     }
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(pdf) != pdf.size())
+        throw Error(QStringLiteral("A PDF fájl nem írható: %1").arg(m_fileName));
 }
 
 void WritePdf(const QString &fileName, const Report &report)

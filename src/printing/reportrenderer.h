@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QList>
 #include <QPageLayout>
+#include <QSizeF>
 #include <QString>
 
 #include <functional>
@@ -94,7 +95,10 @@ public:
     int jobCount() const { return m_jobs; }
 
 private:
+    void fixPageSizes();
+
     QString m_fileName;
+    QList<QSizeF> m_pageSizes; // mm, as drawn
     std::unique_ptr<QPdfWriter> m_writer;
     std::unique_ptr<QPainter> m_painter;
     int m_pages = 0;
