@@ -1,0 +1,69 @@
+// Rendering C6 envelopes into one PDF, as the batch tool and a run over the whole client list do:
+// per envelope a fresh report, its two one-row queries and one page. Goal: 200 a second or more.
+#include "core/database.h"
+#include "printing/reportrenderer.h"
+#include "printing/stationery.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QFile>
+#include <QGuiApplication>
+#include <QTemporaryDir>
+
+using namespace kartevo;
+
+namespace {
+
+constexpr int kEnvelopes = 1000;
+
+void C6EnvelopesToPdf(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    const QString dbPath = dir.filePath(QStringLiteral("bench.sqb"));
+    QFile(dbPath).open(QIODevice::WriteOnly); // an empty file is an empty database
+    Database db;
+    db.open(dbPath);
+    db.exec(QStringLiteral(
+        "CREATE TABLE ugyfel (ugyfel INTEGER PRIMARY KEY, ugyfel_nev CHAR(75), kapcsolat CHAR(75), cim_irsz CHAR(8),"
+        " cim_varos CHAR(25), cim_cim CHAR(75), ugyfel_nevs CHAR(20), cim_vaross CHAR(20), kapcsolats CHAR(20));"
+        "CREATE TABLE tulajdonos (tulajdonos INTEGER PRIMARY KEY, tulajdonos_nev CHAR(75), varoscim CHAR(75), irsz CHAR(8));"
+        "INSERT INTO tulajdonos VALUES (1, 'Minta Iroda Kft.', 'Budapest, Kossuth Lajos tér 1.', '1055');"
+        "BEGIN;"));
+    for (int i = 1; i <= kEnvelopes; ++i) {
+        db.exec(QStringLiteral("INSERT INTO ugyfel (ugyfel, ugyfel_nev, kapcsolat, cim_irsz, cim_varos, cim_cim) "
+                               "VALUES (%1, 'Ügyfél és Társa Kft. %1', 'Kapcsolattartó %1', '%2', 'Székesfehérvár', "
+                               "'Fő utca %1.')")
+                    .arg(i)
+                    .arg(1000 + i % 9000));
+    }
+    db.exec(QStringLiteral("COMMIT;"));
+
+    const QString pdf = dir.filePath(QStringLiteral("envelopes.pdf"));
+    for (auto _ : state) {
+        report::PdfJobWriter writer(pdf);
+        for (int client = 1; client <= kEnvelopes; ++client) {
+            report::Report envelope = MakeBoritek(EnvelopeKind::C6);
+            SetStationeryData(envelope, db, client, 1);
+            writer.add(envelope);
+        }
+        writer.finish();
+        benchmark::DoNotOptimize(writer.pageCount());
+    }
+    state.counters["envelopes/s"] =
+        benchmark::Counter(double(kEnvelopes) * double(state.iterations()), benchmark::Counter::kIsRate);
+}
+
+} // namespace
+
+BENCHMARK(C6EnvelopesToPdf)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
