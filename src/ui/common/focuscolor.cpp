@@ -48,8 +48,10 @@ private:
 
 void InstallFocusColor(QLineEdit *edit)
 {
-    if (!edit || edit->findChild<FocusColorFilter *>(QString(), Qt::FindDirectChildrenOnly))
+    static const char *const installed = "kartevoFocusColor";
+    if (!edit || edit->property(installed).toBool())
         return;
+    edit->setProperty(installed, true);
     edit->installEventFilter(new FocusColorFilter(edit));
 }
 

@@ -14,6 +14,7 @@
 
 #include <QAction>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -207,6 +208,9 @@ void TListWindow::createLayout()
     m_model = new DataSetModel(m_table, columns, this);
     DBGrid1->setModel(m_model);
     BindGridToCursor(DBGrid1, m_model);
+    // After the rows are read again the grid has no current cell: give it one in the first
+    // column, so that a one-column list follows the cursor as well.
+    connect(m_model, &QAbstractItemModel::modelReset, this, &TListWindow::showCurrentRow, Qt::QueuedConnection);
     m_delegate = new ListGridDelegate(decimals, this);
     DBGrid1->setItemDelegate(m_delegate);
     for (int i = 0; i < m_def.columns.size(); ++i)
@@ -256,6 +260,20 @@ void TListWindow::openList(const QVariant &start)
     m_table.setOrder(m_sortField);
     m_table.open();
     PositionOnStart(m_table, m_def.startColumn, start);
+    showCurrentRow();
+}
+
+void TListWindow::showCurrentRow()
+{
+    const int row = m_table.currentRow();
+    if (row < 0 || row >= m_model->rowCount())
+        return;
+    const QModelIndex current = DBGrid1->currentIndex();
+    if (current.isValid() && current.row() == row)
+        return;
+    const QModelIndex target = m_model->index(row, current.isValid() ? current.column() : 0);
+    DBGrid1->selectionModel()->setCurrentIndex(target, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    DBGrid1->scrollTo(target);
 }
 
 void TListWindow::sortByColumn(int column)
@@ -269,6 +287,7 @@ void TListWindow::sortByColumn(int column)
     m_table.open();
     if (key.isValid() && !key.isNull())
         m_table.locateValue(m_def.keyColumn, key);
+    showCurrentRow();
     highlightColumn(column);
     Edit1->setFocus(Qt::OtherFocusReason);
 }

@@ -104,6 +104,7 @@ private:
     void resizeColumns();
     void startSearchWith(QChar c);
     void highlightColumn(int column);
+    void showCurrentRow();
 
     Session &m_session;
     ListDefinition m_def;
