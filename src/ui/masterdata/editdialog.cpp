@@ -30,6 +30,7 @@ QLabel *TEditDialog::addLabel(QWidget *parent, const QString &text, int left, in
     auto *label = new QLabel(text, parent);
     label->move(left, top);
     label->adjustSize();
+    m_labels.append(label);
     return label;
 }
 
@@ -90,6 +91,11 @@ void TEditDialog::showEvent(QShowEvent *event)
     QFont sized = font();
     sized.setPointSize(m_session.settings().FontSize);
     setFont(sized);
+    // Labels grow with the font; they keep their top-left corner.
+    for (QLabel *label : std::as_const(m_labels)) {
+        if (label)
+            label->adjustSize();
+    }
     InstallFocusColors(this);
     installKeyPreview();
     FormShow();

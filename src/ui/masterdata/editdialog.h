@@ -3,8 +3,10 @@
 #include "ui/masterdata/dbedit.h"
 
 #include <QDialog>
+#include <QList>
+#include <QLabel>
+#include <QPointer>
 
-class QLabel;
 class QPushButton;
 
 namespace kartevo {
@@ -49,6 +51,7 @@ private:
     Session &m_session;
     QPushButton *m_ok = nullptr;
     QPushButton *m_cancel = nullptr;
+    QList<QPointer<QLabel>> m_labels;
 };
 
 } // namespace kartevo
