@@ -19,7 +19,7 @@ namespace kartevo {
 
 namespace {
 
-struct CommandSpec {
+struct CommandDef {
     const char *name;
     const char *caption;
     const char *hint;     // nullptr: the caption
@@ -28,7 +28,7 @@ struct CommandSpec {
 };
 
 // The command table, in the order of the program's menus.
-const CommandSpec kCommands[] = {
+const CommandDef kCommands[] = {
     {"aUj", "Új ügyfél", nullptr, "Ins", false},
     {"aImport", "Új ügyfelek (CSV import)", nullptr, "Alt+Ins", false},
     {"aSzerkeszt", "Szerkeszt", nullptr, "F2", false},
@@ -99,8 +99,8 @@ QAction *Tfrm_Main::addCommand(const char *name, const char *caption, const char
 
 void Tfrm_Main::createActions()
 {
-    for (const CommandSpec &spec : kCommands)
-        addCommand(spec.name, spec.caption, spec.hint, spec.shortcut, spec.enabled);
+    for (const CommandDef &command : kCommands)
+        addCommand(command.name, command.caption, command.hint, command.shortcut, command.enabled);
 
     ConnectCommand(action(QStringLiteral("aTorol")), this, [this] { aTorolExecute(); });
     ConnectCommand(action(QStringLiteral("aJelol")), this, [this] { aJelolExecute(); });
