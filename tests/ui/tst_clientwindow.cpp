@@ -4,6 +4,7 @@
 #include "core/database.h"
 #include "core/session.h"
 #include "core/statement.h"
+#include "demowindow.h"
 #include "fakeprompter.h"
 #include "testfolders.h"
 #include "ui/common/application.h"
@@ -26,72 +27,9 @@
 #include <memory>
 
 using namespace kartevo;
-using kartevo::test::FakePrompter;
-using kartevo::test::Installation;
+using kartevo::test::DemoWindow;
 
 namespace {
-
-// The main window on the demo clients (30 clients in three groups, every mark "N").
-struct DemoWindow {
-    FakePrompter prompter;
-    Installation inst;
-    Folders folders;
-    std::unique_ptr<Tfrm_Main> window;
-
-    explicit DemoWindow(const QString &extraSql = {}, const QByteArray &ini = {})
-    {
-        folders = inst.folders();
-        QDir().mkpath(folders.DataFolder);
-        const QString path = folders.DataFolder + QStringLiteral("/Kartevo.sqb");
-        QFile::copy(inst.share() + QStringLiteral("/Kartevo.sqb"), path);
-        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
-        {
-            Database db;
-            db.open(path);
-            db.exec(kartevo::test::ReadText(QStringLiteral(KARTEVO_SOURCE_DIR "/data/demo/demo.sql")));
-            if (!extraSql.isEmpty())
-                db.exec(extraSql);
-        }
-        if (!ini.isEmpty()) {
-            QFile file(folders.IniFileName);
-            file.open(QIODevice::WriteOnly);
-            file.write(ini);
-        }
-        window = std::make_unique<Tfrm_Main>(folders);
-    }
-
-    Tfrm_Main &w() { return *window; }
-    QTableView *grid() { return w().grid(); }
-    QLineEdit *edit() { return w().findChild<QLineEdit *>(QStringLiteral("Edit1")); }
-    QComboBox *groups() { return w().findChild<QComboBox *>(QStringLiteral("ComboBox1")); }
-    QString panel(int index) { return w().findChild<QLabel *>(QStringLiteral("StatusPanel%1").arg(index))->text(); }
-    ClientList &list() { return *w().clients(); }
-    QString currentName() { return list().table().asString(QStringLiteral("ugyfel_nev")); }
-    int rows() { return grid()->model()->rowCount(); }
-    void trigger(const char *name) { w().action(QString::fromUtf8(name))->trigger(); }
-
-    QVariant scalar(const QString &sql)
-    {
-        Statement statement(w().session().db(), sql);
-        return statement.step() ? statement.column(0) : QVariant();
-    }
-
-    void showActive()
-    {
-        w().show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w()));
-        w().activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&w()));
-    }
-
-    void chooseGroup(const QString &text)
-    {
-        const int index = groups()->findText(text);
-        QVERIFY2(index >= 0, qPrintable(text));
-        groups()->setCurrentIndex(index);
-        Q_EMIT groups()->activated(index);
-    }
-};
 
 // The items of a menu or toolbar as action names, "-" for a separator; a drop-down button
 // shows as its action followed by its menu in brackets.
@@ -139,7 +77,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("hint");
         QTest::addColumn<QString>("shortcut");
         QTest::addColumn<bool>("enabled");
-        QTest::newRow("aUj") << "aUj" << "Új ügyfél" << "Új ügyfél" << "Ins" << false;
+        QTest::newRow("aUj") << "aUj" << "Új ügyfél" << "Új ügyfél" << "Ins" << true;
         QTest::newRow("aImport") << "aImport" << "Új ügyfelek (CSV import)" << "Új ügyfelek (CSV import)"
                                  << "Alt+Ins" << false;
         QTest::newRow("aTorol") << "aTorol" << "Töröl" << "Töröl" << "Ctrl+Del" << true;
@@ -147,8 +85,8 @@ private Q_SLOTS:
         QTest::newRow("aJelolSzuntet") << "aJelolSzuntet" << "Összes jelölést megszűntet"
                                        << "Összes jelölést megszűntet" << "" << true;
         QTest::newRow("aBoritek2") << "aBoritek2" << "Boríték (LA/4)" << "Boríték nyomtatás LA/4 (DL 110*220mm)"
-                                   << "F4" << false;
-        QTest::newRow("aCsekk") << "aCsekk" << "Csekk" << "Belföldi postautalvány" << "F7" << false;
+                                   << "F4" << true;
+        QTest::newRow("aCsekk") << "aCsekk" << "Csekk" << "Belföldi postautalvány" << "F7" << true;
         QTest::newRow("aBetuCsokkent") << "aBetuCsokkent" << "Betűméret csökkentése" << "Betűméret csökkentése"
                                        << "F12" << true;
         QTest::newRow("aProgram") << "aProgram" << "További programok" << "További programok, letöltések" << ""
@@ -172,7 +110,7 @@ private Q_SLOTS:
         QCOMPARE(action->isEnabled(), enabled);
     }
 
-    void everyCommandHasAnIconAndOnlyTheListsOwnAreEnabled()
+    void everyCommandHasAnIconAndOnlyTheBuiltOnesAreEnabled()
     {
         DemoWindow demo;
         const QList<QAction *> actions = demo.w().actions();
@@ -183,7 +121,9 @@ private Q_SLOTS:
             if (action->isEnabled())
                 enabled.append(action->objectName());
         }
-        QCOMPARE(enabled, Split("aTorol aJelol aJelolMind aJelolSzuntet aBetuNovel aBetuCsokkent aBezar"));
+        QCOMPARE(enabled, Split("aUj aSzerkeszt aTorol aJelol aJelolMind aJelolSzuntet aNyomtat aNyomtatKep "
+                                "aBoritek1 aBoritek2 aBoritek3 aAjanlott aCsekk aUtanvet aBetuNovel "
+                                "aBetuCsokkent aCsoport aIranyitoszam aFelado aCimkek aBezar"));
     }
 
     void menusToolbarsAndContextMenu()
@@ -503,10 +443,12 @@ private Q_SLOTS:
     {
         DemoWindow demo;
         QAction *edit = demo.w().action(QStringLiteral("aSzerkeszt"));
+        edit->disconnect(); // count the triggers instead of opening the dialog
         int triggered = 0;
         connect(edit, &QAction::triggered, this, [&] { ++triggered; });
+        edit->setEnabled(false);
         Q_EMIT demo.grid()->doubleClicked(demo.grid()->model()->index(0, 1));
-        QCOMPARE(triggered, 0); // disabled until the edit dialog comes
+        QCOMPARE(triggered, 0);
         edit->setEnabled(true);
         Q_EMIT demo.grid()->doubleClicked(demo.grid()->model()->index(0, 1));
         QCOMPARE(triggered, 1);

@@ -3,6 +3,7 @@
 #include "core/error.h"
 #include "core/inifile.h"
 #include "core/session.h"
+#include "demowindow.h"
 #include "fakeprompter.h"
 #include "testfiles.h"
 #include "testfolders.h"
@@ -23,20 +24,6 @@ using kartevo::test::FakePrompter;
 using kartevo::test::Installation;
 
 namespace {
-
-// Puts the delivered database with the demo clients into the installation's data folder.
-Folders demoFolders(const Installation &inst)
-{
-    const Folders folders = inst.folders();
-    QDir().mkpath(folders.DataFolder);
-    const QString db = folders.DataFolder + QStringLiteral("/Kartevo.sqb");
-    QFile::copy(inst.share() + QStringLiteral("/Kartevo.sqb"), db);
-    QFile::setPermissions(db, QFile::ReadOwner | QFile::WriteOwner);
-    Database database;
-    database.open(db);
-    database.exec(kartevo::test::ReadText(QStringLiteral(KARTEVO_SOURCE_DIR "/data/demo/demo.sql")));
-    return folders;
-}
 
 QString statusPanel(Tfrm_Main &window, int index)
 {
@@ -73,7 +60,7 @@ private Q_SLOTS:
     {
         FakePrompter prompter;
         Installation inst;
-        const Folders folders = demoFolders(inst);
+        const Folders folders = kartevo::test::DemoFolders(inst);
         {
             Tfrm_Main window(folders);
             QVERIFY(prompter.errors.isEmpty());
@@ -117,7 +104,7 @@ private Q_SLOTS:
     {
         FakePrompter prompter;
         Installation inst;
-        const Folders folders = demoFolders(inst);
+        const Folders folders = kartevo::test::DemoFolders(inst);
         QFile file(folders.IniFileName);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("[Screen]\r\nFullScreen=1\r\n");

@@ -75,7 +75,7 @@ void BindGridToCursor(QTableView *grid, DataSetModel *model)
         const QModelIndex current = grid->currentIndex();
         if (current.isValid() && current.row() == row)
             return;
-        const QModelIndex target = model->index(row, current.isValid() ? current.column() : 1);
+        const QModelIndex target = model->index(row, current.isValid() ? current.column() : qMin(1, model->columnCount() - 1));
         grid->selectionModel()->setCurrentIndex(
             target, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         grid->scrollTo(target);

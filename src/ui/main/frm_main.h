@@ -20,6 +20,7 @@ class QToolBar;
 namespace kartevo {
 
 class ClientGridDelegate;
+struct PrintCommandContext;
 class DataSetModel;
 class Session;
 
@@ -27,13 +28,9 @@ class Session;
 // the session (settings and the one database connection) for the whole run.
 //
 // Every command is an action named as in the command table (aUj, aTorol, ...), reachable with
-// action(). Commands whose windows are not part of this window (client edit, import, exports,
-// printing, labels, master data, language, SQL, settings, help and information windows, the
-// catalog) start disabled: the code that brings such a window enables the action and connects
-// its handler, e.g.
-//     QAction *edit = mainWindow.action(QStringLiteral("aSzerkeszt"));
-//     edit->setEnabled(true);
-//     ConnectCommand(edit, &mainWindow, [&] { ... });
+// action(). The commands whose windows are not built yet (import, exports, labels, language,
+// SQL, settings, help and information windows, the catalog) are disabled; the code that brings
+// such a window enables the action and connects its handler (see frm_main_commands.cpp).
 class Tfrm_Main final : public QMainWindow {
     Q_OBJECT
 public:
@@ -95,6 +92,11 @@ private:
     void ComboBox1Change(int index);
     void DBGrid1TitleClick(int column);
     bool DBGrid1KeyPress(QKeyEvent *event);
+
+    // Commands that open other windows (frm_main_commands.cpp).
+    void connectCommandWindows();
+    ClientList &openClients();
+    PrintCommandContext printContext();
 
     // Commands (frm_main_actions.cpp).
     void createActions();

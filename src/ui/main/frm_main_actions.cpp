@@ -24,35 +24,35 @@ struct CommandDef {
     const char *caption;
     const char *hint;     // nullptr: the caption
     const char *shortcut; // portable key text, nullptr: none
-    bool enabled;         // false: its window comes with later work
+    bool enabled;         // false: its window is not built yet
 };
 
 // The command table, in the order of the program's menus.
 const CommandDef kCommands[] = {
-    {"aUj", "Új ügyfél", nullptr, "Ins", false},
+    {"aUj", "Új ügyfél", nullptr, "Ins", true},
     {"aImport", "Új ügyfelek (CSV import)", nullptr, "Alt+Ins", false},
-    {"aSzerkeszt", "Szerkeszt", nullptr, "F2", false},
+    {"aSzerkeszt", "Szerkeszt", nullptr, "F2", true},
     {"aTorol", "Töröl", nullptr, "Ctrl+Del", true},
     {"aJelol", "Jelöl", nullptr, "Ctrl+M", true},
     {"aJelolMind", "Mindet jelöl", nullptr, nullptr, true},
     {"aJelolSzuntet", "Összes jelölést megszűntet", nullptr, nullptr, true},
-    {"aNyomtat", "Nyomtat", nullptr, "Ctrl+P", false},
-    {"aNyomtatKep", "Nyomtatási kép", nullptr, "Ctrl+K", false},
+    {"aNyomtat", "Nyomtat", nullptr, "Ctrl+P", true},
+    {"aNyomtatKep", "Nyomtatási kép", nullptr, "Ctrl+K", true},
     {"aExcelbe", "Excelbe...", nullptr, "Ctrl+E", false},
     {"aHtml", "Html export", nullptr, "Ctrl+H", false},
-    {"aBoritek1", "Boríték (C6)", "Boríték nyomtatás C6 (114*162mm)", "F3", false},
-    {"aBoritek2", "Boríték (LA/4)", "Boríték nyomtatás LA/4 (DL 110*220mm)", "F4", false},
-    {"aBoritek3", "Boríték (LC5)", "Boríték nyomtatás (LC5 162*229mm)", "F5", false},
-    {"aAjanlott", "Ajánlott", "Ajánlott szelvény kitöltés", "F6", false},
-    {"aCsekk", "Csekk", "Belföldi postautalvány", "F7", false},
-    {"aUtanvet", "Utánvét", "Utánvét szelvény kitöltés", "F8", false},
+    {"aBoritek1", "Boríték (C6)", "Boríték nyomtatás C6 (114*162mm)", "F3", true},
+    {"aBoritek2", "Boríték (LA/4)", "Boríték nyomtatás LA/4 (DL 110*220mm)", "F4", true},
+    {"aBoritek3", "Boríték (LC5)", "Boríték nyomtatás (LC5 162*229mm)", "F5", true},
+    {"aAjanlott", "Ajánlott", "Ajánlott szelvény kitöltés", "F6", true},
+    {"aCsekk", "Csekk", "Belföldi postautalvány", "F7", true},
+    {"aUtanvet", "Utánvét", "Utánvét szelvény kitöltés", "F8", true},
     {"aCimke", "Címke", "Címke nyomtatás", "F9", false},
     {"aBetuNovel", "Betűméret növelése", nullptr, "F11", true},
     {"aBetuCsokkent", "Betűméret csökkentése", nullptr, "F12", true},
-    {"aCsoport", "Csoportok", nullptr, nullptr, false},
-    {"aIranyitoszam", "Irányítószámok", nullptr, nullptr, false},
-    {"aFelado", "Feladók", nullptr, nullptr, false},
-    {"aCimkek", "Címkék", nullptr, nullptr, false},
+    {"aCsoport", "Csoportok", nullptr, nullptr, true},
+    {"aIranyitoszam", "Irányítószámok", nullptr, nullptr, true},
+    {"aFelado", "Feladók", nullptr, nullptr, true},
+    {"aCimkek", "Címkék", nullptr, nullptr, true},
     {"aNyelv", "Nyelv megadás", nullptr, nullptr, false},
     {"aSQL", "Szabad lekérdezés", nullptr, nullptr, false},
     {"aBeallit", "Beállítások", nullptr, nullptr, false},
@@ -109,6 +109,7 @@ void Tfrm_Main::createActions()
     ConnectCommand(action(QStringLiteral("aBetuNovel")), this, [this] { aBetuNovelExecute(); });
     ConnectCommand(action(QStringLiteral("aBetuCsokkent")), this, [this] { aBetuCsokkentExecute(); });
     ConnectCommand(action(QStringLiteral("aBezar")), this, [this] { close(); });
+    connectCommandWindows();
 }
 
 namespace {

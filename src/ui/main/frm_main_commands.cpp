@@ -1,0 +1,71 @@
+// The commands of the main window that open other windows: the client edit dialog, the
+// master-data lists and the print commands.
+#include "ui/main/frm_main.h"
+
+#include "core/error.h"
+#include "core/session.h"
+#include "masterdata/masterdata.h"
+#include "ui/common/application.h"
+#include "ui/masterdata/frm_szerkeszt.h"
+#include "ui/masterdata/pickers.h"
+#include "ui/printing/printcommands.h"
+
+#include <QAction>
+#include <QComboBox>
+
+namespace kartevo {
+
+ClientList &Tfrm_Main::openClients()
+{
+    if (!m_clients)
+        throw Error(QStringLiteral("Nincs megnyitott adatbázis."));
+    return *m_clients;
+}
+
+PrintCommandContext Tfrm_Main::printContext()
+{
+    ClientList &clients = openClients();
+    PrintCommandContext context(*m_session, clients.table());
+    context.scope = ComboBox2->currentIndex();
+    if (clients.hasGroupFilter())
+        context.filterGroup = clients.filterGroup();
+    context.sortField = clients.sortField();
+    context.pickSender = [this](QWidget *owner, int positionOn) {
+        return int(FeladoValasztas(owner, *m_session, positionOn, true));
+    };
+    return context;
+}
+
+void Tfrm_Main::connectCommandWindows()
+{
+    const auto wire = [this](const char *name, std::function<void()> handler) {
+        ConnectCommand(action(QString::fromLatin1(name)), this, std::move(handler));
+    };
+
+    wire("aUj", [this] {
+        EditClient(this, *m_session, openClients().table(), true);
+        updateCounter();
+    });
+    wire("aSzerkeszt", [this] {
+        EditClient(this, *m_session, openClients().table(), false);
+        updateCounter();
+    });
+
+    wire("aCsoport", [this] { ShowCsoportList(this, *m_session); });
+    wire("aIranyitoszam", [this] { ShowIrszList(this, *m_session); });
+    wire("aFelado", [this] { ShowFeladoList(this, *m_session); });
+    wire("aCimkek", [this] { ShowCimkeList(this, *m_session); });
+    // Every new, renamed or deleted group shows in the group filter at once.
+    connect(&GroupEvents::instance(), &GroupEvents::changed, this, &Tfrm_Main::FillGroupFilter);
+
+    wire("aBoritek1", [this] { PrintEnvelopes(this, printContext(), EnvelopeKind::C6); });
+    wire("aBoritek2", [this] { PrintEnvelopes(this, printContext(), EnvelopeKind::LA4); });
+    wire("aBoritek3", [this] { PrintEnvelopes(this, printContext(), EnvelopeKind::LC5); });
+    wire("aAjanlott", [this] { PrintRegistered(this, printContext()); });
+    wire("aCsekk", [this] { PrintCheque(this, printContext()); });
+    wire("aUtanvet", [this] { PrintCod(this, printContext()); });
+    wire("aNyomtat", [this] { PrintClientList(this, DBGrid1, false); });
+    wire("aNyomtatKep", [this] { PrintClientList(this, DBGrid1, true); });
+}
+
+} // namespace kartevo

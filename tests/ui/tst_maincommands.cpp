@@ -1,0 +1,122 @@
+// The main window's commands that reach other windows: the print commands as the user starts
+// them from the client list, and the group filter following the group list.
+#include "demowindow.h"
+#include "core/schema.h"
+#include "masterdata/masterdata.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+
+using namespace kartevo;
+using kartevo::test::DemoWindow;
+
+namespace {
+
+// The text of a PDF file, through an independent reader.
+QString PdfText(const QString &file)
+{
+    QProcess process;
+    process.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), file, QStringLiteral("-")});
+    process.waitForFinished(30000);
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+QStringList PrintedFiles(const QTemporaryDir &dir)
+{
+    return QDir(dir.path()).entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Name);
+}
+
+} // namespace
+
+class TestMainCommands : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() { Tfrm_Main::SetSplashEnabled(false); }
+
+    void markedEnvelopeRunPrintsOneJobPerClientAndClearsEveryMark()
+    {
+        QTemporaryDir printDir;
+        qputenv("KARTEVO_PRINT_DIR", printDir.path().toLocal8Bit());
+        // A marked client of another group is printed too: the list is not filtered.
+        DemoWindow demo(QStringLiteral("UPDATE ugyfel SET jelolve='I' WHERE ugyfel IN (3, 9, 17);"));
+        demo.w().printScopeBox()->setCurrentIndex(2);
+
+        demo.trigger("aBoritek1");
+
+        QCOMPARE(demo.prompter.errors, QStringList());
+        QCOMPARE(demo.prompter.questions, QStringList()); // a marked run asks nothing
+        const QStringList files = PrintedFiles(printDir);
+        QCOMPARE(files.size(), 3);
+        // In the order of the list (by name): Csillag, Kiss, Somogy.
+        QVERIFY(PdfText(printDir.filePath(files.at(0))).contains(QStringLiteral("Csillag Nyomda Kft.")));
+        QVERIFY(PdfText(printDir.filePath(files.at(1))).contains(QStringLiteral("Kiss Anna")));
+        QVERIFY(PdfText(printDir.filePath(files.at(2))).contains(QStringLiteral("Somogy Megyei Kereskedelmi Kamara")));
+        QCOMPARE(demo.scalar(QStringLiteral("SELECT COUNT(*) FROM ugyfel WHERE jelolve='I'")).toInt(), 0);
+        QCOMPARE(demo.rows(), 30);
+        qunsetenv("KARTEVO_PRINT_DIR");
+    }
+
+    void everyoneOfTheFilteredListAfterTheQuestion()
+    {
+        QTemporaryDir printDir;
+        qputenv("KARTEVO_PRINT_DIR", printDir.path().toLocal8Bit());
+        DemoWindow demo;
+        demo.chooseGroup(QStringLiteral("Önkormányzatok"));
+        demo.w().printScopeBox()->setCurrentIndex(1);
+
+        demo.prompter.nextAnswer = false;
+        demo.trigger("aAjanlott");
+        QCOMPARE(demo.prompter.questions,
+                 QStringList{QStringLiteral("Megerősítés: Összesen 5 tétel nyomtatása, folytassam?")});
+        QVERIFY(PrintedFiles(printDir).isEmpty());
+
+        demo.prompter.nextAnswer = true;
+        demo.trigger("aAjanlott");
+        QCOMPARE(PrintedFiles(printDir).size(), 5);
+        qunsetenv("KARTEVO_PRINT_DIR");
+    }
+
+    void clientListPrintsTheGridAsOneJob()
+    {
+        QTemporaryDir printDir;
+        qputenv("KARTEVO_PRINT_DIR", printDir.path().toLocal8Bit());
+        DemoWindow demo;
+        demo.trigger("aNyomtat");
+        QCOMPARE(demo.prompter.errors, QStringList());
+        const QStringList files = PrintedFiles(printDir);
+        QCOMPARE(files.size(), 1);
+        const QString text = PdfText(printDir.filePath(files.first()));
+        QVERIFY(text.contains(QStringLiteral("Ügyfelek")));
+        QVERIFY(text.contains(QStringLiteral("Almási és Társa Kft.")));
+        QVERIFY(text.contains(QStringLiteral("Pusztai Tanya Vendéglő")));
+        qunsetenv("KARTEVO_PRINT_DIR");
+    }
+
+    void directPrintWithoutAPrinterIsAnError()
+    {
+        qunsetenv("KARTEVO_PRINT_DIR");
+        qputenv("CUPS_SERVER", "127.0.0.1:9"); // no print server to be found
+        DemoWindow demo(QStringLiteral("UPDATE ugyfel SET jelolve='I' WHERE ugyfel = 3;"));
+        demo.w().printScopeBox()->setCurrentIndex(2);
+        demo.trigger("aBoritek2");
+        QCOMPARE(demo.prompter.errors.size(), 1);
+        // Nothing was printed, so the mark stays for the next try.
+        QCOMPARE(demo.scalar(QStringLiteral("SELECT jelolve FROM ugyfel WHERE ugyfel = 3")).toString(),
+                 QStringLiteral("I"));
+        qunsetenv("CUPS_SERVER");
+    }
+
+    void groupChangesRefillTheGroupFilter()
+    {
+        DemoWindow demo;
+        RunSQL(demo.w().session().db(),
+               QStringLiteral("INSERT INTO csoport (csoport, csoports) VALUES ('Árusok', 'ARUSOK');"));
+        QCOMPARE(demo.groups()->findText(QStringLiteral("Árusok")), -1);
+        GroupEvents::instance().notify();
+        QCOMPARE(demo.groups()->itemText(1), QStringLiteral("Árusok"));
+    }
+};
+
+QTEST_MAIN(TestMainCommands)
+#include "tst_maincommands.moc"
