@@ -63,7 +63,7 @@ private Q_SLOTS:
         m_dbPath = test::DeliveredDatabase(m_dir);
         Database db;
         db.open(m_dbPath);
-        db.exec(test::ReadText(QStringLiteral(KARTEVO_SOURCE_DIR "/data/demo/demo.sql")));
+        db.exec(test::DemoSql());
     }
 
     void markedRunPrintsInOrderAndClearsEveryMark()

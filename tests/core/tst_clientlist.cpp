@@ -10,20 +10,9 @@
 #include <QTest>
 
 using namespace kartevo;
+using kartevo::test::DemoDatabase;
 
 namespace {
-
-// The delivered database with the demo clients (30 clients in three groups).
-class DemoDatabase {
-public:
-    DemoDatabase()
-    {
-        db.open(test::DeliveredDatabase(dir));
-        db.exec(test::ReadText(QStringLiteral(KARTEVO_SOURCE_DIR "/data/demo/demo.sql")));
-    }
-    QTemporaryDir dir;
-    Database db;
-};
 
 QString CurrentName(ClientList &list)
 {

@@ -142,7 +142,7 @@ private Q_SLOTS:
         if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
             QSKIP("pdftotext (poppler-utils) is not installed");
         m_db.open(test::DeliveredDatabase(m_dir));
-        m_db.exec(test::ReadText(QStringLiteral(KARTEVO_SOURCE_DIR "/data/demo/demo.sql")));
+        m_db.exec(test::DemoSql());
         // A client whose name wraps in no box and whose contact differs from the name.
         m_db.exec(QStringLiteral("INSERT INTO ugyfel (ugyfel, ugyfel_nev, kapcsolat, cim_irsz, cim_varos, cim_cim) "
                                  "VALUES (100, 'Kovács & Fia Kft.', 'Kovács Béla', '1111', 'Budapest', 'Bartók Béla út 5.')"));

@@ -13,19 +13,9 @@
 #include <QTest>
 
 using namespace kartevo;
+using kartevo::test::DemoDatabase;
 
 namespace {
-
-class DemoDatabase {
-public:
-    DemoDatabase()
-    {
-        db.open(test::DeliveredDatabase(dir));
-        db.exec(test::ReadText(QStringLiteral(KARTEVO_SOURCE_DIR "/data/demo/demo.sql")));
-    }
-    QTemporaryDir dir;
-    Database db;
-};
 
 // One output job as the fake saw it.
 struct Job {

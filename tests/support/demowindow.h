@@ -19,24 +19,6 @@
 
 namespace kartevo::test {
 
-// Puts the delivered database with the demo clients (30 clients in three groups, every mark
-// "N", two senders) into the installation's data folder, runs the extra SQL on it and returns
-// the folders.
-inline Folders DemoFolders(const Installation &inst, const QString &extraSql = {})
-{
-    const Folders folders = inst.folders();
-    QDir().mkpath(folders.DataFolder);
-    const QString path = folders.DataFolder + QStringLiteral("/Kartevo.sqb");
-    QFile::copy(inst.share() + QStringLiteral("/Kartevo.sqb"), path);
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
-    Database db;
-    db.open(path);
-    db.exec(ReadText(QStringLiteral(KARTEVO_SOURCE_DIR "/data/demo/demo.sql")));
-    if (!extraSql.isEmpty())
-        db.exec(extraSql);
-    return folders;
-}
-
 // The main window on the demo clients (30 clients in three groups, every mark "N").
 struct DemoWindow {
     FakePrompter prompter;

@@ -57,4 +57,27 @@ inline QVariant SqlValue(Database &db, const QString &sql)
     return statement.step() ? statement.column(0) : QVariant();
 }
 
+// Reads a whole UTF-8 file.
+inline QString ReadText(const QString &fileName)
+{
+    return QString::fromUtf8(ReadBytes(fileName));
+}
+
+// The demo data: 30 clients in three groups (every mark "N"), two senders.
+inline QString DemoSql()
+{
+    return ReadText(QStringLiteral(KARTEVO_SOURCE_DIR "/data/demo/demo.sql"));
+}
+
+// The delivered database with the demo data, open in a folder of its own.
+struct DemoDatabase {
+    DemoDatabase()
+    {
+        db.open(DeliveredDatabase(dir));
+        db.exec(DemoSql());
+    }
+    QTemporaryDir dir;
+    Database db;
+};
+
 } // namespace kartevo::test

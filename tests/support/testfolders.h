@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/folders.h"
+#include "testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -38,13 +39,21 @@ struct Installation {
     }
 };
 
-// Reads a whole UTF-8 file.
-inline QString ReadText(const QString &fileName)
+// Puts the delivered database with the demo data into the installation's data folder, runs the
+// extra SQL on it and returns the folders.
+inline Folders DemoFolders(const Installation &inst, const QString &extraSql = {})
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromUtf8(file.readAll());
+    const Folders folders = inst.folders();
+    QDir().mkpath(folders.DataFolder);
+    const QString path = folders.DataFolder + QStringLiteral("/Kartevo.sqb");
+    QFile::copy(inst.share() + QStringLiteral("/Kartevo.sqb"), path);
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    Database db;
+    db.open(path);
+    db.exec(DemoSql());
+    if (!extraSql.isEmpty())
+        db.exec(extraSql);
+    return folders;
 }
 
 } // namespace kartevo::test

@@ -41,16 +41,7 @@ struct Fixture {
 
     Fixture()
     {
-        folders = inst.folders();
-        QDir().mkpath(folders.DataFolder);
-        const QString db = folders.DataFolder + QStringLiteral("/Kartevo.sqb");
-        QFile::copy(inst.share() + QStringLiteral("/Kartevo.sqb"), db);
-        QFile::setPermissions(db, QFile::ReadOwner | QFile::WriteOwner);
-        {
-            Database database;
-            database.open(db);
-            database.exec(kartevo::test::ReadText(QStringLiteral(KARTEVO_SOURCE_DIR "/data/demo/demo.sql")));
-        }
+        folders = kartevo::test::DemoFolders(inst);
         session = std::make_unique<Session>(folders);
         if (session->open() != Session::OpenResult::Ok)
             qFatal("the test database did not open");

@@ -149,7 +149,7 @@ private Q_SLOTS:
         {
             Database db;
             db.open(options.databaseOverride);
-            db.exec(test::ReadText(QStringLiteral(KARTEVO_SOURCE_DIR "/data/demo/demo.sql")));
+            db.exec(test::DemoSql());
         }
         Session session(inst.folders());
         QCOMPARE(session.open(options), Session::OpenResult::Ok);
