@@ -9,6 +9,7 @@
 #include "ui/common/messages.h"
 #include "ui/main/clientgriddelegate.h"
 #include "ui/main/frm_logo.h"
+#include "ui/common/windowstate.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -168,10 +169,7 @@ void Tfrm_Main::FormShow()
         move(0, 0);
         resize(workArea.x() + workArea.width(), workArea.y() + workArea.height());
     } else {
-        int left = x(), top = y(), width = this->width(), height = this->height();
-        LoadWindowRect(m_session->folders().IniFileName, objectName(), left, top, width, height, workArea);
-        move(left, top);
-        resize(width, height);
+        RestoreWindowRect(this, m_session->folders().IniFileName, workArea);
     }
     OwnerDrawMenus(this);
     applyFontSize();
@@ -200,9 +198,7 @@ void Tfrm_Main::closeEvent(QCloseEvent *event)
 void Tfrm_Main::FormClose()
 {
     RunCommand(this, [this] { m_session->close(); });
-    RunCommand(this, [this] {
-        SaveWindowRect(m_session->folders().IniFileName, objectName(), x(), y(), width(), height());
-    });
+    StoreWindowRect(this, m_session->folders().IniFileName);
 }
 
 } // namespace kartevo

@@ -4,6 +4,7 @@
 #include "core/settings.h"
 #include "ui/common/application.h"
 #include "ui/common/focuscolor.h"
+#include "ui/common/windowstate.h"
 
 #include <QAbstractButton>
 #include <QKeyEvent>
@@ -76,7 +77,7 @@ void TEditDialog::accept()
 
 void TEditDialog::done(int result)
 {
-    RunCommand(this, [this] { SaveWindowPos(m_session.folders().IniFileName, objectName(), x(), y()); });
+    StoreWindowPos(this, m_session.folders().IniFileName);
     QDialog::done(result);
 }
 
@@ -85,12 +86,8 @@ void TEditDialog::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
     if (event->spontaneous())
         return;
-    int left = 10, top = 10;
-    LoadWindowPos(m_session.folders().IniFileName, objectName(), left, top);
-    move(left, top);
-    QFont sized = font();
-    sized.setPointSize(m_session.settings().FontSize);
-    setFont(sized);
+    RestoreWindowPos(this, m_session.folders().IniFileName);
+    ApplyFontSize(this, m_session.settings().FontSize);
     // Labels grow with the font; they keep their top-left corner.
     for (QLabel *label : std::as_const(m_labels)) {
         if (label)

@@ -11,6 +11,7 @@
 #include "ui/common/messages.h"
 #include "ui/masterdata/editdialog.h"
 #include "ui/masterdata/listicons.h"
+#include "ui/common/windowstate.h"
 
 #include <QAction>
 #include <QHeaderView>
@@ -346,15 +347,10 @@ void TListWindow::showEvent(QShowEvent *event)
 void TListWindow::FormShow()
 {
     highlightColumn(0);
-    int left = 10, top = 10, width = m_def.designSize.width(), height = m_def.designSize.height();
-    LoadWindowRect(m_session.folders().IniFileName, objectName(), left, top, width, height,
-                   m_session.folders().WorkArea);
-    move(left, top);
-    resize(width, height);
+    resize(m_def.designSize);
+    RestoreWindowRect(this, m_session.folders().IniFileName, m_session.folders().WorkArea);
     OwnerDrawMenus(this);
-    QFont sized = font();
-    sized.setPointSize(m_session.settings().FontSize);
-    setFont(sized);
+    ApplyFontSize(this, m_session.settings().FontSize);
     QFont searchFont(QStringLiteral("Tahoma"));
     searchFont.setPointSize(m_session.settings().FontSize);
     Edit1->setFont(searchFont);
@@ -364,9 +360,7 @@ void TListWindow::FormShow()
 
 void TListWindow::done(int result)
 {
-    RunCommand(this, [this] {
-        SaveWindowRect(m_session.folders().IniFileName, objectName(), x(), y(), width(), height());
-    });
+    StoreWindowRect(this, m_session.folders().IniFileName);
     QDialog::done(result);
 }
 

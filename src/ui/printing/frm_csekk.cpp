@@ -3,6 +3,7 @@
 #include "core/settings.h"
 #include "ui/common/application.h"
 #include "ui/common/focuscolor.h"
+#include "ui/common/windowstate.h"
 
 // QScintilla's headers use the plain signals/slots keywords, which this project switches off.
 #define signals Q_SIGNALS
@@ -101,25 +102,17 @@ void Tfrm_Csekk::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
     if (event->spontaneous())
         return;
-    if (!m_iniFileName.isEmpty()) {
-        int left = 10, top = 10;
-        RunCommand(this, [&] { LoadWindowPos(m_iniFileName, objectName(), left, top); });
-        move(left, top);
-    }
-    if (m_fontSize > 0) {
-        QFont sized = font();
-        sized.setPointSize(m_fontSize);
-        setFont(sized);
+    RestoreWindowPos(this, m_iniFileName);
+    ApplyFontSize(this, m_fontSize);
+    if (m_fontSize > 0)
         SynEdit1->setFont(EditorFont(m_fontSize));
-    }
     Edit1->setFocus();
     Edit1->selectAll();
 }
 
 void Tfrm_Csekk::done(int result)
 {
-    if (!m_iniFileName.isEmpty())
-        RunCommand(this, [this] { SaveWindowPos(m_iniFileName, objectName(), x(), y()); });
+    StoreWindowPos(this, m_iniFileName);
     QDialog::done(result);
 }
 

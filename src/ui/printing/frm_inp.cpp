@@ -5,6 +5,7 @@
 #include "ui/common/application.h"
 #include "ui/common/focuscolor.h"
 #include "ui/common/messages.h"
+#include "ui/common/windowstate.h"
 
 #include <QAction>
 #include <QLabel>
@@ -88,23 +89,14 @@ void Tfrm_Inp::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
     if (event->spontaneous())
         return;
-    if (!m_iniFileName.isEmpty()) {
-        int left = 10, top = 10;
-        RunCommand(this, [&] { LoadWindowPos(m_iniFileName, objectName(), left, top); });
-        move(left, top);
-    }
-    if (m_fontSize > 0) {
-        QFont sized = font();
-        sized.setPointSize(m_fontSize);
-        setFont(sized);
-    }
+    RestoreWindowPos(this, m_iniFileName);
+    ApplyFontSize(this, m_fontSize);
     Edit1->setFocus();
 }
 
 void Tfrm_Inp::done(int result)
 {
-    if (!m_iniFileName.isEmpty())
-        RunCommand(this, [this] { SaveWindowPos(m_iniFileName, objectName(), x(), y()); });
+    StoreWindowPos(this, m_iniFileName);
     QDialog::done(result);
 }
 

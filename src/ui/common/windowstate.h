@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QRect>
+#include <QString>
+
+class QWidget;
+
+namespace kartevo {
+
+// Every window keeps its place in its own section of the configuration file, named after the
+// window (its objectName). Fixed dialogs keep their position, resizable windows also their size.
+// An empty file name keeps nothing; a file that cannot be read or written shows the error and
+// the window goes on.
+void RestoreWindowPos(QWidget *window, const QString &iniFileName);
+void StoreWindowPos(QWidget *window, const QString &iniFileName);
+// The saved rectangle, the window's current size as the default, pulled back into the work area.
+void RestoreWindowRect(QWidget *window, const QString &iniFileName, const QRect &workArea);
+void StoreWindowRect(QWidget *window, const QString &iniFileName);
+
+// The font size of the settings for a window and every control that takes its font.
+void ApplyFontSize(QWidget *window, int pointSize);
+
+} // namespace kartevo
