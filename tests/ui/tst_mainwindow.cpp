@@ -17,6 +17,7 @@
 #include <QStatusBar>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 #include <QWheelEvent>
 
 using namespace kartevo;
@@ -142,9 +143,18 @@ private Q_SLOTS:
         QPointer<Tfrm_Logo> logo = Tfrm_Logo::ShowSplash();
         QCOMPARE(logo->alpha(), 255);
         QCOMPARE(logo->size(), QSize(600, 200));
-        QTest::qWait(500);
-        QVERIFY(logo);
-        QCOMPARE(logo->alpha(), 255); // one second in full
+        auto *timer1 = logo->findChild<QTimer *>(QStringLiteral("Timer1"));
+        auto *timer2 = logo->findChild<QTimer *>(QStringLiteral("Timer2"));
+        QVERIFY(timer1 && timer2);
+        // One second in full, then the fade every 21 ms.
+        QVERIFY(timer1->isActive());
+        QCOMPARE(timer1->interval(), 1000);
+        QVERIFY(!timer2->isActive());
+        QCOMPARE(timer2->interval(), 21);
+        QTRY_VERIFY_WITH_TIMEOUT(!logo || timer2->isActive(), 5000);
+        if (logo)
+            QVERIFY(!timer1->isActive());
+        // It closes itself once the alpha value is 33 or less (after 23 steps).
         QTRY_VERIFY_WITH_TIMEOUT(logo.isNull(), 5000);
     }
 

@@ -32,6 +32,8 @@ Tfrm_Logo::Tfrm_Logo(QWidget *parent)
     painter.end();
     setMask(m_picture.createMaskFromColor(kTransparentColor, Qt::MaskInColor));
 
+    m_timer1.setParent(this);
+    m_timer2.setParent(this);
     m_timer1.setObjectName(QStringLiteral("Timer1"));
     m_timer1.setInterval(1000);
     m_timer2.setObjectName(QStringLiteral("Timer2"));
