@@ -170,9 +170,12 @@ void RunScopedPrint(PrintHost &host, const PrintContext &context, Stationery sta
         if (!host.askYesNo(ConfirmationText(count), QStringLiteral("Megerősítés")))
             return;
         for (int row = 0; row < count; ++row) {
+            if (!host.progress(row, count))
+                return;
             clients->moveTo(row);
             PrintOne(host, context, stationery, clients->asInteger(QStringLiteral("ugyfel")), sender, true);
         }
+        host.progress(count, count);
         return;
     }
 
@@ -186,8 +189,13 @@ void RunScopedPrint(PrintHost &host, const PrintContext &context, Stationery sta
             keys.append(marked.asInteger(QStringLiteral("ugyfel")));
         }
         marked.close();
-        for (const qint64 key : std::as_const(keys))
-            PrintOne(host, context, stationery, key, sender, true);
+        const int count = int(keys.size());
+        for (int done = 0; done < count; ++done) {
+            if (!host.progress(done, count))
+                return;
+            PrintOne(host, context, stationery, keys.at(done), sender, true);
+        }
+        host.progress(count, count);
         // Every mark goes, also those of clients outside the filter group.
         RunSQL(context.db, QStringLiteral("UPDATE ugyfel SET jelolve='N';"));
         if (context.clients) {

@@ -32,6 +32,15 @@ public:
     // One print job: direct sends it to the printer, otherwise it is previewed (and this call
     // returns when the preview is closed). Throws Error when the job cannot be output.
     virtual void output(const report::Report &report, bool direct) = 0;
+    // Progress of a run over several clients: called before each job (done = jobs output so
+    // far) and once at the end (done = total). Returning false stops the run like an error
+    // does: the jobs already output stay, nothing after runs and the marks are kept.
+    virtual bool progress(int done, int total)
+    {
+        Q_UNUSED(done);
+        Q_UNUSED(total);
+        return true;
+    }
 };
 
 // The entries of the print scope box of the client list, by index.

@@ -40,7 +40,15 @@ public:
     qint64 offeredAmount = -1;
     qint64 typedAmount = 1000;
     int failAtJob = -1; // output throws at this job (counted from 0)
+    int cancelAtJob = -1; // the user stops the run before this job (counted from 0)
     QList<Job> jobs;
+    QList<QPair<int, int>> progressCalls;
+
+    bool progress(int done, int total) override
+    {
+        progressCalls.append({done, total});
+        return done != cancelAtJob;
+    }
 
     bool askYesNo(const QString &message, const QString &caption) override
     {
@@ -316,6 +324,28 @@ private Q_SLOTS:
         context.scope = scope::Marked;
         QVERIFY_THROWS_EXCEPTION(Error, RunScopedPrint(host, context, Stationery::EnvelopeC6));
         QCOMPARE(host.clients(), QList<qint64>{1});
+        QCOMPARE(Scalar(demo.db, QStringLiteral("SELECT count(*) FROM ugyfel WHERE jelolve='I'")).toInt(), 3);
+    }
+
+    // The run reports its progress before every job and at the end; stopping it between two
+    // jobs keeps what was printed and every mark, as an error does.
+    void progressAndStoppingAMarkedRun()
+    {
+        DemoDatabase demo;
+        demo.db.exec(QStringLiteral("UPDATE ugyfel SET jelolve='I' WHERE ugyfel IN (1, 3, 5)"));
+        TBeall settings;
+        PrintContext context(demo.db, settings);
+        context.scope = scope::Marked;
+
+        FakeHost complete;
+        RunScopedPrint(complete, context, Stationery::EnvelopeC6);
+        QCOMPARE(complete.progressCalls, (QList<QPair<int, int>>{{0, 3}, {1, 3}, {2, 3}, {3, 3}}));
+
+        demo.db.exec(QStringLiteral("UPDATE ugyfel SET jelolve='I' WHERE ugyfel IN (1, 3, 5)"));
+        FakeHost stopped;
+        stopped.cancelAtJob = 2;
+        RunScopedPrint(stopped, context, Stationery::EnvelopeC6);
+        QCOMPARE(stopped.clients(), (QList<qint64>{1, 3}));
         QCOMPARE(Scalar(demo.db, QStringLiteral("SELECT count(*) FROM ugyfel WHERE jelolve='I'")).toInt(), 3);
     }
 

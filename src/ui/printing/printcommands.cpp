@@ -12,6 +12,7 @@
 
 #include <QAbstractItemModel>
 #include <QHeaderView>
+#include <QProgressDialog>
 #include <QTableView>
 
 #include <memory>
@@ -65,7 +66,25 @@ public:
             PreviewReport(m_owner, report);
     }
 
+    // A run over several clients shows how far it got and can be stopped between two jobs.
+    bool progress(int done, int total) override
+    {
+        if (total < 2)
+            return true;
+        if (!m_progress) {
+            m_progress = std::make_unique<QProgressDialog>(QString(), QStringLiteral("Mégsem"), 0, total, m_owner);
+            m_progress->setObjectName(QStringLiteral("PrintProgress"));
+            m_progress->setWindowTitle(QStringLiteral("Nyomtatás"));
+            m_progress->setWindowModality(Qt::WindowModal);
+            m_progress->setMinimumDuration(500);
+        }
+        m_progress->setLabelText(QStringLiteral("Nyomtatás: %1 / %2").arg(qMin(done + 1, total)).arg(total));
+        m_progress->setValue(done);
+        return !m_progress->wasCanceled();
+    }
+
 private:
+    std::unique_ptr<QProgressDialog> m_progress;
     QWidget *m_owner;
     const PrintCommandContext &m_context;
     std::unique_ptr<Tfrm_Csekk> m_cheque; // lives until the cheque command ends
