@@ -430,6 +430,47 @@ private Q_SLOTS:
         list.close();
     }
 
+    // A character typed on the grid always starts a new search, also when the search box
+    // already holds exactly that character.
+    void typingOnTheGridSearchesAgain_data()
+    {
+        QTest::addColumn<QString>("boxText");  // left in the search box before
+        QTest::addColumn<qint64>("cursorOn");  // sender the cursor was moved to after that
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<qint64>("found");
+        QTest::newRow("same letter again") << QStringLiteral("k") << qint64(3) << QStringLiteral("K") << qint64(2);
+        QTest::newRow("same lower-case letter") << QStringLiteral("z") << qint64(1) << QStringLiteral("z") << qint64(3);
+        QTest::newRow("same digit") << QStringLiteral("1") << qint64(3) << QStringLiteral("1") << qint64(4);
+        QTest::newRow("another letter") << QStringLiteral("k") << qint64(1) << QStringLiteral("z") << qint64(3);
+        QTest::newRow("a longer text before") << QStringLiteral("ko") << qint64(3) << QStringLiteral("k") << qint64(2);
+    }
+    void typingOnTheGridSearchesAgain()
+    {
+        QFETCH(QString, boxText);
+        QFETCH(qint64, cursorOn);
+        QFETCH(QString, typed);
+        QFETCH(qint64, found);
+        Fixture f;
+        f.db().exec(QStringLiteral("DELETE FROM tulajdonos;"
+                                   "INSERT INTO tulajdonos (tulajdonos, tulajdonos_nev) VALUES (1, 'Ábrahám Bt.');"
+                                   "INSERT INTO tulajdonos (tulajdonos, tulajdonos_nev) VALUES (2, 'Kovács Kft.');"
+                                   "INSERT INTO tulajdonos (tulajdonos, tulajdonos_nev) VALUES (3, 'Zala Zrt.');"
+                                   "INSERT INTO tulajdonos (tulajdonos, tulajdonos_nev) VALUES (4, '1000 Fa Kft.');"));
+        Tfrm_Felado list(nullptr, *f.session, false);
+        list.openList(qint64(-1));
+        list.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&list));
+        list.Edit1->setText(boxText);
+        QVERIFY(list.table().locateValue(QStringLiteral("tulajdonos"), cursorOn));
+        list.DBGrid1->setFocus();
+        TypeText(list.DBGrid1, typed);
+        QCOMPARE(list.Edit1->text(), typed.toLower());
+        QCOMPARE(list.Edit1->cursorPosition(), 1);
+        QCOMPARE(list.focusWidget(), list.Edit1);
+        QCOMPARE(list.table().asInteger(QStringLiteral("tulajdonos")), found);
+        list.close();
+    }
+
     void groupTitleClickOnlyGoesToTheSearchBox()
     {
         Fixture f;

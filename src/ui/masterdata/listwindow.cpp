@@ -235,14 +235,7 @@ void TListWindow::createLayout()
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     layout->addWidget(StatusBar1);
 
-    connect(Edit1, &QLineEdit::textChanged, this, [this](const QString &text) {
-        // A search that fails leaves the cursor where it is; errors of the search are ignored.
-        try {
-            if (m_table.isOpen())
-                SearchList(m_table, m_sortField, text);
-        } catch (...) {
-        }
-    });
+    connect(Edit1, &QLineEdit::textChanged, this, &TListWindow::Edit1Change);
     connect(DBGrid1, &QAbstractItemView::doubleClicked, this, [this] {
         (m_pick ? aElfogad : aSzerkeszt)->trigger();
     });
@@ -374,11 +367,24 @@ void TListWindow::resizeColumns()
         DBGrid1->setColumnWidth(i, qMax(widths.at(i), 8));
 }
 
+void TListWindow::Edit1Change(const QString &text)
+{
+    // A search that fails leaves the cursor where it is; errors of the search are ignored.
+    try {
+        if (m_table.isOpen())
+            SearchList(m_table, m_sortField, text);
+    } catch (...) {
+    }
+}
+
 void TListWindow::startSearchWith(QChar c)
 {
     Edit1->setFocus(Qt::OtherFocusReason);
+    const bool same = Edit1->text() == QString(c);
     Edit1->setText(QString(c));
     Edit1->setCursorPosition(1);
+    if (same) // no change signal, but the new search runs all the same
+        Edit1Change(Edit1->text());
 }
 
 bool TListWindow::eventFilter(QObject *watched, QEvent *event)

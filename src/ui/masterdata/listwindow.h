@@ -102,6 +102,7 @@ private:
     void createLayout();
     void FormShow();
     void resizeColumns();
+    void Edit1Change(const QString &text);
     void startSearchWith(QChar c);
     void highlightColumn(int column);
     void showCurrentRow();
