@@ -576,6 +576,42 @@ private Q_SLOTS:
         QCOMPARE(row.column(3).toLongLong(), 2);
     }
 
+    // The search box of every list is sky blue while it holds the focus.
+    void searchBoxIsColouredWhileFocused_data()
+    {
+        QTest::addColumn<QString>("member");
+        QTest::newRow("senders") << QStringLiteral("felado");
+        QTest::newRow("postal codes") << QStringLiteral("irsz");
+        QTest::newRow("groups") << QStringLiteral("csoport");
+        QTest::newRow("label formats") << QStringLiteral("cimke");
+    }
+    void searchBoxIsColouredWhileFocused()
+    {
+        QFETCH(QString, member);
+        Fixture f;
+        std::unique_ptr<TListWindow> list;
+        if (member == QLatin1String("felado"))
+            list = std::make_unique<Tfrm_Felado>(nullptr, *f.session, false);
+        else if (member == QLatin1String("irsz"))
+            list = std::make_unique<Tfrm_Irsz>(nullptr, *f.session, false);
+        else if (member == QLatin1String("csoport"))
+            list = std::make_unique<Tfrm_Csoport>(nullptr, *f.session, false);
+        else
+            list = std::make_unique<Tfrm_Cimke>(nullptr, *f.session, false);
+        list->openList(QVariant());
+        list->show();
+        QVERIFY(QTest::qWaitForWindowActive(list.get()));
+        list->DBGrid1->setFocus();
+        QVERIFY(list->Edit1->palette().color(QPalette::Base) != FocusColor);
+        list->aKeres->trigger();
+        QCOMPARE(list->focusWidget(), list->Edit1);
+        QCOMPARE(list->Edit1->palette().color(QPalette::Base), FocusColor);
+        QTest::keyClick(list->Edit1, Qt::Key_Down);
+        QCOMPARE(list->focusWidget(), list->DBGrid1);
+        QVERIFY(list->Edit1->palette().color(QPalette::Base) != FocusColor);
+        list->close();
+    }
+
     void editDialogsColourTheFocusedField()
     {
         Fixture f;

@@ -7,6 +7,7 @@
 #include "masterdata/masterdata.h"
 #include "ui/common/application.h"
 #include "ui/common/datasetmodel.h"
+#include "ui/common/focuscolor.h"
 #include "ui/common/menustyle.h"
 #include "ui/common/messages.h"
 #include "ui/masterdata/editdialog.h"
@@ -173,6 +174,7 @@ void TListWindow::createLayout()
     Edit1->setObjectName(QStringLiteral("Edit1"));
     Edit1->setGeometry(8, 2, 121, 21);
     Edit1->raise();
+    InstallFocusColor(Edit1);
     Edit1->installEventFilter(this);
     layout->addWidget(Panel1);
 
