@@ -471,6 +471,58 @@ private Q_SLOTS:
         list.close();
     }
 
+    // The row indicator marks the current row, and only that one, as the cursor moves.
+    void rowIndicatorMarksTheCurrentRow_data()
+    {
+        QTest::addColumn<QString>("member");
+        QTest::addColumn<int>("moveTo");
+        QTest::newRow("senders") << QStringLiteral("felado") << 1;
+        QTest::newRow("postal codes") << QStringLiteral("irsz") << 3;
+        QTest::newRow("groups") << QStringLiteral("csoport") << 2;
+        QTest::newRow("label formats") << QStringLiteral("cimke") << 1;
+    }
+    void rowIndicatorMarksTheCurrentRow()
+    {
+        QFETCH(QString, member);
+        QFETCH(int, moveTo);
+        Fixture f;
+        std::unique_ptr<TListWindow> list;
+        if (member == QLatin1String("felado"))
+            list = std::make_unique<Tfrm_Felado>(nullptr, *f.session, false);
+        else if (member == QLatin1String("irsz"))
+            list = std::make_unique<Tfrm_Irsz>(nullptr, *f.session, false);
+        else if (member == QLatin1String("csoport"))
+            list = std::make_unique<Tfrm_Csoport>(nullptr, *f.session, false);
+        else
+            list = std::make_unique<Tfrm_Cimke>(nullptr, *f.session, false);
+        list->openList(QVariant());
+        list->show();
+        QVERIFY(QTest::qWaitForWindowExposed(list.get()));
+        QVERIFY(list->table().recordCount() > moveTo);
+        QHeaderView *indicator = list->DBGrid1->verticalHeader();
+        QVERIFY(indicator->isVisible());
+        // Dark pixels in each of the first rows' indicator cells.
+        const auto marked = [&] {
+            const QImage image = indicator->viewport()->grab().toImage();
+            QList<int> rows;
+            for (int row = 0; row <= moveTo; ++row) {
+                const int top = indicator->sectionViewportPosition(row);
+                const int height = indicator->sectionSize(row);
+                int dark = 0;
+                for (int y = top + 2; y < top + height - 2; ++y)
+                    for (int x = 1; x < image.width() - 1; ++x)
+                        dark += image.pixelColor(x, y).lightness() < 60 ? 1 : 0;
+                if (dark > 4)
+                    rows.append(row);
+            }
+            return rows;
+        };
+        QTRY_COMPARE(marked(), QList<int>{0});
+        list->table().moveTo(moveTo);
+        QTRY_COMPARE(marked(), QList<int>{moveTo});
+        list->close();
+    }
+
     void groupTitleClickOnlyGoesToTheSearchBox()
     {
         Fixture f;

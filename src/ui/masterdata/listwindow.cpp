@@ -12,6 +12,7 @@
 #include "ui/common/messages.h"
 #include "ui/masterdata/editdialog.h"
 #include "ui/masterdata/listicons.h"
+#include "ui/main/clientgriddelegate.h"
 #include "ui/common/windowstate.h"
 
 #include <QAction>
@@ -180,6 +181,7 @@ void TListWindow::createLayout()
 
     DBGrid1 = new QTableView(this);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+    DBGrid1->setVerticalHeader(new RowIndicator(DBGrid1));
     DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
     DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
     DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -211,6 +213,9 @@ void TListWindow::createLayout()
     m_model = new DataSetModel(m_table, columns, this);
     DBGrid1->setModel(m_model);
     BindGridToCursor(DBGrid1, m_model);
+    // The row indicator follows the current row.
+    connect(DBGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged, DBGrid1->verticalHeader(),
+            [this] { DBGrid1->verticalHeader()->viewport()->update(); });
     // After the rows are read again the grid has no current cell: give it one in the first
     // column, so that a one-column list follows the cursor as well.
     connect(m_model, &QAbstractItemModel::modelReset, this, &TListWindow::showCurrentRow, Qt::QueuedConnection);
