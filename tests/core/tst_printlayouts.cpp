@@ -464,6 +464,64 @@ private Q_SLOTS:
         QCOMPARE(empty.pageCount(), 1);
         QCOMPARE(empty.placedBands(0).size(), 2);
     }
+
+    // The fixed items and frame lines of the list printout's page header, detail and footer, in
+    // print order; the column items are left out (gridLayout covers them).
+    void gridFixedItems_data()
+    {
+        QTest::addColumn<QString>("band");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("page header") << u"QRBand1"_s << QStringList{
+            u"line|0.00|0.00|75.70|0.00|#000000|0.26"_s,
+            u"line|0.00|20.20|75.70|0.00|#000000|0.26"_s,
+            u"QRLabel1|0.00|1.30|auto|6.95|\"Lista\"|Arial 16 B|L|clear"_s,
+            u"line|0.00|30.10|190.20|0.00|#c0c0c0|0.53"_s,
+        };
+        QTest::newRow("detail") << u"QRBand2"_s << QStringList{
+            u"line|0.00|5.95|190.20|0.00|#c0c0c0|0.26"_s,
+        };
+        QTest::newRow("page footer") << u"QRBand3"_s << QStringList{
+            u"line|0.00|0.00|190.20|0.00|#c0c0c0|0.26"_s,
+            u"QRLabel10|0.00|1.30|190.20|2.60|\"Kartevo\"|Courier New 6|L|clear"_s,
+            u"QRSysData3|0.00|6.60|190.20|2.60|\"oldal: \"+page|Courier New 6|L|clear"_s,
+            u"QRLabel3|0.00|6.60|190.20|2.60|\"www.kartevo.hu\"|Courier New 6|C|clear"_s,
+            u"QRSysData4|0.00|1.30|190.20|2.60|\"\"+datetime|Courier New 6|R|clear"_s,
+            u"QRSysData5|0.00|4.00|190.20|2.60|\"\"+title|Courier New 6|R|clear"_s,
+            u"QRLabel4|0.00|6.60|190.20|2.60|\"qrGridPrint\"|Courier New 6|R|clear"_s,
+        };
+    }
+    void gridFixedItems()
+    {
+        QFETCH(QString, band);
+        QFETCH(QStringList, expected);
+        const Report report = MakeGridPrint({}, 500, {}, QStringLiteral("Lista"), 8);
+        QCOMPARE(report.name, QStringLiteral("qrGridPrint"));
+        QCOMPARE(report.title, QStringLiteral("Lista"));
+        QCOMPARE(DescribePage(report).section(QLatin1Char('|'), 0, 7),
+                 QStringLiteral("qrGridPrint|210.00|297.00|portrait|10.00|10.00|10.00|10.00"));
+        QCOMPARE(report.font.family, QStringLiteral("Tahoma"));
+        QCOMPARE(report.font.size, 8.0);
+        const report::Band *b = report.band(band);
+        QVERIFY(b);
+        QCOMPARE(b->width, 190.2);
+        const auto num = [](double v) { return QString::number(v, 'f', 2); };
+        QStringList actual;
+        for (const report::Item &item : b->items) {
+            if (item.kind == report::ItemKind::Line) {
+                actual.append(QStringList{QStringLiteral("line"), num(item.left), num(item.top), num(item.width),
+                                          num(item.height), item.lineColor.name(), num(item.lineWidth)}
+                                  .join(QLatin1Char('|')));
+                continue;
+            }
+            QString line = Describe(item);
+            static const char *const sys[] = {"", "+page", "+datetime", "+title"};
+            QStringList parts = line.split(QLatin1Char('|'));
+            parts[5] += QLatin1String(sys[int(item.sysData)]);
+            actual.append(parts.join(QLatin1Char('|')));
+        }
+        for (int i = 0; i < std::max(actual.size(), expected.size()); ++i)
+            QCOMPARE(actual.value(i), expected.value(i));
+    }
 };
 
 QTEST_MAIN(TestPrintLayouts)
