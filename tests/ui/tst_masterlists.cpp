@@ -73,6 +73,18 @@ QColor CellColour(QTableView *grid, int row, int column)
     return image.pixelColor(cell.right() - 3, cell.center().y());
 }
 
+// One of the four lookup lists in browse mode, by its short name.
+std::unique_ptr<TListWindow> NewList(const QString &member, Session &session)
+{
+    if (member == QLatin1String("felado"))
+        return std::make_unique<Tfrm_Felado>(nullptr, session, false);
+    if (member == QLatin1String("irsz"))
+        return std::make_unique<Tfrm_Irsz>(nullptr, session, false);
+    if (member == QLatin1String("csoport"))
+        return std::make_unique<Tfrm_Csoport>(nullptr, session, false);
+    return std::make_unique<Tfrm_Cimke>(nullptr, session, false);
+}
+
 } // namespace
 
 class TestMasterLists : public QObject {
@@ -486,15 +498,7 @@ private Q_SLOTS:
         QFETCH(QString, member);
         QFETCH(int, moveTo);
         Fixture f;
-        std::unique_ptr<TListWindow> list;
-        if (member == QLatin1String("felado"))
-            list = std::make_unique<Tfrm_Felado>(nullptr, *f.session, false);
-        else if (member == QLatin1String("irsz"))
-            list = std::make_unique<Tfrm_Irsz>(nullptr, *f.session, false);
-        else if (member == QLatin1String("csoport"))
-            list = std::make_unique<Tfrm_Csoport>(nullptr, *f.session, false);
-        else
-            list = std::make_unique<Tfrm_Cimke>(nullptr, *f.session, false);
+        std::unique_ptr<TListWindow> list = NewList(member, *f.session);
         list->openList(QVariant());
         list->show();
         QVERIFY(QTest::qWaitForWindowExposed(list.get()));
@@ -641,15 +645,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, member);
         Fixture f;
-        std::unique_ptr<TListWindow> list;
-        if (member == QLatin1String("felado"))
-            list = std::make_unique<Tfrm_Felado>(nullptr, *f.session, false);
-        else if (member == QLatin1String("irsz"))
-            list = std::make_unique<Tfrm_Irsz>(nullptr, *f.session, false);
-        else if (member == QLatin1String("csoport"))
-            list = std::make_unique<Tfrm_Csoport>(nullptr, *f.session, false);
-        else
-            list = std::make_unique<Tfrm_Cimke>(nullptr, *f.session, false);
+        std::unique_ptr<TListWindow> list = NewList(member, *f.session);
         list->openList(QVariant());
         list->show();
         QVERIFY(QTest::qWaitForWindowActive(list.get()));

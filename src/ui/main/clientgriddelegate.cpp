@@ -94,4 +94,28 @@ void RowIndicator::paintSection(QPainter *painter, const QRect &rect, int logica
     painter->restore();
 }
 
+QTableView *NewDataGrid(QWidget *parent)
+{
+    auto *grid = new QTableView(parent);
+    grid->setObjectName(QStringLiteral("DBGrid1"));
+    grid->setVerticalHeader(new RowIndicator(grid));
+    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->setTabKeyNavigation(false);
+    grid->setWordWrap(false);
+    grid->setShowGrid(true);
+    grid->verticalHeader()->setDefaultSectionSize(18);
+    grid->verticalHeader()->setFixedWidth(12);
+    grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    grid->horizontalHeader()->setHighlightSections(false);
+    grid->horizontalHeader()->setSectionsClickable(true);
+    // The selected row keeps its colours when the grid loses the focus.
+    QPalette palette = grid->palette();
+    for (QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
+        palette.setColor(QPalette::Inactive, role, palette.color(QPalette::Active, role));
+    grid->setPalette(palette);
+    return grid;
+}
+
 } // namespace kartevo

@@ -47,4 +47,8 @@ private:
     QTableView *m_grid;
 };
 
+// A read-only data grid as every list of the program has it: whole-row selection that stays
+// visible without the focus, the row indicator, title row with clickable titles, row height 18.
+QTableView *NewDataGrid(QWidget *parent);
+
 } // namespace kartevo

@@ -65,28 +65,11 @@ void Tfrm_Main::createLayout()
     top->addWidget(TitleLabel);
     layout->addWidget(Panel1);
 
-    DBGrid1 = new QTableView(central);
-    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
-    DBGrid1->setVerticalHeader(new RowIndicator(DBGrid1));
-    DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
-    DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
-    DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    DBGrid1->setTabKeyNavigation(false);
-    DBGrid1->setWordWrap(false);
-    DBGrid1->setShowGrid(true);
+    DBGrid1 = NewDataGrid(central);
     DBGrid1->setCornerButtonEnabled(false);
-    DBGrid1->verticalHeader()->setDefaultSectionSize(18);
-    DBGrid1->verticalHeader()->setFixedWidth(12);
-    DBGrid1->horizontalHeader()->setHighlightSections(false);
-    DBGrid1->horizontalHeader()->setSectionsClickable(true);
     DBGrid1->horizontalHeader()->setSectionsMovable(false);
     DBGrid1->horizontalHeader()->setMinimumSectionSize(8);
     DBGrid1->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    // The selected row keeps its colours when the grid loses the focus.
-    QPalette palette = DBGrid1->palette();
-    for (QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
-        palette.setColor(QPalette::Inactive, role, palette.color(QPalette::Active, role));
-    DBGrid1->setPalette(palette);
     DBGrid1->setContextMenuPolicy(Qt::CustomContextMenu);
 
     m_model = new DataSetModel(m_clients->table(), GridColumns(), this);
