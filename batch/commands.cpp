@@ -4,6 +4,7 @@
 #include "core/database.h"
 #include "core/error.h"
 #include "core/folders.h"
+#include "core/outputfile.h"
 #include "core/session.h"
 #include "core/statement.h"
 #include "core/tableview.h"
@@ -20,6 +21,7 @@
 #include <cmath>
 #include <cstring>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <optional>
 
@@ -187,6 +189,35 @@ QString sortOption(const QString &command, const PrintOptions &options)
     return sort;
 }
 
+bool rowExists(Database &db, const QString &sql, const QVariant &value)
+{
+    Statement statement(db, sql);
+    statement.bind(QStringLiteral(":v"), value);
+    return statement.step();
+}
+
+// A --client KEY names an existing client; a form for nobody is never printed.
+qint64 clientOption(Database &db, const QString &command, const PrintOptions &options)
+{
+    const qint64 key = keyOption(command, options, "client");
+    if (!rowExists(db, QStringLiteral("SELECT 1 FROM ugyfel WHERE ugyfel=:v"), key))
+        throw Error(QStringLiteral("Nincs ilyen ügyfél: %1").arg(options.value("client")));
+    return key;
+}
+
+// A --group NAME names a group of the group list or of some client; a mistyped name must not
+// make a marked run clear the marks of everybody while printing nothing.
+std::optional<QString> groupOption(Database &db, const QString &command, const PrintOptions &options)
+{
+    if (!options.has("group"))
+        return std::nullopt;
+    const QString group = options.value("group");
+    if (!rowExists(db, QStringLiteral("SELECT 1 FROM csoport WHERE csoport=:v"), group)
+        && !rowExists(db, QStringLiteral("SELECT 1 FROM ugyfel WHERE csoport=:v"), group))
+        throw UsageError(QStringLiteral("%1: nincs ilyen csoport: %2").arg(command, group));
+    return group;
+}
+
 // The client list as the main window loads it: every client, or those of one group, in the
 // order of the sort column's sort key.
 std::unique_ptr<TableView> openClientList(Database &db, const std::optional<QString> &group, const QString &sort)
@@ -233,17 +264,30 @@ public:
         ++jobs;
         sink(report);
     }
+    // The marks of a marked run go only once the PDF is complete and in place.
+    void deliver() override
+    {
+        if (deliverJobs)
+            deliverJobs();
+    }
+    std::function<void()> deliverJobs;
 
     int missingSender = 0;
 };
 
-// The sender of a run: --sender KEY, or the Sender setting; never the sender list.
-TBeall batchSettings(const Session &session, const QString &command, const PrintOptions &options,
+// The sender of a run: --sender KEY (an existing sender), or the Sender setting; never the
+// sender list.
+TBeall batchSettings(Session &session, const QString &command, const PrintOptions &options,
                      BatchPrintHost &host)
 {
     TBeall settings = session.settings();
-    if (options.has("sender"))
-        settings.Sender = int(keyOption(command, options, "sender"));
+    if (options.has("sender")) {
+        const qint64 sender = keyOption(command, options, "sender");
+        if (sender < 0 || sender > std::numeric_limits<int>::max()
+            || !rowExists(session.db(), QStringLiteral("SELECT 1 FROM tulajdonos WHERE tulajdonos=:v"), sender))
+            throw Error(QStringLiteral("Nincs ilyen feladó: %1").arg(options.value("sender")));
+        settings.Sender = int(sender);
+    }
     settings.Only1Sender = true;
     host.missingSender = settings.Sender;
     return settings;
@@ -271,11 +315,9 @@ int runScoped(Context &context, const QString &command, Stationery stationery)
     const QString sort = sortOption(command, options);
 
     const auto session = openSession(context);
+    const std::optional<QString> group = groupOption(session->db(), command, options);
     BatchPrintHost host;
     const TBeall settings = batchSettings(*session, command, options, host);
-    std::optional<QString> group;
-    if (options.has("group"))
-        group = options.value("group");
 
     std::unique_ptr<TableView> clients;
     PrintContext print{session->db(), settings};
@@ -283,7 +325,7 @@ int runScoped(Context &context, const QString &command, Stationery stationery)
     print.filterGroup = group;
     if (options.has("client")) {
         print.scope = scope::Current;
-        print.currentClient = keyOption(command, options, "client");
+        print.currentClient = clientOption(session->db(), command, options);
     } else {
         clients = openClientList(session->db(), group, sort);
         print.clients = clients.get();
@@ -292,6 +334,7 @@ int runScoped(Context &context, const QString &command, Stationery stationery)
 
     report::PdfJobWriter writer(pdf);
     host.sink = [&writer](const report::Report &report) { writer.add(report); };
+    host.deliverJobs = [&writer] { writer.finish(); };
     RunScopedPrint(host, print, stationery);
     writer.finish();
     reportWritten(writer.jobCount(), writer.pageCount(), pdf);
@@ -337,11 +380,12 @@ int runCod(Context &context)
     const PrintOptions options = parsePrintOptions(command, context.args, {"client", "amount", "sender", "pdf"}, {});
     if (!options.has("client"))
         throw UsageError(QStringLiteral("cod: --client KEY is needed"));
-    const qint64 client = keyOption(command, options, "client");
+    keyOption(command, options, "client");
     const qint64 amount = amountOption(command, options);
     const QString pdf = requiredOption(command, options, "pdf");
 
     const auto session = openSession(context);
+    const qint64 client = clientOption(session->db(), command, options);
     BatchPrintHost host;
     const TBeall settings = batchSettings(*session, command, options, host);
     host.codAmount = amount;
@@ -362,12 +406,15 @@ int runCheque(Context &context)
         command, context.args, {"client", "amount", "message", "sender", "pdf", "back-pdf"}, {});
     if (!options.has("client"))
         throw UsageError(QStringLiteral("cheque: --client KEY is needed"));
-    const qint64 client = keyOption(command, options, "client");
+    keyOption(command, options, "client");
     const qint64 amount = amountOption(command, options);
     const QString front = requiredOption(command, options, "pdf");
     const QString back = requiredOption(command, options, "back-pdf");
+    if (SameFile(front, back))
+        throw Error(QStringLiteral("Az elő- és a hátoldal nem kerülhet ugyanabba a fájlba: %1").arg(back));
 
     const auto session = openSession(context);
+    const qint64 client = clientOption(session->db(), command, options);
     BatchPrintHost host;
     const TBeall settings = batchSettings(*session, command, options, host);
     host.chequeAmount = QString::number(amount);
@@ -410,9 +457,7 @@ int runList(Context &context)
     const QString pdf = requiredOption(command, options, "pdf");
     const QString sort = sortOption(command, options);
     const auto session = openSession(context);
-    std::optional<QString> group;
-    if (options.has("group"))
-        group = options.value("group");
+    const std::optional<QString> group = groupOption(session->db(), command, options);
     const auto clients = openClientList(session->db(), group, sort);
 
     QList<GridPrintColumn> columns;

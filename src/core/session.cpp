@@ -1,6 +1,7 @@
 #include "core/session.h"
 
 #include "core/error.h"
+#include "core/outputfile.h"
 #include "core/schema.h"
 
 #include <QDir>
@@ -42,6 +43,8 @@ Session::OpenResult Session::open(const Options &options)
     if (!options.databaseOverride.isEmpty())
         m_settings.Path = QDir::fromNativeSeparators(options.databaseOverride);
     m_databasePath = ResolveDatabase(m_folders, m_settings);
+    // No print output may ever replace the address book or the settings.
+    SetProtectedFiles(DatabaseFiles(m_databasePath) << m_folders.IniFileName);
     if (!QFileInfo(m_databasePath).isFile())
         return OpenResult::MissingDatabase;
 

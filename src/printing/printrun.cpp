@@ -196,8 +196,15 @@ void RunScopedPrint(PrintHost &host, const PrintContext &context, Stationery sta
             PrintOne(host, context, stationery, keys.at(done), sender, true);
         }
         host.progress(count, count);
+        host.deliver();
         // Every mark goes, also those of clients outside the filter group.
-        RunSQL(context.db, QStringLiteral("UPDATE ugyfel SET jelolve='N';"));
+        try {
+            context.db.exec(QStringLiteral("UPDATE ugyfel SET jelolve='N';"));
+        } catch (const Error &error) {
+            throw Error(QStringLiteral("A nyomtatványok elkészültek, de a nyomtatási kijelölések nem törölhetők, "
+                                       "így a következő nyomtatás újra kinyomtatja őket: %1")
+                            .arg(error.message()));
+        }
         if (context.clients) {
             context.clients->close();
             context.clients->open();

@@ -41,6 +41,10 @@ public:
         Q_UNUSED(total);
         return true;
     }
+    // Called when every job of a marked run has been output, before the marks are cleared: a
+    // host that collects its jobs (into one file) delivers them here. Throws Error when they
+    // cannot be delivered; the marks then stay.
+    virtual void deliver() {}
 };
 
 // The entries of the print scope box of the client list, by index.
@@ -98,7 +102,9 @@ QString ConfirmationText(int count);
 QStringList MarkedClientsSql(const std::optional<QString> &filterGroup, const QString &sortField);
 
 // The scoped commands aBoritek1, aBoritek2, aBoritek3 and aAjanlott. Errors of a job end the
-// whole command (the jobs before it stay output) by throwing Error.
+// whole command (the jobs before it stay output) by throwing Error. A marked run clears the
+// marks only after every job was delivered; a run that fails or is stopped keeps them, and a
+// clearing that cannot be written is an error of its own.
 void RunScopedPrint(PrintHost &host, const PrintContext &context, Stationery stationery);
 
 // aCsekk: sender, the cheque dialog, the front, the turn-over question, the back. Throws Error

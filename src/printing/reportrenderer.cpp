@@ -319,7 +319,11 @@ void ReportRenderer::paintPage(QPainter &painter, int page) const
     painter.restore();
 }
 
-PdfJobWriter::PdfJobWriter(const QString &fileName) : m_fileName(fileName) {}
+PdfJobWriter::PdfJobWriter(const QString &fileName) : m_fileName(fileName)
+{
+    // Refused before any job is made, so a run to a forbidden file prints nothing at all.
+    CheckOutputTarget(fileName);
+}
 
 PdfJobWriter::~PdfJobWriter()
 {
@@ -333,7 +337,8 @@ void PdfJobWriter::add(const Report &report)
     const QPageLayout layout = PageLayoutOf(report.page);
     for (int page = 0; page < renderer.pageCount(); ++page) {
         if (!m_writer) {
-            m_writer = std::make_unique<QPdfWriter>(m_fileName);
+            m_output = std::make_unique<OutputFile>(m_fileName);
+            m_writer = std::make_unique<QPdfWriter>(&m_output->device());
             m_writer->setResolution(1200);
             m_writer->setTitle(report.title);
             m_writer->setCreator(QStringLiteral("Kartevo"));
@@ -376,32 +381,15 @@ QByteArray PdfNumber(double value, int room)
     return QByteArray::number(qRound(value));
 }
 
-} // namespace
-
-void PdfJobWriter::finish()
-{
-    if (!m_painter || !m_painter->isActive())
-        return;
-    if (!m_painter->end())
-        throw Error(QStringLiteral("A PDF fájl nem írható: %1").arg(m_fileName));
-    m_writer.reset();
-    fixPageSizes();
-}
-
 // The PDF writer gives every page a whole number of points (up to 0.18 mm off) and places the
 // drawing from the top of that page. Each page's box is written again with the paper's exact
 // size, keeping its top edge where the drawing expects it. The new box takes no more bytes than
 // the old one (padded with spaces), so the file's cross-reference table stays valid.
-void PdfJobWriter::fixPageSizes()
+void FixPageSizes(QByteArray &pdf, const QList<QSizeF> &pageSizes)
 {
-    QFile file(m_fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        throw Error(QStringLiteral("A PDF fájl nem olvasható: %1").arg(m_fileName));
-    QByteArray pdf = file.readAll();
-    file.close();
     static const QByteArray key = "/MediaBox [";
     qsizetype from = 0;
-    for (const QSizeF &size : std::as_const(m_pageSizes)) {
+    for (const QSizeF &size : pageSizes) {
         const qsizetype start = pdf.indexOf(key, from);
         if (start < 0)
             break;
@@ -427,8 +415,24 @@ void PdfJobWriter::fixPageSizes()
         replacement.append(QByteArray(room - replacement.size(), ' '));
         pdf.replace(open, room, replacement);
     }
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(pdf) != pdf.size())
-        throw Error(QStringLiteral("A PDF fájl nem írható: %1").arg(m_fileName));
+}
+
+} // namespace
+
+void PdfJobWriter::finish()
+{
+    if (!m_painter || !m_painter->isActive())
+        return;
+    const bool ended = m_painter->end();
+    m_painter.reset();
+    m_writer.reset();
+    QByteArray pdf = m_output->contents();
+    if (!ended || !pdf.trimmed().endsWith("%%EOF"))
+        throw Error(QStringLiteral("A PDF fájl nem írható: %1 (a fájl nem készült el)").arg(m_fileName));
+    FixPageSizes(pdf, m_pageSizes);
+    m_output->rewrite(pdf);
+    m_output->commit();
+    m_output.reset();
 }
 
 void WritePdf(const QString &fileName, const Report &report)

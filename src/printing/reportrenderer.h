@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/outputfile.h"
 #include "printing/report.h"
 
 #include <QFont>
@@ -80,7 +81,10 @@ double ScreenDpi();
 void RegisterReportFonts();
 
 // Writes print jobs into one PDF file, every page of every job in order, each page with its
-// job's paper size. Throws Error when the file cannot be written.
+// job's paper size. The file is written under a temporary name and takes the target's name only
+// when finish() succeeds; until then a previous file of that name stays as it was, and a writer
+// destroyed before finishing leaves nothing behind. Throws Error when the target is one of the
+// program's own files (checked at construction) or the file cannot be written.
 class PdfJobWriter {
 public:
     explicit PdfJobWriter(const QString &fileName);
@@ -89,23 +93,22 @@ public:
     PdfJobWriter &operator=(const PdfJobWriter &) = delete;
 
     void add(const Report &report);
-    // Closes the file. Without any job nothing is written.
+    // Completes the file and puts it in place. Without any job nothing is written.
     void finish();
     int pageCount() const { return m_pages; }
     int jobCount() const { return m_jobs; }
 
 private:
-    void fixPageSizes();
-
     QString m_fileName;
     QList<QSizeF> m_pageSizes; // mm, as drawn
+    std::unique_ptr<OutputFile> m_output; // outlives the writer and painter that write into it
     std::unique_ptr<QPdfWriter> m_writer;
     std::unique_ptr<QPainter> m_painter;
     int m_pages = 0;
     int m_jobs = 0;
 };
 
-// Writes one report as a PDF file.
+// Writes one report as a PDF file, as PdfJobWriter does.
 void WritePdf(const QString &fileName, const Report &report);
 
 // One page drawn on a white image at the given resolution.

@@ -1,14 +1,19 @@
 // kartevo-batch's printing commands, run as a user runs them: selections, the marked run
-// clearing every mark, one page per job, cheque sides in two files, bad arguments.
+// clearing every mark, one page per job, cheque sides in two files, bad arguments; outputs that
+// would destroy the database, a full disk, names of nothing: refused with the database untouched.
 #include "core/database.h"
 #include "testfiles.h"
 #include "testfolders.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
 
 using namespace kartevo;
 
@@ -21,9 +26,20 @@ class TestBatchPrint : public QObject {
         QString err;
     };
 
-    Result Batch(const QStringList &args)
+    // Runs the tool; fileSizeLimit > 0 lets it write no file larger than that many bytes, as a
+    // full disk would.
+    Result Batch(const QStringList &args, rlim_t fileSizeLimit = 0)
     {
         QProcess process;
+        if (fileSizeLimit > 0) {
+            process.setChildProcessModifier([fileSizeLimit] {
+                ::signal(SIGXFSZ, SIG_IGN); // a write past the limit fails instead of killing
+                struct rlimit limit {};
+                ::getrlimit(RLIMIT_FSIZE, &limit);
+                limit.rlim_cur = fileSizeLimit;
+                ::setrlimit(RLIMIT_FSIZE, &limit);
+            });
+        }
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_DATA_HOME"), m_dir.filePath(QStringLiteral("xdg")));
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
@@ -45,6 +61,14 @@ class TestBatchPrint : public QObject {
         if (!pages.isEmpty() && pages.last().trimmed().isEmpty())
             pages.removeLast();
         return pages;
+    }
+
+    // The files of the test folder other than the database: outputs and anything left behind.
+    QStringList OtherFiles()
+    {
+        QStringList names = QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System);
+        names.removeAll(QStringLiteral("Kartevo.sqb"));
+        return names;
     }
 
     int Scalar(const QString &sql)
@@ -131,6 +155,119 @@ private Q_SLOTS:
         QVERIFY(pages.first().contains(QStringLiteral("Ügyfelek")));
         QVERIFY(pages.first().contains(QStringLiteral("Bakonyi Építő Bt.")));
         QVERIFY(!pages.first().contains(QStringLiteral("Almási")));
+    }
+
+    // Outputs that are the program's own files, names of nothing: each is refused before anything
+    // is printed, with a message, and leaves the database byte for byte and its marks as they were.
+    void faultsLeaveTheDatabaseAlone_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("message");
+        const QString own = QStringLiteral("saját fájlja");
+        const QString db = QStringLiteral("{dir}/Kartevo.sqb");
+        const QString pdf = QStringLiteral("{dir}/out.pdf");
+        const auto args = [](const char *text) { return QString::fromUtf8(text).split(QLatin1Char(' ')); };
+        QTest::newRow("list over the database") << args("list --pdf") + QStringList{db} << 1 << own;
+        QTest::newRow("other spelling of the database") << args("list --pdf {dir}/./sub/../Kartevo.sqb") << 1 << own;
+        QTest::newRow("link to the database") << args("envelope c6 --client 1 --pdf {dir}/link.pdf") << 1 << own;
+        QTest::newRow("envelopes over the database") << args("envelope c6 --all --pdf") + QStringList{db} << 1 << own;
+        QTest::newRow("marked run into the journal") << args("registered --marked --pdf {dir}/Kartevo.sqb-journal") << 1 << own;
+        QTest::newRow("into the write-ahead log") << args("cod --client 1 --amount 5 --pdf {dir}/Kartevo.sqb-wal") << 1 << own;
+        QTest::newRow("cheque back over the database") << args("cheque --client 1 --amount 5 --pdf") + QStringList{pdf, QStringLiteral("--back-pdf"), db} << 1 << own;
+        QTest::newRow("cheque sides in one file") << args("cheque --client 1 --amount 5 --pdf") + QStringList{pdf, QStringLiteral("--back-pdf"), QStringLiteral("{dir}/sub/../out.pdf")} << 1 << QStringLiteral("ugyanabba a fájlba");
+        QTest::newRow("over the configuration file") << args("list --pdf {dir}/xdg/Kartevo/Kartevo.ini") << 1 << own;
+        QTest::newRow("envelope for no client") << args("envelope c6 --client 424242 --pdf") + QStringList{pdf} << 1 << QStringLiteral("Nincs ilyen ügyfél: 424242");
+        QTest::newRow("registered for client 0") << args("registered --client 0 --pdf") + QStringList{pdf} << 1 << QStringLiteral("Nincs ilyen ügyfél: 0");
+        QTest::newRow("cod for client -1") << args("cod --client -1 --amount 5 --pdf") + QStringList{pdf} << 1 << QStringLiteral("Nincs ilyen ügyfél: -1");
+        QTest::newRow("cheque for a huge key") << args("cheque --client 99999999999999 --amount 5 --back-pdf {dir}/back.pdf --pdf") + QStringList{pdf} << 1 << QStringLiteral("Nincs ilyen ügyfél: 99999999999999");
+        QTest::newRow("sender key past 32 bits") << args("envelope c6 --client 1 --sender 4294967298 --pdf") + QStringList{pdf} << 1 << QStringLiteral("Nincs ilyen feladó: 4294967298");
+        QTest::newRow("marked run of a mistyped group") << args("envelope c6 --marked --group Partnerk --pdf") + QStringList{pdf} << 2 << QStringLiteral("nincs ilyen csoport: Partnerk");
+        QTest::newRow("list of a mistyped group") << args("list --group Partnerk --pdf") + QStringList{pdf} << 2 << QStringLiteral("nincs ilyen csoport");
+    }
+    void faultsLeaveTheDatabaseAlone()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, code);
+        QFETCH(QString, message);
+        // The first open brings the delivered database up to date; from then on it must not change.
+        QCOMPARE(Batch({QStringLiteral("info")}).code, 0);
+        {
+            Database db;
+            db.open(m_dbPath);
+            db.exec(QStringLiteral("UPDATE ugyfel SET jelolve='I' WHERE ugyfel IN (1, 2, 22)"));
+        }
+        QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("sub")));
+        QFile::remove(m_dir.filePath(QStringLiteral("link.pdf")));
+        QVERIFY(QFile::link(m_dbPath, m_dir.filePath(QStringLiteral("link.pdf"))));
+        const QByteArray before = test::ReadBytes(m_dbPath);
+        const QStringList filesBefore = OtherFiles();
+
+        args.replaceInStrings(QStringLiteral("{dir}"), m_dir.path());
+        const Result result = Batch(args);
+        QCOMPARE(result.code, code);
+        QVERIFY2(result.err.contains(message), qPrintable(result.err));
+        QVERIFY(test::ReadBytes(m_dbPath) == before);
+        QCOMPARE(OtherFiles(), filesBefore);
+        QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("xdg/Kartevo/Kartevo.ini"))));
+    }
+
+    // A disk that fills up while the PDF is written: an error naming the file, the previous file
+    // of that name as it was, no temporary file left, and every mark still set.
+    void fullDiskKeepsOldFileAndMarks_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("marked envelopes") << QStringList{QStringLiteral("envelope"), QStringLiteral("c6"), QStringLiteral("--marked")};
+        QTest::newRow("marked registered forms") << QStringList{QStringLiteral("registered"), QStringLiteral("--marked")};
+        QTest::newRow("client list") << QStringList{QStringLiteral("list")};
+    }
+    void fullDiskKeepsOldFileAndMarks()
+    {
+        QFETCH(QStringList, args);
+        {
+            Database db;
+            db.open(m_dbPath);
+            db.exec(QStringLiteral("UPDATE ugyfel SET jelolve='I'"));
+        }
+        const QString pdf = m_dir.filePath(QStringLiteral("m.pdf"));
+        test::WriteBytes(pdf, "the previous print");
+        const QStringList filesBefore = OtherFiles();
+        const Result result = Batch(args + QStringList{QStringLiteral("--pdf"), pdf}, 16 * 1024);
+        QCOMPARE(result.code, 1);
+        QVERIFY2(result.err.contains(pdf), qPrintable(result.err));
+        QVERIFY(!result.out.contains(QStringLiteral("written")));
+        QCOMPARE(test::ReadBytes(pdf), QByteArray("the previous print"));
+        QCOMPARE(OtherFiles(), filesBefore);
+        QCOMPARE(Scalar(QStringLiteral("SELECT count(*) FROM ugyfel WHERE jelolve='I'")), 30);
+
+        // With room enough the same run replaces the file and only then clears the marks.
+        const Result again = Batch(args + QStringList{QStringLiteral("--pdf"), pdf});
+        QVERIFY2(again.code == 0, qPrintable(again.err));
+        QVERIFY(test::ReadBytes(pdf).startsWith("%PDF"));
+        QCOMPARE(OtherFiles(), filesBefore);
+        QCOMPARE(Scalar(QStringLiteral("SELECT count(*) FROM ugyfel WHERE jelolve='I'")), args.first() == QLatin1String("list") ? 30 : 0);
+    }
+
+    // The marks of a run whose prints were made but whose marks cannot be cleared (another
+    // program holds the database): an error, exit 1, and the marks and the PDF both there.
+    void lockedDatabaseMarkResetIsAnError()
+    {
+        {
+            Database db;
+            db.open(m_dbPath);
+            db.exec(QStringLiteral("UPDATE ugyfel SET jelolve='I' WHERE ugyfel IN (1, 2)"));
+        }
+        Database other;
+        other.open(m_dbPath);
+        other.exec(QStringLiteral("BEGIN IMMEDIATE"));
+        const QString pdf = m_dir.filePath(QStringLiteral("locked.pdf"));
+        const Result result = Batch({QStringLiteral("envelope"), QStringLiteral("c6"), QStringLiteral("--marked"),
+                                     QStringLiteral("--pdf"), pdf});
+        other.exec(QStringLiteral("ROLLBACK"));
+        QCOMPARE(result.code, 1);
+        QVERIFY2(result.err.contains(QStringLiteral("nem törölhetők")), qPrintable(result.err));
+        QCOMPARE(PageTexts(pdf).size(), 2);
+        QCOMPARE(Scalar(QStringLiteral("SELECT count(*) FROM ugyfel WHERE jelolve='I'")), 2);
     }
 
     void refusals_data()

@@ -2,9 +2,11 @@
 
 #include "core/error.h"
 #include "printing/reportrenderer.h"
+#include "ui/common/messages.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -38,6 +40,21 @@ bool PaintAll(QPrinter &printer, const report::ReportRenderer &renderer)
 
 } // namespace
 
+void PaintForPreview(QPrinter &printer, const report::ReportRenderer &renderer)
+{
+    const report::Report &report = renderer.report();
+    const bool toFile = printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty()
+                        && printer.paintEngine()->type() != QPaintEngine::Picture; // not the preview's pages
+    if (toFile) {
+        report::WritePdf(printer.outputFileName(), report);
+        return;
+    }
+    // The print dialog may have put the printer's own paper and margins in place.
+    SetUpPrinter(printer, report);
+    if (!PaintAll(printer, renderer) || printer.printerState() == QPrinter::Error)
+        throw Error(QStringLiteral("A nyomtatás nem sikerült: %1").arg(printer.printerName()));
+}
+
 void PreviewReport(QWidget *owner, const report::Report &report)
 {
     const report::ReportRenderer renderer(report);
@@ -47,10 +64,12 @@ void PreviewReport(QWidget *owner, const report::Report &report)
     dialog.setObjectName(QStringLiteral("frm_Preview"));
     dialog.setWindowTitle(report.title);
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
-                     [&renderer](QPrinter *target) {
-                         // The print dialog may have changed the printer: keep it full page.
-                         target->setFullPage(true);
-                         PaintAll(*target, renderer);
+                     [&renderer, &dialog](QPrinter *target) {
+                         try {
+                             PaintForPreview(*target, renderer);
+                         } catch (const Error &error) {
+                             CurrentPrompter().showError(error.message(), &dialog);
+                         }
                      });
     dialog.exec();
 }
@@ -80,7 +99,7 @@ void PrintReportDirect(const report::Report &report)
     QPrinter printer(info, QPrinter::HighResolution);
     SetUpPrinter(printer, report);
     const report::ReportRenderer renderer(report);
-    if (!PaintAll(printer, renderer))
+    if (!PaintAll(printer, renderer) || printer.printerState() == QPrinter::Error)
         throw Error(QStringLiteral("A nyomtatás nem sikerült: %1").arg(info.printerName()));
 }
 

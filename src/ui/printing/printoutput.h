@@ -4,15 +4,26 @@
 
 #include <QString>
 
+class QPrinter;
 class QWidget;
 
 namespace kartevo {
+
+namespace report {
+class ReportRenderer;
+}
 
 // The output targets of a print job. All of them draw through the one report renderer.
 
 // Shows the modal preview (zoom, page navigation, page setup and a print button that opens
 // the print dialog) and returns when it is closed.
 void PreviewReport(QWidget *owner, const report::Report &report);
+
+// What the preview dialog's printer gets, for its pages and for the print that follows its print
+// dialog: always the report's own paper size and orientation, whatever the dialog chose. A print
+// to a file is written as the PDF writer writes (complete or not at all, never over the program's
+// own files). Throws Error when the output fails.
+void PaintForPreview(QPrinter &printer, const report::ReportRenderer &renderer);
 
 // Prints the report as one job on the default printer. When KARTEVO_PRINT_DIR names a folder,
 // the job is written there as the next numbered PDF file instead. Throws Error when there is no
