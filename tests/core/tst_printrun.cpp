@@ -43,6 +43,19 @@ public:
     int cancelAtJob = -1; // the user stops the run before this job (counted from 0)
     QList<Job> jobs;
     QList<QPair<int, int>> progressCalls;
+    Database *db = nullptr;         // where deliver() counts the marks
+    bool deliveryFails = false;
+    int jobsWhenDelivered = -1;
+    int marksWhenDelivered = -1;
+
+    void deliver() override
+    {
+        jobsWhenDelivered = int(jobs.size());
+        if (db)
+            marksWhenDelivered = test::SqlValue(*db, QStringLiteral("SELECT count(*) FROM ugyfel WHERE jelolve='I'")).toInt();
+        if (deliveryFails)
+            throw Error(QStringLiteral("a PDF nem írható"));
+    }
 
     bool progress(int done, int total) override
     {
@@ -347,6 +360,46 @@ private Q_SLOTS:
         RunScopedPrint(stopped, context, Stationery::EnvelopeC6);
         QCOMPARE(stopped.clients(), (QList<qint64>{1, 3}));
         QCOMPARE(Scalar(demo.db, QStringLiteral("SELECT count(*) FROM ugyfel WHERE jelolve='I'")).toInt(), 3);
+    }
+
+    // The marks go only after every job was delivered; a delivery that fails keeps them, and a
+    // clearing that cannot be written (another program holds the database) is an error.
+    void marksGoOnlyAfterDelivery()
+    {
+        DemoDatabase demo;
+        const QString marks = QStringLiteral("UPDATE ugyfel SET jelolve='I' WHERE ugyfel IN (1, 3, 5)");
+        const QString markCount = QStringLiteral("SELECT count(*) FROM ugyfel WHERE jelolve='I'");
+        demo.db.exec(marks);
+        TBeall settings;
+        PrintContext context(demo.db, settings);
+        context.scope = scope::Marked;
+
+        FakeHost delivered;
+        delivered.db = &demo.db;
+        RunScopedPrint(delivered, context, Stationery::EnvelopeC6);
+        QCOMPARE(delivered.jobsWhenDelivered, 3);
+        QCOMPARE(delivered.marksWhenDelivered, 3);
+        QCOMPARE(Scalar(demo.db, markCount).toInt(), 0);
+
+        demo.db.exec(marks);
+        FakeHost failing;
+        failing.deliveryFails = true;
+        QVERIFY_THROWS_EXCEPTION(Error, RunScopedPrint(failing, context, Stationery::EnvelopeC6));
+        QCOMPARE(Scalar(demo.db, markCount).toInt(), 3);
+
+        Database other;
+        other.open(demo.db.path());
+        other.exec(QStringLiteral("BEGIN IMMEDIATE"));
+        FakeHost locked;
+        try {
+            RunScopedPrint(locked, context, Stationery::EnvelopeC6);
+            QFAIL("a mark reset that cannot be written passed as success");
+        } catch (const Error &error) {
+            QVERIFY2(error.message().contains(QStringLiteral("nem törölhetők")), qPrintable(error.message()));
+        }
+        other.exec(QStringLiteral("ROLLBACK"));
+        QCOMPARE(locked.jobs.size(), 3);
+        QCOMPARE(Scalar(demo.db, markCount).toInt(), 3);
     }
 
     // An envelope picture that cannot be read stops the command before that client prints.
