@@ -164,7 +164,7 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("message");
-        const QString own = QStringLiteral("saját fájlja");
+        const QString own = QStringLiteral("saját fájlját");
         const QString db = QStringLiteral("{dir}/Kartevo.sqb");
         const QString pdf = QStringLiteral("{dir}/out.pdf");
         const auto args = [](const char *text) { return QString::fromUtf8(text).split(QLatin1Char(' ')); };
