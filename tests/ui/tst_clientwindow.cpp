@@ -384,6 +384,36 @@ private Q_SLOTS:
         QCOMPARE(scope->currentIndex(), 0); // the scope stays
     }
 
+    // The maker's home page stands in full at the right of the bottom panel, disabled (grey)
+    // and underlined, in every font size.
+    void homePageShowsInFullAtTheRightOfTheBottomPanel_data()
+    {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::newRow("default size") << QByteArray();
+        QTest::newRow("font size 10") << QByteArray("[Screen]\r\nFontSize=10\r\n");
+    }
+    void homePageShowsInFullAtTheRightOfTheBottomPanel()
+    {
+        QFETCH(QByteArray, ini);
+        DemoWindow demo({}, ini);
+        demo.showActive();
+        auto *panel = demo.w().findChild<QWidget *>(QStringLiteral("Panel2"));
+        auto *label = demo.w().findChild<QLabel *>(QStringLiteral("Label1"));
+        auto *scope = demo.w().findChild<QComboBox *>(QStringLiteral("ComboBox2"));
+        QVERIFY(panel && label && scope);
+        QVERIFY(!label->text().isEmpty());
+        QVERIFY(label->isVisible());
+        QVERIFY(!label->isEnabled());
+        QVERIFY(label->font().underline());
+        QVERIFY2(label->contentsRect().width() >= label->fontMetrics().horizontalAdvance(label->text()),
+                 qPrintable(QStringLiteral("%1 pixels for the text").arg(label->contentsRect().width())));
+        QVERIFY(label->height() >= label->fontMetrics().height());
+        // Right of the print scope box, its text ending at the panel's right margin.
+        QVERIFY(label->geometry().left() > scope->geometry().right());
+        QVERIFY(panel->width() - label->geometry().right() <= 10);
+        QVERIFY(label->alignment().testFlag(Qt::AlignRight));
+    }
+
     void columnWidthsFollowTheGrid()
     {
         DemoWindow demo;
