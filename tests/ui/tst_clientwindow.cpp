@@ -341,6 +341,39 @@ private Q_SLOTS:
         QCOMPARE(demo.grid()->font().pointSize(), afterFiveSmaller);
     }
 
+    // The menu bar and every drop-down menu (main menu, toolbar drop-downs, grid context menu)
+    // use the platform's menu font, whatever the font size of the window and also after the
+    // font commands have changed it.
+    void menusUseTheMenuFontInEveryFontSize_data()
+    {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<QString>("command");
+        QTest::newRow("size 8, larger") << QByteArray("[Screen]\r\nFontSize=8\r\n") << "aBetuNovel";
+        QTest::newRow("size 10, smaller") << QByteArray("[Screen]\r\nFontSize=10\r\n") << "aBetuCsokkent";
+    }
+    void menusUseTheMenuFontInEveryFontSize()
+    {
+        QFETCH(QByteArray, ini);
+        QFETCH(QString, command);
+        DemoWindow demo({}, ini);
+        demo.w().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&demo.w()));
+        const QString menuFont = QApplication::font("QMenu").toString();
+        QVERIFY(demo.w().font().toString() != menuFont);
+        const auto check = [&] {
+            QCOMPARE(demo.w().menuBar()->font().toString(), menuFont);
+            const QList<QMenu *> menus = demo.w().findChildren<QMenu *>();
+            QVERIFY(menus.size() >= 7 + 4 + 1);
+            for (QMenu *menu : menus)
+                QCOMPARE(menu->font().toString(), menuFont);
+        };
+        check();
+        QVERIFY(!QTest::currentTestFailed());
+        demo.w().action(command)->trigger();
+        QVERIFY(demo.w().font().toString() != menuFont);
+        check();
+    }
+
     void toggleMarksAndSwitchesTheScope()
     {
         DemoWindow demo(QStringLiteral("UPDATE ugyfel SET jelolve=NULL WHERE ugyfel=9;"));
