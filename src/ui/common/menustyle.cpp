@@ -212,16 +212,18 @@ int MenuStyle::styleHint(StyleHint hint, const QStyleOption *option, const QWidg
     return QProxyStyle::styleHint(hint, option, widget, returnData);
 }
 
+namespace {
+
+// The platform's menu font, the same for the menu bar and the drop-down menus. Every property
+// counts as set, so that nothing of the window's font (its size) shows through.
 QFont MenuFont()
 {
     QFont font = QApplication::font("QMenu");
-    // Every property set, so that nothing of the window's font (its size) shows through.
     font.setResolveMask(QFont::AllPropertiesResolved);
     return font;
 }
 
-namespace {
-
+// One menu bar or menu in the program's painting and the menu font.
 void OwnerDraw(QWidget *menuWidget)
 {
     if (menuWidget->style() != MenuStyle::instance())

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QColor>
-#include <QFont>
 #include <QProxyStyle>
 
 class QMenu;
@@ -40,17 +39,13 @@ private:
 };
 
 // Switches every menu bar and menu of the window (context and toolbar drop-down menus too) to
-// the program's menu painting in the menu font. Windows call it when shown; calling it again
-// changes nothing.
+// the program's menu painting in the platform's menu font, whatever font the window has.
+// Windows call it when shown; calling it again changes nothing.
 void OwnerDrawMenus(QWidget *window);
 // The same for one menu that has no window as its parent.
 void OwnerDrawMenu(QMenu *menu);
 
 // The caption of a menu item as shown: every "&" removed.
 QString MenuCaption(const QString &text);
-
-// The menu font: the platform's menu font, the same for the menu bar and the drop-down menus
-// whatever font their window has.
-QFont MenuFont();
 
 } // namespace kartevo

@@ -96,8 +96,7 @@ Tfrm_Csekk::Tfrm_Csekk(QWidget *parent, const QString &iniFileName, int fontSize
 
     // The dialog's keys: Enter moves on (OK is pressed only on purpose), Escape cancels.
     NoDefaultButtons({Button1, Button2});
-    for (QWidget *control : {static_cast<QWidget *>(Edit1), static_cast<QWidget *>(SynEdit1),
-                             static_cast<QWidget *>(Button1), static_cast<QWidget *>(Button2)})
+    for (QWidget *control : std::initializer_list<QWidget *>{Edit1, SynEdit1, Button1, Button2})
         control->installEventFilter(this);
 }
 
