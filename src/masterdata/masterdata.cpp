@@ -104,6 +104,13 @@ QString NotANumberMessage(const QString &text)
     return QStringLiteral("'%1' nem érvényes szám.").arg(text);
 }
 
+QString ListNumberText(double value, int decimals)
+{
+    QLocale locale;
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    return locale.toString(value, 'f', decimals);
+}
+
 LabelFormat LabelFormatOf(const DataSet &list)
 {
     LabelFormat format;

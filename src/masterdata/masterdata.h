@@ -54,6 +54,10 @@ bool IsNumberChar(QChar c, bool wholeNumber);
 std::optional<QVariant> ParseNumberField(const QString &text, bool wholeNumber);
 // The message shown when a numeric field is left holding a text that is no number.
 QString NotANumberMessage(const QString &text);
+// A number as the lookup lists and their edit fields show it: with that many decimals (the
+// "###0.00" of the label margins and height, "###0" of the column count), no thousands
+// separator, the decimal separator of the user's locale.
+QString ListNumberText(double value, int decimals);
 
 // A label format as the label printing window takes it over.
 struct LabelFormat {

@@ -341,6 +341,39 @@ private Q_SLOTS:
         QCOMPARE(demo.grid()->font().pointSize(), afterFiveSmaller);
     }
 
+    // The menu bar and every drop-down menu (main menu, toolbar drop-downs, grid context menu)
+    // use the platform's menu font, whatever the font size of the window and also after the
+    // font commands have changed it.
+    void menusUseTheMenuFontInEveryFontSize_data()
+    {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<QString>("command");
+        QTest::newRow("size 8, larger") << QByteArray("[Screen]\r\nFontSize=8\r\n") << "aBetuNovel";
+        QTest::newRow("size 10, smaller") << QByteArray("[Screen]\r\nFontSize=10\r\n") << "aBetuCsokkent";
+    }
+    void menusUseTheMenuFontInEveryFontSize()
+    {
+        QFETCH(QByteArray, ini);
+        QFETCH(QString, command);
+        DemoWindow demo({}, ini);
+        demo.w().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&demo.w()));
+        const QString menuFont = QApplication::font("QMenu").toString();
+        QVERIFY(demo.w().font().toString() != menuFont);
+        const auto check = [&] {
+            QCOMPARE(demo.w().menuBar()->font().toString(), menuFont);
+            const QList<QMenu *> menus = demo.w().findChildren<QMenu *>();
+            QVERIFY(menus.size() >= 7 + 4 + 1);
+            for (QMenu *menu : menus)
+                QCOMPARE(menu->font().toString(), menuFont);
+        };
+        check();
+        QVERIFY(!QTest::currentTestFailed());
+        demo.w().action(command)->trigger();
+        QVERIFY(demo.w().font().toString() != menuFont);
+        check();
+    }
+
     void toggleMarksAndSwitchesTheScope()
     {
         DemoWindow demo(QStringLiteral("UPDATE ugyfel SET jelolve=NULL WHERE ugyfel=9;"));
@@ -382,6 +415,36 @@ private Q_SLOTS:
         demo.trigger("aJelolSzuntet");
         QCOMPARE(demo.scalar(QStringLiteral("SELECT count(*) FROM ugyfel WHERE jelolve='N'")).toInt(), 30);
         QCOMPARE(scope->currentIndex(), 0); // the scope stays
+    }
+
+    // The maker's home page stands in full at the right of the bottom panel, disabled (grey)
+    // and underlined, in every font size.
+    void homePageShowsInFullAtTheRightOfTheBottomPanel_data()
+    {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::newRow("default size") << QByteArray();
+        QTest::newRow("font size 10") << QByteArray("[Screen]\r\nFontSize=10\r\n");
+    }
+    void homePageShowsInFullAtTheRightOfTheBottomPanel()
+    {
+        QFETCH(QByteArray, ini);
+        DemoWindow demo({}, ini);
+        demo.showActive();
+        auto *panel = demo.w().findChild<QWidget *>(QStringLiteral("Panel2"));
+        auto *label = demo.w().findChild<QLabel *>(QStringLiteral("Label1"));
+        auto *scope = demo.w().findChild<QComboBox *>(QStringLiteral("ComboBox2"));
+        QVERIFY(panel && label && scope);
+        QVERIFY(!label->text().isEmpty());
+        QVERIFY(label->isVisible());
+        QVERIFY(!label->isEnabled());
+        QVERIFY(label->font().underline());
+        QVERIFY2(label->contentsRect().width() >= label->fontMetrics().horizontalAdvance(label->text()),
+                 qPrintable(QStringLiteral("%1 pixels for the text").arg(label->contentsRect().width())));
+        QVERIFY(label->height() >= label->fontMetrics().height());
+        // Right of the print scope box, its text ending at the panel's right margin.
+        QVERIFY(label->geometry().left() > scope->geometry().right());
+        QVERIFY(panel->width() - label->geometry().right() <= 10);
+        QVERIFY(label->alignment().testFlag(Qt::AlignRight));
     }
 
     void columnWidthsFollowTheGrid()

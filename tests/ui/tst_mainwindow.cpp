@@ -5,12 +5,15 @@
 #include "core/session.h"
 #include "demowindow.h"
 #include "fakeprompter.h"
+#include "modaldriver.h"
 #include "testfiles.h"
 #include "testfolders.h"
 #include "ui/common/application.h"
+#include "ui/common/messages.h"
 #include "ui/main/frm_logo.h"
 #include "ui/main/frm_main.h"
 
+#include <QDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPointer>
@@ -19,6 +22,9 @@
 #include <QTest>
 #include <QTimer>
 #include <QWheelEvent>
+#include <QWindow>
+
+#include <functional>
 
 using namespace kartevo;
 using kartevo::test::FakePrompter;
@@ -29,6 +35,52 @@ namespace {
 QString statusPanel(Tfrm_Main &window, int index)
 {
     return window.statusBar()->findChildren<QLabel *>().value(index)->text();
+}
+
+// The title a desktop shows for a window. Qt's platform windows append " — " and the
+// application display name to every title once the program has set a display name; one that
+// was never set only follows the application name, which this finds out by changing that name
+// for a moment.
+QString TitleOnTheDesktop(const QWidget *window)
+{
+    const QString title = window->windowHandle() ? window->windowHandle()->title() : window->windowTitle();
+    const QString name = QCoreApplication::applicationName();
+    QCoreApplication::setApplicationName(name + QStringLiteral("-probe"));
+    const bool displayNameSet = QGuiApplication::applicationDisplayName() != QCoreApplication::applicationName();
+    QCoreApplication::setApplicationName(name);
+    if (!displayNameSet)
+        return title.isEmpty() ? name : title;
+    const QString display = QGuiApplication::applicationDisplayName();
+    if (title.endsWith(display))
+        return title;
+    return title.isEmpty() ? display : title + QStringLiteral(" — ") + display;
+}
+
+// Opens the windows of a path one after the other (a command of the main window, then a
+// command of each window opened), checks that each shows exactly its caption, and closes them.
+void WalkWindows(Tfrm_Main &main, const QStringList &commands, const QStringList &captions)
+{
+    std::function<void(QWidget *, int)> step = [&](QWidget *window, int depth) {
+        QCOMPARE(window->windowTitle(), captions.at(depth));
+        QCOMPARE(TitleOnTheDesktop(window), captions.at(depth));
+        QPointer<QWidget> guard = window;
+        if (depth + 1 < commands.size()) {
+            kartevo::test::WhenModal([&step, depth](QWidget *next) { step(next, depth + 1); });
+            auto *action = kartevo::test::Child<QAction>(window, qPrintable(commands.at(depth + 1)));
+            QVERIFY(action);
+            action->trigger();
+        }
+        if (guard && guard->isVisible())
+            qobject_cast<QDialog *>(guard.data())->reject();
+    };
+    kartevo::test::WhenModal([&step](QWidget *first) { step(first, 0); });
+    const QString &command = commands.first();
+    if (command == QLatin1String("ShowError"))
+        ShowError(QStringLiteral("Hibás adat"), &main);
+    else if (command == QLatin1String("ShowInfo"))
+        ShowInfo(QStringLiteral("Kész"), &main);
+    else
+        main.action(command)->trigger();
 }
 
 } // namespace
@@ -136,6 +188,37 @@ private Q_SLOTS:
         QVERIFY(!grid->model() || grid->model()->rowCount() == 0);
         window.show();
         window.close();
+    }
+
+    // Every window and message box shows its caption alone, as the desktop's title too.
+    void windowsShowTheirCaptionsAlone_data()
+    {
+        QTest::addColumn<QString>("path");     // commands, each run in the window the last one opened
+        QTest::addColumn<QString>("captions"); // the caption of each window opened
+        QTest::newRow("group list") << "aCsoport" << "Csoportok";
+        QTest::newRow("group edit") << "aCsoport aUj" << "Csoportok|Csoport";
+        QTest::newRow("postal-code edit") << "aIranyitoszam aSzerkeszt" << "Irányítószámok|Irányítószám";
+        QTest::newRow("sender edit") << "aFelado aUj" << "Feladók|Feladó adatai";
+        QTest::newRow("label-format edit") << "aCimkek aSzerkeszt" << "Cimkék|Cimke";
+        QTest::newRow("client edit") << "aSzerkeszt" << "Szerkesztés";
+        QTest::newRow("cheque") << "aCsekk aElfogad" << "Feladók|Csekk (Belföldi postautalvány) kitöltés";
+        QTest::newRow("cash on delivery") << "aUtanvet aElfogad" << "Feladók|Összeg";
+        QTest::newRow("question") << "aTorol" << "Megerősítés";
+        QTest::newRow("error") << "ShowError" << "Hiba";
+        QTest::newRow("notice") << "ShowInfo" << "Üzenet";
+    }
+    void windowsShowTheirCaptionsAlone()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, captions);
+        kartevo::test::DemoWindow demo({}, "[Defaults]\r\nOnly1Sender=0\r\n");
+        SetPrompter(nullptr); // the real message boxes
+        demo.showActive();
+        QCOMPARE(demo.w().windowTitle(), QStringLiteral("Kartevo V3.1.0.110"));
+        QCOMPARE(TitleOnTheDesktop(&demo.w()), QStringLiteral("Kartevo V3.1.0.110"));
+        WalkWindows(demo.w(), path.split(QLatin1Char(' ')), captions.split(QLatin1Char('|')));
+        QCOMPARE(demo.rows(), 30); // nothing was deleted
+        QCOMPARE(QApplication::activeModalWidget(), nullptr);
     }
 
     void splashFadesAndClosesItself()

@@ -632,6 +632,50 @@ private Q_SLOTS:
         QCOMPARE(row.column(3).toLongLong(), 2);
     }
 
+    // The edit dialog shows the numbers as the list does ("###0.00" and "###0"), and OK on an
+    // unchanged field keeps the stored value even where the shown text is rounded.
+    void labelNumbersShowAsInTheList_data()
+    {
+        QTest::addColumn<QString>("values"); // felsomargo, szelsomargo, cimkemagas, oszlop
+        QTest::addColumn<QString>("shown"); // the four fields, between bars
+        QTest::newRow("zero and one decimal") << QStringLiteral("0, 32.1, 1234.5, 3")
+                                              << QStringLiteral("0.00|32.10|1234.50|3");
+        QTest::newRow("whole numbers") << QStringLiteral("5, 10, 37, 2")
+                                       << QStringLiteral("5.00|10.00|37.00|2");
+        QTest::newRow("more decimals than shown") << QStringLiteral("12.3456, 0.004, 99.999, 1")
+                                                  << QStringLiteral("12.35|0.00|100.00|1");
+        QTest::newRow("empty") << QStringLiteral("NULL, NULL, NULL, NULL") << QStringLiteral("|||");
+    }
+    void labelNumbersShowAsInTheList()
+    {
+        QFETCH(QString, values);
+        QFETCH(QString, shown);
+        Fixture f;
+        f.db().exec(QStringLiteral("INSERT INTO cimke (id, cimke, felsomargo, szelsomargo, cimkemagas, oszlop) "
+                                   "VALUES (9000, 'Próba', %1)").arg(values));
+        const QString stored = QStringLiteral("SELECT quote(felsomargo) || quote(szelsomargo) || quote(cimkemagas) "
+                                              "|| quote(oszlop) FROM cimke WHERE id = 9000");
+        const QString before = SqlValue(f.db(), stored).toString();
+        Tfrm_Cimke list(nullptr, *f.session, false);
+        list.openList(QStringLiteral("Próba"));
+        WhenModal([&](QWidget *dialog) {
+            QVERIFY(QTest::qWaitForWindowActive(dialog));
+            QStringList texts;
+            for (const char *name : {"DBEdit2", "DBEdit3", "DBEdit4", "DBEdit5"}) {
+                auto *field = Child<QLineEdit>(dialog, name);
+                QVERIFY(field);
+                texts.append(field->text());
+                // Stepping through a field without changing it writes nothing.
+                field->setFocus();
+                QTest::keyClick(field, Qt::Key_Return);
+            }
+            QCOMPARE(texts.join(QLatin1Char('|')), shown);
+            Press(dialog, "Button1");
+        });
+        QVERIFY(list.editRow(false));
+        QCOMPARE(SqlValue(f.db(), stored).toString(), before);
+    }
+
     // The search box of every list is sky blue while it holds the focus.
     void searchBoxIsColouredWhileFocused_data()
     {

@@ -119,6 +119,98 @@ private Q_SLOTS:
         QCOMPARE(dialog.message(), QStringLiteral("1\n2\n3\n4\n5\n6\n"));
     }
 
+    // Enter moves on and never prints by itself: only the OK button (clicked, or Enter while it
+    // has the focus) accepts. In the message Enter starts a new line; Escape cancels anywhere.
+    void chequeDialogKeys_data()
+    {
+        QTest::addColumn<QString>("focus"); // the control that has the focus
+        QTest::addColumn<int>("key");
+        QTest::addColumn<bool>("open");     // the dialog is still open afterwards
+        QTest::addColumn<int>("result");
+        QTest::addColumn<QString>("focusAfter");
+        QTest::addColumn<QString>("message");
+        const int stays = -1;
+        QTest::newRow("Enter in the amount moves to the message")
+            << "Edit1" << int(Qt::Key_Return) << true << stays << "SynEdit1" << "ab";
+        QTest::newRow("keypad Enter in the amount as well")
+            << "Edit1" << int(Qt::Key_Enter) << true << stays << "SynEdit1" << "ab";
+        QTest::newRow("Enter in the message is a new line")
+            << "SynEdit1" << int(Qt::Key_Return) << true << stays << "SynEdit1" << "ab\n";
+        QTest::newRow("Enter on OK presses it")
+            << "Button1" << int(Qt::Key_Return) << false << int(QDialog::Accepted) << "" << "ab";
+        QTest::newRow("Enter on Mégsem presses it")
+            << "Button2" << int(Qt::Key_Return) << false << int(QDialog::Rejected) << "" << "ab";
+        QTest::newRow("Escape in the amount cancels")
+            << "Edit1" << int(Qt::Key_Escape) << false << int(QDialog::Rejected) << "" << "ab";
+        QTest::newRow("Escape in the message cancels")
+            << "SynEdit1" << int(Qt::Key_Escape) << false << int(QDialog::Rejected) << "" << "ab";
+    }
+    void chequeDialogKeys()
+    {
+        QFETCH(QString, focus);
+        QFETCH(int, key);
+        QFETCH(bool, open);
+        QFETCH(int, result);
+        QFETCH(QString, focusAfter);
+        QFETCH(QString, message);
+        Tfrm_Csekk dialog(nullptr, QString(), 0);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        QCOMPARE(dialog.focusWidget(), dialog.amountEdit());
+        dialog.editor()->setText(QStringLiteral("ab"));
+        dialog.editor()->setCursorPosition(0, 2);
+        auto *target = test::Child<QWidget>(&dialog, qPrintable(focus));
+        target->setFocus();
+        QCOMPARE(dialog.focusWidget(), target);
+        const Qt::KeyboardModifiers modifiers = key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier;
+        QTest::keyClick(target, Qt::Key(key), modifiers);
+        QCOMPARE(dialog.isVisible(), open);
+        if (open)
+            QCOMPARE(dialog.focusWidget()->objectName(), focusAfter);
+        else
+            QCOMPARE(dialog.result(), result);
+        QCOMPARE(dialog.message(), message);
+    }
+
+    // The margin marker of the message stands after its 30th column, in the message's own font,
+    // at the design size and at the font size of the settings.
+    void chequeMessageMarkerAfterColumn30_data()
+    {
+        QTest::addColumn<int>("fontSize");
+        QTest::newRow("design size") << 0;
+        QTest::newRow("font size 8") << 8;
+        QTest::newRow("font size 10") << 10;
+    }
+    void chequeMessageMarkerAfterColumn30()
+    {
+        QFETCH(int, fontSize);
+        Tfrm_Csekk dialog(nullptr, QString(), fontSize);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QsciScintilla *editor = dialog.editor();
+        editor->setText(QString(20, QLatin1Char('x')));
+        const auto columnX = [editor](int column) {
+            return int(editor->SendScintilla(QsciScintillaBase::SCI_POINTXFROMPOSITION, 0UL, long(column)));
+        };
+        // Column 30 of the text, from where columns 0 and 20 of this line stand.
+        const double expected = columnX(0) + 1.5 * (columnX(20) - columnX(0));
+
+        // The marker: the pixel column that shows the marker colour from top to bottom.
+        const QImage image = editor->viewport()->grab().toImage();
+        const QColor marker = editor->edgeColor();
+        int markerX = -1;
+        for (int x = 0; x < image.width() && markerX < 0; ++x) {
+            int count = 0;
+            for (int y = 0; y < image.height(); ++y)
+                count += image.pixelColor(x, y) == marker ? 1 : 0;
+            if (count > image.height() / 2)
+                markerX = x;
+        }
+        QVERIFY2(markerX >= 0, "no margin marker");
+        QVERIFY2(qAbs(markerX - expected) <= 1.5,
+                 qPrintable(QStringLiteral("marker at %1, column 30 at %2").arg(markerX).arg(expected)));
+    }
+
     void printDirFiles()
     {
         QTemporaryDir dir;

@@ -90,8 +90,10 @@ bool WheelToArrowFilter::eventFilter(QObject *watched, QEvent *event)
 
 void InstallApplicationLook(QApplication &app)
 {
+    // The name the desktop files the program's windows under (the X11 window class). No
+    // display name is set: Qt's platform windows append one to every window title, and the
+    // program's captions stand alone.
     app.setApplicationName(QStringLiteral("Kartevo"));
-    app.setApplicationDisplayName(QStringLiteral("Kartevo"));
 
     auto *translator = new QTranslator(&app);
     if (translator->load(QLocale(QLocale::Hungarian), QStringLiteral("qtbase"), QStringLiteral("_"),

@@ -37,7 +37,7 @@ public:
     bool eventFilter(QObject *watched, QEvent *event) override;
 };
 
-// Application-wide set-up of the desktop program: title, Hungarian texts of Qt's own dialogs,
+// Application-wide set-up of the desktop program: name, Hungarian texts of Qt's own dialogs,
 // the Tahoma font when the system has one, the hint colour and the wheel filter.
 void InstallApplicationLook(QApplication &app);
 

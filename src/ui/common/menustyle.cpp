@@ -212,20 +212,39 @@ int MenuStyle::styleHint(StyleHint hint, const QStyleOption *option, const QWidg
     return QProxyStyle::styleHint(hint, option, widget, returnData);
 }
 
+namespace {
+
+// The platform's menu font, the same for the menu bar and the drop-down menus. Every property
+// counts as set, so that nothing of the window's font (its size) shows through.
+QFont MenuFont()
+{
+    QFont font = QApplication::font("QMenu");
+    font.setResolveMask(QFont::AllPropertiesResolved);
+    return font;
+}
+
+// One menu bar or menu in the program's painting and the menu font.
+void OwnerDraw(QWidget *menuWidget)
+{
+    if (menuWidget->style() != MenuStyle::instance())
+        menuWidget->setStyle(MenuStyle::instance());
+    menuWidget->setFont(MenuFont());
+}
+
+} // namespace
+
 void OwnerDrawMenu(QMenu *menu)
 {
-    if (menu && menu->style() != MenuStyle::instance())
-        menu->setStyle(MenuStyle::instance());
+    if (menu)
+        OwnerDraw(menu);
 }
 
 void OwnerDrawMenus(QWidget *window)
 {
     if (!window)
         return;
-    for (QMenuBar *bar : window->findChildren<QMenuBar *>()) {
-        if (bar->style() != MenuStyle::instance())
-            bar->setStyle(MenuStyle::instance());
-    }
+    for (QMenuBar *bar : window->findChildren<QMenuBar *>())
+        OwnerDraw(bar);
     for (QMenu *menu : window->findChildren<QMenu *>())
         OwnerDrawMenu(menu);
 }

@@ -39,7 +39,8 @@ private:
 };
 
 // Switches every menu bar and menu of the window (context and toolbar drop-down menus too) to
-// the program's menu painting. Windows call it when shown; calling it again changes nothing.
+// the program's menu painting in the platform's menu font, whatever font the window has.
+// Windows call it when shown; calling it again changes nothing.
 void OwnerDrawMenus(QWidget *window);
 // The same for one menu that has no window as its parent.
 void OwnerDrawMenu(QMenu *menu);

@@ -116,8 +116,10 @@ void Tfrm_Main::createLayout()
     linkFont.setUnderline(true);
     Label1->setFont(linkFont);
     Label1->setEnabled(false);
-    // It gives way (and is cut) when the window gets narrow.
-    Label1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    Label1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // Its whole text while there is room; it gives way (and is cut) only when the window gets
+    // too narrow for it.
+    Label1->setMinimumWidth(1);
     bottom->addWidget(Label1);
     layout->addWidget(Panel2);
     setCentralWidget(central);

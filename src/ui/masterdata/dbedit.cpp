@@ -7,7 +7,6 @@
 
 #include <QApplication>
 #include <QKeyEvent>
-#include <QLocale>
 #include <QTimer>
 
 namespace kartevo {
@@ -15,13 +14,6 @@ namespace kartevo {
 namespace {
 
 const char *const kSkipsValidation = "kartevoSkipsValidation";
-
-QString NumberText(double value)
-{
-    QLocale locale;
-    locale.setNumberOptions(QLocale::OmitGroupSeparator);
-    return locale.toString(value, 'g', 15);
-}
 
 } // namespace
 
@@ -63,10 +55,11 @@ QString DBEdit::shownText() const
     switch (m_kind) {
     case Kind::Text:
         return value.toString();
+    // Numbers read as in the list: two decimals, a whole number none.
     case Kind::Real:
-        return NumberText(m_table->asFloat(m_field));
+        return ListNumberText(m_table->asFloat(m_field), 2);
     case Kind::Integer:
-        return QString::number(m_table->asInteger(m_field));
+        return ListNumberText(m_table->asFloat(m_field), 0);
     }
     return {};
 }

@@ -9,9 +9,10 @@ class TableView;
 
 // A one-line edit field bound to a column of a table view's current row. It shows the column
 // and writes what is typed back into the row being edited (the opener posts or cancels the
-// row). Text fields are limited to the column's declared width. Numeric fields take only the
-// characters of a number and write their value when left; a text that is no number is refused
-// with an error and the focus stays in the field.
+// row). Text fields are limited to the column's declared width. Numeric fields show their value
+// as the lists do (ListNumberText: two decimals for a real, none for a whole number), take only
+// the characters of a number and write their value when left; a text that is no number is
+// refused with an error and the focus stays in the field.
 class DBEdit : public QLineEdit {
     Q_OBJECT
 public:

@@ -3,10 +3,10 @@
 #include "core/session.h"
 #include "core/settings.h"
 #include "ui/common/application.h"
+#include "ui/common/dialogkeys.h"
 #include "ui/common/focuscolor.h"
 #include "ui/common/windowstate.h"
 
-#include <QAbstractButton>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -58,10 +58,7 @@ void TEditDialog::addButtons(QWidget *parent, const QPoint &ok, const QPoint &ca
     DBEdit::SetSkipsValidation(m_ok);
     DBEdit::SetSkipsValidation(m_cancel);
     // Enter is handled by the dialog (below), so no button is a default button.
-    for (QPushButton *button : {m_ok, m_cancel}) {
-        button->setAutoDefault(false);
-        button->setDefault(false);
-    }
+    NoDefaultButtons({m_ok, m_cancel});
     connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
@@ -109,25 +106,9 @@ void TEditDialog::installKeyPreview()
 
 bool TEditDialog::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() != QEvent::KeyPress || !isVisible())
-        return QDialog::eventFilter(watched, event);
-    const auto *key = static_cast<QKeyEvent *>(event);
-    const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
-    if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && modifiers == Qt::NoModifier) {
-        // Enter acts as Tab; on a button it also presses the button.
-        auto *button = qobject_cast<QAbstractButton *>(focusWidget());
-        focusNextChild();
-        if (button && button->isEnabled())
-            button->click();
+    if (event->type() == QEvent::KeyPress && isVisible()
+        && DialogKeyPress(this, m_cancel, static_cast<QKeyEvent *>(event)))
         return true;
-    }
-    if (key->key() == Qt::Key_Escape && modifiers == Qt::NoModifier) {
-        if (m_cancel)
-            m_cancel->click();
-        else
-            reject();
-        return true;
-    }
     return QDialog::eventFilter(watched, event);
 }
 

@@ -39,7 +39,6 @@ public:
     ListGridDelegate(QList<int> decimals, QObject *parent)
         : QStyledItemDelegate(parent), m_decimals(std::move(decimals))
     {
-        m_locale.setNumberOptions(QLocale::OmitGroupSeparator);
     }
 
     int markedColumn = 0;
@@ -56,7 +55,7 @@ protected:
             bool ok = false;
             const double number = value.toDouble(&ok);
             if (ok) {
-                option->text = m_locale.toString(number, 'f', decimals);
+                option->text = ListNumberText(number, decimals);
                 option->displayAlignment = Qt::AlignRight | Qt::AlignVCenter;
             }
         }
@@ -64,7 +63,6 @@ protected:
 
 private:
     QList<int> m_decimals;
-    QLocale m_locale;
 };
 
 TListWindow::TListWindow(QWidget *owner, Session &session, ListDefinition definition, bool pick)

@@ -2,6 +2,7 @@
 
 #include "core/settings.h"
 #include "ui/common/application.h"
+#include "ui/common/dialogkeys.h"
 #include "ui/common/focuscolor.h"
 #include "ui/common/windowstate.h"
 
@@ -12,6 +13,8 @@
 #undef signals
 #undef slots
 
+#include <QFontInfo>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -22,12 +25,21 @@ namespace kartevo {
 
 namespace {
 
-QFont EditorFont(int size)
+// A monospaced font for the editor. The editor takes a font by its family name alone and would
+// lose the monospaced hint, so it gets the family the request resolves to here: then its text
+// and its margin marker (placed by the width of a space) are measured in the same font.
+QFont MonospacedFont(const QString &family, int size)
 {
-    QFont font(QStringLiteral("Lucida Console"));
+    QFont font(family);
     font.setStyleHint(QFont::TypeWriter);
     font.setPointSize(size);
+    font.setFamily(QFontInfo(font).family());
     return font;
+}
+
+QFont EditorFont(int size)
+{
+    return MonospacedFont(QStringLiteral("Lucida Console"), size);
 }
 
 } // namespace
@@ -61,10 +73,7 @@ Tfrm_Csekk::Tfrm_Csekk(QWidget *parent, const QString &iniFileName, int fontSize
     SynEdit1->setUtf8(true);
     SynEdit1->setFont(EditorFont(9));
     // Line numbers in a gutter wide enough for two digits.
-    QFont gutter(QStringLiteral("Courier New"));
-    gutter.setStyleHint(QFont::TypeWriter);
-    gutter.setPointSize(8);
-    SynEdit1->setMarginsFont(gutter);
+    SynEdit1->setMarginsFont(MonospacedFont(QStringLiteral("Courier New"), 8));
     SynEdit1->setMarginType(0, QsciScintilla::NumberMargin);
     SynEdit1->setMarginLineNumbers(0, true);
     SynEdit1->setMarginWidth(0, QStringLiteral("00"));
@@ -79,12 +88,28 @@ Tfrm_Csekk::Tfrm_Csekk(QWidget *parent, const QString &iniFileName, int fontSize
     Button1 = new QPushButton(QStringLiteral("OK"), this);
     Button1->setObjectName(QStringLiteral("Button1"));
     Button1->setGeometry(150, 200, 75, 27);
-    Button1->setDefault(true);
     Button2 = new QPushButton(QStringLiteral("Mégsem"), this);
     Button2->setObjectName(QStringLiteral("Button2"));
     Button2->setGeometry(230, 200, 75, 27);
     connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
     connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
+
+    // The dialog's keys: Enter moves on (OK is pressed only on purpose), Escape cancels.
+    NoDefaultButtons({Button1, Button2});
+    for (QWidget *control : std::initializer_list<QWidget *>{Edit1, SynEdit1, Button1, Button2})
+        control->installEventFilter(this);
+}
+
+bool Tfrm_Csekk::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        // In the message Enter starts a new line.
+        const bool newLine = watched == SynEdit1 && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter);
+        if (!newLine && DialogKeyPress(this, Button2, key))
+            return true;
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 QString Tfrm_Csekk::amountText() const

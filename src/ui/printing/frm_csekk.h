@@ -25,6 +25,7 @@ public:
     QsciScintilla *editor() const { return SynEdit1; }
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void done(int result) override;
 
