@@ -112,7 +112,7 @@ void SaveListRow(TableView &list)
     }
 }
 
-QString DeleteQuestion(TableView &list)
+QString DeleteQuestion(const TableView &list)
 {
     if (IsGroupList(list) && list.recordCount() > 0) {
         Statement statement(list.database(), QStringLiteral("SELECT COUNT(*) FROM ugyfel WHERE csoport = ?"));
