@@ -93,12 +93,9 @@ void ClientList::sortBy(const QString &field, const QString &title)
 
 bool ClientList::search(const QString &text)
 {
-    if (!m_table.isOpen() || m_table.recordCount() == 0)
-        return false;
-    if (m_table.locate(m_sortField, text))
-        return true;
-    m_table.last();
-    return false;
+    if (!m_table.isOpen())
+        return text.isEmpty();
+    return m_table.locateNearest(m_sortField, text);
 }
 
 void ClientList::setGroupFilter(const QString &group)

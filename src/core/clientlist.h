@@ -54,8 +54,10 @@ public:
     // when it is no longer in the list the cursor ends on the last row).
     void sortBy(const QString &field, const QString &title);
 
-    // Moves to the first row whose sort column begins with the text (A–Z without regard to
-    // case, every other character exactly); when none does, to the last row.
+    // Moves to the first row whose sort column begins with the text (A–Z and the Hungarian
+    // accented letters without regard to case, every other character exactly). When none does,
+    // the cursor goes to the row the longest matching beginning of the text finds and the
+    // result is false (the search box shows the warning colour then).
     bool search(const QString &text);
 
     // Filters the list by a group (an empty name is a group too) and goes to the first row.

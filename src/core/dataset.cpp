@@ -148,17 +148,26 @@ bool DataSet::locate(const QString &field, const QString &prefix)
     const int column = requireField(field);
     if (m_state != State::Browse)
         finishEditing();
-    // Only a-z are folded; the bytes of every other character stay as they are.
-    QByteArray folded = prefix.toUtf8();
-    for (char &c : folded) {
-        if (c >= 'a' && c <= 'z')
-            c = char(c - ('a' - 'A'));
-    }
-    const int row = m_rows.findPrefix(column, folded);
+    const int row = m_rows.findPrefix(column, RowStore::FoldPrefix(prefix));
     if (row < 0)
         return false;
     moveCursor(row);
     return true;
+}
+
+bool DataSet::locateNearest(const QString &field, const QString &prefix)
+{
+    QString beginning = prefix;
+    for (;;) {
+        if (locate(field, beginning))
+            return beginning.size() == prefix.size();
+        if (beginning.isEmpty())
+            return prefix.isEmpty();
+        // One character shorter; a character outside the BMP is two code units.
+        const bool pair = beginning.size() > 1 && beginning.back().isLowSurrogate()
+            && beginning.at(beginning.size() - 2).isHighSurrogate();
+        beginning.chop(pair ? 2 : 1);
+    }
 }
 
 bool DataSet::locateValue(const QString &field, const QVariant &value)

@@ -61,9 +61,15 @@ public:
     int fieldCount() const { return int(m_fieldNames.size()); }
 
     // Moves to the first row from the top whose field text begins with the prefix: the letters
-    // A-Z match either case, every other character only itself ("á" does not match "Á").
-    // When nothing matches the cursor stays and the result is false.
+    // A-Z and the Hungarian accented letters (á é í ó ö ő ú ü ű) match either case, every other
+    // character only itself ("ä" does not match "Ä"). When nothing matches the cursor stays and
+    // the result is false.
     bool locate(const QString &field, const QString &prefix);
+    // The incremental search of the lists: locate(), but when no row begins with the whole
+    // prefix the cursor goes to the row that the longest beginning of it finds (the first row
+    // when not even its first character matches). True when the whole prefix matched; an empty
+    // prefix always counts as matching.
+    bool locateNearest(const QString &field, const QString &prefix);
     // Moves to the first row whose field equals the value: NULL matches NULL, numbers match by
     // value, everything else by its text. When nothing matches the cursor stays.
     bool locateValue(const QString &field, const QVariant &value);

@@ -197,15 +197,45 @@ Q_ALWAYS_INLINE char FoldAscii(char c)
     return (c >= 'a' && c <= 'z') ? char(c - ('a' - 'A')) : c;
 }
 
-// UTF-8 sequences use bytes from 0x80 up only, so folding a-z leaves every other letter exact.
+// The Hungarian accented letters are two bytes in UTF-8: á é í ó ö ú ü are C3 A1, A9, AD, B3,
+// B6, BA, BC, their capitals 0x20 lower in the second byte; ő ű are C5 91, B1, their capitals
+// one lower. Both folded ones stand as the capitals' bytes.
+Q_ALWAYS_INLINE bool IsFoldedLead(char c)
+{
+    return c == '\xC3' || c == '\xC5';
+}
+
+Q_ALWAYS_INLINE char FoldSecondByte(char lead, char second)
+{
+    const auto s = uchar(second);
+    if (lead == '\xC3') {
+        switch (s) {
+        case 0xA1: case 0xA9: case 0xAD: case 0xB3: case 0xB6: case 0xBA: case 0xBC:
+            return char(s - 0x20);
+        default:
+            return second;
+        }
+    }
+    return (s == 0x91 || s == 0xB1) ? char(s - 1) : second;
+}
+
+// UTF-8 sequences use bytes from 0x80 up only, so folding a-z and the two-byte sequences above
+// leaves every other letter exact. A folded prefix is whole characters, so its two-byte
+// sequences line up with those of the text as long as the bytes before them matched.
 Q_ALWAYS_INLINE bool StartsWithFolded(const char *text, qsizetype size, QByteArrayView folded)
 {
     if (size < folded.size())
         return false;
     const char *p = folded.data();
     for (qsizetype i = 0, n = folded.size(); i < n; ++i) {
-        if (FoldAscii(text[i]) != p[i])
+        const char c = text[i];
+        if (IsFoldedLead(c) && i + 1 < n) {
+            if (c != p[i] || FoldSecondByte(c, text[i + 1]) != p[i + 1])
+                return false;
+            ++i;
+        } else if (FoldAscii(c) != p[i]) {
             return false;
+        }
     }
     return true;
 }
@@ -405,6 +435,21 @@ void RowStore::squeeze()
 RowStore::Cell RowStore::cell(int row, int column) const
 {
     return ReadValue(ColumnStart(m_rows[size_t(row)], column, m_columnCount));
+}
+
+QByteArray RowStore::FoldPrefix(const QString &prefix)
+{
+    QByteArray folded = prefix.toUtf8();
+    for (qsizetype i = 0, n = folded.size(); i < n; ++i) {
+        const char c = folded.at(i);
+        if (IsFoldedLead(c) && i + 1 < n) {
+            folded[i + 1] = FoldSecondByte(c, folded.at(i + 1));
+            ++i;
+        } else {
+            folded[i] = FoldAscii(c);
+        }
+    }
+    return folded;
 }
 
 int RowStore::findPrefix(int column, QByteArrayView foldedPrefix, int from) const

@@ -52,9 +52,14 @@ public:
     void squeeze();
 
     Cell cell(int row, int column) const;
+    // A search text in the form findPrefix compares: UTF-8 with the letters a-z and the
+    // Hungarian accented letters á é í ó ö ő ú ü ű turned into capitals, every other character
+    // as it is.
+    static QByteArray FoldPrefix(const QString &prefix);
     // The first row from `from` on whose text in `column` begins with the prefix, comparing
-    // the letters a-z as A-Z and every other byte exactly; the prefix must be upper-cased in
-    // that way already. Numbers are compared by their text; NULL is an empty text. -1: none.
+    // the letters that FoldPrefix folds without regard to case and every other byte exactly;
+    // the prefix must come from FoldPrefix. Numbers are compared by their text; NULL is an
+    // empty text. -1: none.
     int findPrefix(int column, QByteArrayView foldedPrefix, int from = 0) const;
     QVariantList rowValues(int row) const;
 

@@ -2,6 +2,8 @@
 
 #include "core/dataset.h"
 #include "core/database.h"
+#include "core/error.h"
+#include "core/helpers.h"
 #include "core/schema.h"
 #include "core/statement.h"
 #include "core/tableview.h"
@@ -11,20 +13,145 @@
 
 namespace kartevo {
 
-QString TownForPostalCode(Database &db, const QString &postalCode)
+QStringList TownsForPostalCode(Database &db, const QString &postalCode)
 {
     // Rows of equal codes come in the order they were added, as the postal-code list shows them.
-    Statement statement(db, QStringLiteral("SELECT varos FROM irsz WHERE irsz = ? ORDER BY rowid LIMIT 1"));
+    Statement statement(db, QStringLiteral("SELECT varos FROM irsz WHERE irsz = ? ORDER BY rowid"));
     statement.bind(1, postalCode);
-    if (!statement.step())
-        return {};
-    const QVariant town = statement.column(0);
-    return town.isNull() ? QString() : town.toString();
+    QStringList towns;
+    while (statement.step()) {
+        const QVariant town = statement.column(0);
+        towns.append(town.isNull() ? QString() : town.toString());
+    }
+    return towns;
+}
+
+QString ClientSaveRefusal(const DataSet &clients)
+{
+    if (clients.asString(QStringLiteral("ugyfel_nev")).trimmed().isEmpty())
+        return QStringLiteral("Az ügyfél nevét meg kell adni.");
+    return {};
 }
 
 void ApplyGroupWriteRule(TableView &groups)
 {
     groups.setValue(QStringLiteral("csoports"), SortKey(groups.value(QStringLiteral("csoport"))));
+}
+
+namespace {
+
+const QString kGroupTable = QStringLiteral("csoport");
+
+// A savepoint: a transaction of its own, or a part of the caller's. Rolled back unless
+// committed.
+class Transaction {
+public:
+    explicit Transaction(Database &db) : m_db(db) { m_db.exec(QStringLiteral("SAVEPOINT lista")); }
+    ~Transaction()
+    {
+        if (m_open) {
+            try {
+                m_db.exec(QStringLiteral("ROLLBACK TO lista; RELEASE lista"));
+            } catch (...) {
+            }
+        }
+    }
+    Transaction(const Transaction &) = delete;
+    Transaction &operator=(const Transaction &) = delete;
+
+    void commit()
+    {
+        m_db.exec(QStringLiteral("RELEASE lista"));
+        m_open = false;
+    }
+
+private:
+    Database &m_db;
+    bool m_open = true;
+};
+
+// Gives the clients of a group another group; a NULL name leaves them without one.
+void MoveGroupClients(Database &db, const QVariant &from, const QVariant &to)
+{
+    Statement statement(db, QStringLiteral("UPDATE ugyfel SET csoport = ?, csoports = ? WHERE csoport = ?"));
+    statement.bind(1, to);
+    statement.bind(2, SortKey(to));
+    statement.bind(3, from);
+    statement.exec();
+}
+
+// The group name of the current row as it is stored, before the edits.
+QVariant StoredGroupName(TableView &groups)
+{
+    Statement statement(groups.database(), QStringLiteral("SELECT csoport FROM csoport WHERE rowid = ?"));
+    statement.bind(1, groups.value(QStringLiteral("rowid")));
+    return statement.step() ? statement.column(0) : QVariant();
+}
+
+bool IsGroupList(const TableView &list)
+{
+    return list.tableName().compare(kGroupTable, Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
+void SaveListRow(TableView &list)
+{
+    try {
+        Transaction transaction(list.database());
+        if (IsGroupList(list) && list.state() == DataSet::State::Edit) {
+            const QVariant oldName = StoredGroupName(list);
+            const QVariant newName = list.value(QStringLiteral("csoport"));
+            if (!oldName.isNull() && oldName.toString() != NullToStr(newName))
+                MoveGroupClients(list.database(), oldName, newName);
+        }
+        list.post();
+        transaction.commit();
+    } catch (const Error &e) {
+        throw Error(KeyConflictMessage(e.message()));
+    }
+}
+
+QString DeleteQuestion(const TableView &list)
+{
+    if (IsGroupList(list) && list.recordCount() > 0) {
+        Statement statement(list.database(), QStringLiteral("SELECT COUNT(*) FROM ugyfel WHERE csoport = ?"));
+        statement.bind(1, list.value(QStringLiteral("csoport")));
+        const qint64 clients = statement.step() ? statement.column(0).toLongLong() : 0;
+        if (clients > 0)
+            return QStringLiteral("A csoporthoz %1 ügyfél tartozik. Valóban törli?").arg(clients);
+    }
+    return QStringLiteral("Valóban töröljem a sort?");
+}
+
+void DeleteListRow(TableView &list)
+{
+    Transaction transaction(list.database());
+    if (IsGroupList(list) && list.recordCount() > 0)
+        MoveGroupClients(list.database(), list.value(QStringLiteral("csoport")), QVariant());
+    list.deleteRow();
+    transaction.commit();
+}
+
+QString KeyConflictMessage(const QString &engineMessage)
+{
+    static const QString unique = QStringLiteral("UNIQUE constraint failed: ");
+    if (!engineMessage.startsWith(unique))
+        return engineMessage;
+    const QString columns = engineMessage.mid(unique.size()).trimmed();
+    static const QList<std::pair<QString, QString>> messages = {
+        {QStringLiteral("csoport.csoport"), QStringLiteral("Ilyen nevű csoport már van.")},
+        {QStringLiteral("tulajdonos.tulajdonos"), QStringLiteral("Ilyen kulcsú feladó már van.")},
+        {QStringLiteral("irsz.id"), QStringLiteral("Ilyen azonosítójú irányítószám már van.")},
+        {QStringLiteral("irsz.irsz, irsz.varos"), QStringLiteral("Ilyen irányítószám és város már van.")},
+        {QStringLiteral("cimke.id"), QStringLiteral("Ilyen azonosítójú címke már van.")},
+        {QStringLiteral("cimke.cimke"), QStringLiteral("Ilyen nevű címke már van.")},
+    };
+    for (const auto &[key, message] : messages) {
+        if (columns.compare(key, Qt::CaseInsensitive) == 0)
+            return message;
+    }
+    return QStringLiteral("Ilyen adat már van (%1).").arg(columns);
 }
 
 void PositionOnStart(DataSet &list, const QString &column, const QVariant &start)
@@ -36,11 +163,7 @@ void PositionOnStart(DataSet &list, const QString &column, const QVariant &start
 
 bool SearchList(DataSet &list, const QString &column, const QString &text)
 {
-    if (text.isEmpty()) {
-        list.first();
-        return list.recordCount() > 0;
-    }
-    return list.locate(column, text);
+    return list.locateNearest(column, text);
 }
 
 std::optional<QChar> SearchStartChar(QChar typed)

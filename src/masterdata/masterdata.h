@@ -3,6 +3,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include <optional>
@@ -18,22 +19,45 @@ class TableView;
 // dialog share these rules; the windows only call them.
 // ---------------------------------------------------------------------------------------------
 
-// The town of a postal code for the client edit dialog: the town of the first row of irsz, in
-// postal-code order, whose code is exactly the given text (no trimming, case counts). Empty
-// when no row has that code.
-QString TownForPostalCode(Database &db, const QString &postalCode);
+// The towns of a postal code for the client edit dialog: the town of every row of irsz whose
+// code is exactly the given text (no trimming, case counts), in the order the rows were added.
+// Empty when no row has that code.
+QStringList TownsForPostalCode(Database &db, const QString &postalCode);
+
+// Why the client row being edited cannot be saved, or empty text when it can: a client needs
+// a name (blanks alone are no name).
+QString ClientSaveRefusal(const DataSet &clients);
 
 // The group write rule, installed as the beforePost hook of a csoport table view: the sort key
 // csoports is filled from the group name before every save.
 void ApplyGroupWriteRule(TableView &groups);
+
+// Saves the row being edited in a lookup list (its beforePost hook runs as usual). A renamed
+// group takes its clients along (ugyfel.csoport and its sort key csoports), in the same
+// transaction. A key that is taken already is refused with KeyConflictMessage; on any failure
+// nothing is written and the row is still being edited.
+void SaveListRow(TableView &list);
+
+// The question asked before deleting the current row of a lookup list: for a group that
+// clients belong to it names their number, otherwise it is the plain question.
+QString DeleteQuestion(const TableView &list);
+// Deletes the current row of a lookup list; the clients of a deleted group lose their group,
+// in the same transaction. An empty list throws Error and changes nothing.
+void DeleteListRow(TableView &list);
+
+// The engine's message about a failed write, as the user is told it: a UNIQUE or PRIMARY KEY
+// constraint of the master data in Hungarian ("Ilyen nevű csoport már van."), anything else
+// as it is.
+QString KeyConflictMessage(const QString &engineMessage);
 
 // Puts the cursor of a freshly opened list on the first row whose column equals the start
 // value exactly; on the first row when none does or when the start value is empty text.
 void PositionOnStart(DataSet &list, const QString &column, const QVariant &start);
 
 // The incremental search of a list: the first row whose column text begins with the text
-// (A-Z without regard to case, everything else exactly); an empty text goes to the first row.
-// When nothing matches the cursor stays. Returns whether a row matched.
+// (A-Z and the Hungarian accented letters without regard to case, everything else exactly);
+// an empty text goes to the first row. When nothing matches the cursor goes to the row the
+// longest matching beginning of the text finds, and the result is false.
 bool SearchList(DataSet &list, const QString &column, const QString &text);
 
 // A character typed on a list's grid that starts a search: its lower-case form when that is a

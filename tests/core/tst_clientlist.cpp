@@ -128,8 +128,12 @@ private Q_SLOTS:
         QTest::newRow("k finds K") << "k" << true << "Kerekes Irodaszer Kft.";
         QTest::newRow("more letters") << "kis" << true << "Kiss Anna";
         QTest::newRow("exact case of others") << "Kő" << true << "Kőrösi Könyvelő Iroda";
-        QTest::newRow("accent case differs") << "ó" << false << "Zalai Kerámia Bt.";
-        QTest::newRow("x finds nothing: last row") << "x" << false << "Zalai Kerámia Bt.";
+        QTest::newRow("ó finds Ó") << "ó" << true << "Óbudai Fodrászat";
+        QTest::newRow("ö finds Öveges") << "ö" << true << "Öveges Könyvkötészet";
+        QTest::newRow("capital finds small accents") << "KŐRÖS" << true << "Kőrösi Könyvelő Iroda";
+        QTest::newRow("Kx keeps the row of K") << "Kx" << false << "Kerekes Irodaszer Kft.";
+        QTest::newRow("kőrx keeps the row of kőr") << "kőrx" << false << "Kőrösi Könyvelő Iroda";
+        QTest::newRow("x finds nothing: first row, not the last") << "x" << false << "Almási és Társa Kft.";
     }
     void search()
     {

@@ -210,18 +210,22 @@ private Q_SLOTS:
         QTest::newRow("in the current order") << QStringLiteral("nev") << QStringLiteral("nev")
                                                << QStringLiteral("al") << qint64(2);
         QTest::newRow("whole text") << QString() << QStringLiteral("nev") << QStringLiteral("bodri") << qint64(5);
-        QTest::newRow("small accented letter") << QString() << QStringLiteral("nev") << QStringLiteral("á")
-                                               << qint64(4);
+        QTest::newRow("small accented letter finds a capital") << QString() << QStringLiteral("nev")
+                                                               << QStringLiteral("á") << qint64(3);
         QTest::newRow("capital accented letter") << QString() << QStringLiteral("nev") << QStringLiteral("Á")
                                                  << qint64(3);
-        QTest::newRow("accented letter is exact") << QString() << QStringLiteral("nev") << QStringLiteral("ÁRO")
-                                                  << qint64(0);
+        QTest::newRow("capital accented letter finds a small one")
+            << QString() << QStringLiteral("nev") << QStringLiteral("ÁRO") << qint64(4);
+        QTest::newRow("double acute in either case") << QString() << QStringLiteral("varos") << QStringLiteral("GYŐ")
+                                                     << qint64(1);
+        QTest::newRow("other accented letters are exact") << QString() << QStringLiteral("varos")
+                                                          << QStringLiteral("Gyô") << qint64(0);
         QTest::newRow("longer than the text") << QString() << QStringLiteral("nev") << QStringLiteral("Alma fa x")
                                               << qint64(0);
         QTest::newRow("nothing") << QString() << QStringLiteral("nev") << QStringLiteral("x") << qint64(0);
         QTest::newRow("empty prefix") << QStringLiteral("-id") << QStringLiteral("nev") << QString() << qint64(6);
         QTest::newRow("number as text") << QString() << QStringLiteral("kor") << QStringLiteral("3") << qint64(1);
-        QTest::newRow("other field") << QString() << QStringLiteral("VAROS") << QStringLiteral("ó") << qint64(0);
+        QTest::newRow("other field") << QString() << QStringLiteral("VAROS") << QStringLiteral("ó") << qint64(6);
     }
     void locate()
     {
@@ -243,6 +247,30 @@ private Q_SLOTS:
             QCOMPARE(view.currentRow(), before);
             QCOMPARE(scrolled.count(), 0);
         }
+    }
+
+    void locateNearest_data()
+    {
+        QTest::addColumn<QString>("prefix");
+        QTest::addColumn<bool>("whole");
+        QTest::addColumn<qint64>("foundId");
+        QTest::newRow("whole text") << QStringLiteral("bo") << true << qint64(5);
+        QTest::newRow("last letter matches nothing") << QStringLiteral("Bx") << false << qint64(5);
+        QTest::newRow("longest matching beginning") << QStringLiteral("alma fx") << false << qint64(1);
+        QTest::newRow("accented beginning") << QStringLiteral("ÁRPX") << false << qint64(3);
+        QTest::newRow("first letter matches nothing: first row") << QStringLiteral("x") << false << qint64(1);
+        QTest::newRow("empty text: first row") << QString() << true << qint64(1);
+    }
+    void locateNearest()
+    {
+        QFETCH(QString, prefix);
+        QFETCH(bool, whole);
+        QFETCH(qint64, foundId);
+        TableView view(m_db, QStringLiteral("ember"));
+        view.open();
+        QVERIFY(view.locateValue(QStringLiteral("id"), 4)); // start away from the top
+        QCOMPARE(view.locateNearest(QStringLiteral("nev"), prefix), whole);
+        QCOMPARE(view.asInteger(QStringLiteral("id")), foundId);
     }
 
     void locateValue_data()

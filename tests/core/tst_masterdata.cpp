@@ -34,21 +34,48 @@ private Q_SLOTS:
         m_db.exec(QStringLiteral("INSERT INTO irsz (id, irsz, varos) VALUES (900001, '9021', 'Győr-Sziget')"));
     }
 
-    void townForPostalCode_data()
+    void townsForPostalCode_data()
     {
         QTest::addColumn<QString>("code");
-        QTest::addColumn<QString>("town");
-        QTest::newRow("Budapest") << QStringLiteral("1011") << QStringLiteral("Budapest");
-        QTest::newRow("first of two rows") << QStringLiteral("9021") << QStringLiteral("Győr");
-        QTest::newRow("unknown code") << QStringLiteral("0000") << QString();
-        QTest::newRow("no trimming") << QStringLiteral(" 1011") << QString();
-        QTest::newRow("empty") << QString() << QString();
+        QTest::addColumn<QStringList>("towns");
+        QTest::newRow("Budapest") << QStringLiteral("1011") << QStringList{QStringLiteral("Budapest")};
+        QTest::newRow("two rows in the order added") << QStringLiteral("9021")
+                                                     << QStringList{QStringLiteral("Győr"), QStringLiteral("Győr-Sziget")};
+        QTest::newRow("eight villages of one code")
+            << QStringLiteral("7838")
+            << QStringList{QStringLiteral("Besence"), QStringLiteral("Hirics"), QStringLiteral("Lúzsok"),
+                           QStringLiteral("Nagycsány"), QStringLiteral("Páprád"), QStringLiteral("Piskó"),
+                           QStringLiteral("Vajszló"), QStringLiteral("Vejti")};
+        QTest::newRow("unknown code") << QStringLiteral("0000") << QStringList();
+        QTest::newRow("no trimming") << QStringLiteral(" 1011") << QStringList();
+        QTest::newRow("empty") << QString() << QStringList();
     }
-    void townForPostalCode()
+    void townsForPostalCode()
     {
         QFETCH(QString, code);
-        QFETCH(QString, town);
-        QCOMPARE(TownForPostalCode(m_db, code), town);
+        QFETCH(QStringList, towns);
+        QCOMPARE(TownsForPostalCode(m_db, code), towns);
+    }
+
+    void clientWithoutNameIsRefused_data()
+    {
+        QTest::addColumn<QVariant>("name");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("NULL") << QVariant() << true;
+        QTest::newRow("empty") << QVariant(QString()) << true;
+        QTest::newRow("blanks") << QVariant(QStringLiteral("   ")) << true;
+        QTest::newRow("a name") << QVariant(QStringLiteral("Kovács Kft.")) << false;
+    }
+    void clientWithoutNameIsRefused()
+    {
+        QFETCH(QVariant, name);
+        QFETCH(bool, refused);
+        TableView clients(m_db, QStringLiteral("ugyfel"));
+        clients.open();
+        clients.append();
+        clients.setValue(QStringLiteral("ugyfel_nev"), name);
+        QCOMPARE(ClientSaveRefusal(clients), refused ? QStringLiteral("Az ügyfél nevét meg kell adni.") : QString());
+        clients.cancel();
     }
 
     void groupSortKeyIsWrittenOnEverySave()
@@ -127,11 +154,171 @@ private Q_SLOTS:
         const QString name = QStringLiteral("tulajdonos_nev");
         QVERIFY(SearchList(senders, name, QStringLiteral("k")));
         QCOMPARE(senders.asInteger(QStringLiteral("tulajdonos")), 2);
-        // An accented letter matches only itself: á does not find Ábrahám, and the cursor stays.
-        QVERIFY(!SearchList(senders, name, QStringLiteral("á")));
+        // Accented letters ignore case too: á finds Ábrahám.
+        QVERIFY(SearchList(senders, name, QStringLiteral("á")));
+        QCOMPARE(senders.asInteger(QStringLiteral("tulajdonos")), 1);
+        // A text that matches nothing keeps the row of its longest matching beginning.
+        QVERIFY(!SearchList(senders, name, QStringLiteral("kx")));
         QCOMPARE(senders.asInteger(QStringLiteral("tulajdonos")), 2);
         QVERIFY(SearchList(senders, name, QString()));
         QCOMPARE(senders.recNo(), 1);
+    }
+
+    // -- Groups and their clients ---------------------------------------------------------
+
+    void renamingAGroupTakesItsClientsAlong()
+    {
+        m_db.exec(QStringLiteral(
+            "INSERT INTO csoport (csoport, csoports) VALUES ('Szállítók', 'SZALLITOK'), ('Mások', 'MASOK');"
+            "INSERT INTO ugyfel (ugyfel, ugyfel_nev, csoport, csoports) VALUES "
+            "(9001, 'Első', 'Szállítók', 'SZALLITOK'), (9002, 'Második', 'Szállítók', 'SZALLITOK'),"
+            "(9003, 'Harmadik', 'Mások', 'MASOK'), (9004, 'Negyedik', 'szállítók', 'SZALLITOK');"));
+        TableView groups(m_db, QStringLiteral("csoport"));
+        openGroups(groups);
+        QVERIFY(groups.locateValue(QStringLiteral("csoport"), QStringLiteral("Szállítók")));
+        groups.edit();
+        groups.setValue(QStringLiteral("csoport"), QStringLiteral("Beszállítók"));
+        SaveListRow(groups);
+        QCOMPARE(groups.state(), DataSet::State::Browse);
+        const auto clientsOf = [this](const QString &group) {
+            return SqlValue(m_db, QStringLiteral("SELECT group_concat(ugyfel || ':' || csoports) FROM "
+                                                 "(SELECT * FROM ugyfel WHERE ugyfel > 9000 AND csoport = '%1' ORDER BY ugyfel)")
+                                      .arg(group)).toString();
+        };
+        QCOMPARE(clientsOf(QStringLiteral("Beszállítók")), QStringLiteral("9001:BESZALLITOK,9002:BESZALLITOK"));
+        QCOMPARE(clientsOf(QStringLiteral("Szállítók")), QString());
+        // Other groups, and a name that differs in case, are left alone.
+        QCOMPARE(clientsOf(QStringLiteral("Mások")), QStringLiteral("9003:MASOK"));
+        QCOMPARE(clientsOf(QStringLiteral("szállítók")), QStringLiteral("9004:SZALLITOK"));
+
+        // Renaming to a name that is taken changes neither the group nor its clients.
+        groups.edit();
+        groups.setValue(QStringLiteral("csoport"), QStringLiteral("Mások"));
+        try {
+            SaveListRow(groups);
+            QFAIL("a taken name was saved");
+        } catch (const Error &e) {
+            QCOMPARE(e.message(), QStringLiteral("Ilyen nevű csoport már van."));
+        }
+        QCOMPARE(groups.state(), DataSet::State::Edit);
+        groups.cancel();
+        QCOMPARE(clientsOf(QStringLiteral("Beszállítók")), QStringLiteral("9001:BESZALLITOK,9002:BESZALLITOK"));
+        QCOMPARE(clientsOf(QStringLiteral("Mások")), QStringLiteral("9003:MASOK"));
+
+        // Deleting a group in use names its clients and empties their group.
+        QVERIFY(groups.locateValue(QStringLiteral("csoport"), QStringLiteral("Beszállítók")));
+        QCOMPARE(DeleteQuestion(groups), QStringLiteral("A csoporthoz 2 ügyfél tartozik. Valóban törli?"));
+        DeleteListRow(groups);
+        QCOMPARE(SqlValue(m_db, QStringLiteral("SELECT COUNT(*) FROM csoport WHERE csoport = 'Beszállítók'")).toInt(), 0);
+        QCOMPARE(SqlValue(m_db, QStringLiteral("SELECT group_concat(ugyfel || ':' || ifnull(csoport, 'NULL') || ':' || csoports) "
+                                               "FROM (SELECT * FROM ugyfel WHERE ugyfel IN (9001, 9002) ORDER BY ugyfel)")).toString(),
+                 QStringLiteral("9001:NULL:,9002:NULL:"));
+        QCOMPARE(clientsOf(QStringLiteral("Mások")), QStringLiteral("9003:MASOK"));
+
+        m_db.exec(QStringLiteral("DELETE FROM ugyfel WHERE ugyfel > 9000; DELETE FROM csoport WHERE csoport = 'Mások';"
+                                 "INSERT INTO csoport (csoport, csoports) VALUES ('Üres', 'URES');"));
+        groups.open();
+        QVERIFY(groups.locateValue(QStringLiteral("csoport"), QStringLiteral("Üres")));
+        QCOMPARE(DeleteQuestion(groups), QStringLiteral("Valóban töröljem a sort?"));
+        DeleteListRow(groups);
+        QCOMPARE(SqlValue(m_db, QStringLiteral("SELECT COUNT(*) FROM csoport WHERE csoport = 'Üres'")).toInt(), 0);
+    }
+
+    // A failed delete leaves the clients' group as it was: the two steps are one transaction.
+    void failedGroupDeleteKeepsTheClients()
+    {
+        m_db.exec(QStringLiteral("INSERT INTO csoport (csoport, csoports) VALUES ('Zárt', 'ZART');"
+                                 "INSERT INTO ugyfel (ugyfel, ugyfel_nev, csoport) VALUES (9101, 'Zárt Kft.', 'Zárt');"
+                                 "CREATE TRIGGER nem_torolheto BEFORE DELETE ON csoport "
+                                 "BEGIN SELECT RAISE(ABORT, 'a csoport zárolva'); END;"));
+        TableView groups(m_db, QStringLiteral("csoport"));
+        openGroups(groups);
+        QVERIFY(groups.locateValue(QStringLiteral("csoport"), QStringLiteral("Zárt")));
+        QVERIFY_THROWS_EXCEPTION(Error, DeleteListRow(groups));
+        QCOMPARE(SqlValue(m_db, QStringLiteral("SELECT csoport FROM ugyfel WHERE ugyfel = 9101")).toString(), QStringLiteral("Zárt"));
+        QCOMPARE(groups.asString(QStringLiteral("csoport")), QStringLiteral("Zárt"));
+        m_db.exec(QStringLiteral("DROP TRIGGER nem_torolheto; DELETE FROM ugyfel WHERE ugyfel = 9101;"
+                                 "DELETE FROM csoport WHERE csoport = 'Zárt';"));
+    }
+
+    // Every unique key of the master data is refused in Hungarian, by the real engine's message.
+    void takenKeysAreRefusedInHungarian_data()
+    {
+        QTest::addColumn<QString>("prepare"); // run before, undone after
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<QString>("column");
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("group name") << QStringLiteral("INSERT INTO csoport (csoport) VALUES ('Partnerek2')")
+                                    << QStringLiteral("csoport") << QStringLiteral("csoport")
+                                    << QVariant(QStringLiteral("Partnerek2")) << QStringLiteral("Ilyen nevű csoport már van.");
+        QTest::newRow("sender key") << QStringLiteral("INSERT OR IGNORE INTO tulajdonos (tulajdonos) VALUES (1)")
+                                    << QStringLiteral("tulajdonos") << QStringLiteral("tulajdonos")
+                                    << QVariant(qint64(1)) << QStringLiteral("Ilyen kulcsú feladó már van.");
+        QTest::newRow("postal-code key") << QString() << QStringLiteral("irsz") << QStringLiteral("id")
+                                         << QVariant(qint64(1)) << QStringLiteral("Ilyen azonosítójú irányítószám már van.");
+        QTest::newRow("label-format key") << QString() << QStringLiteral("cimke") << QStringLiteral("id")
+                                          << QVariant(qint64(1)) << QStringLiteral("Ilyen azonosítójú címke már van.");
+        QTest::newRow("postal code and town")
+            << QStringLiteral("CREATE UNIQUE INDEX irsz_par ON irsz (irsz, varos)") << QStringLiteral("irsz")
+            << QStringLiteral("") << QVariant() << QStringLiteral("Ilyen irányítószám és város már van.");
+    }
+    void takenKeysAreRefusedInHungarian()
+    {
+        QFETCH(QString, prepare);
+        QFETCH(QString, table);
+        QFETCH(QString, column);
+        QFETCH(QVariant, value);
+        QFETCH(QString, message);
+        if (!prepare.isEmpty())
+            m_db.exec(prepare);
+        const qint64 rows = SqlValue(m_db, QStringLiteral("SELECT COUNT(*) FROM ") + table).toLongLong();
+        TableView list(m_db, table);
+        if (table == QLatin1String("csoport"))
+            openGroups(list);
+        else
+            list.open();
+        list.append();
+        if (column.isEmpty()) { // a postal code and town that are there already
+            list.setValue(QStringLiteral("id"), NextId(m_db, QStringLiteral("id"), QStringLiteral("irsz")));
+            list.setValue(QStringLiteral("irsz"), QStringLiteral("1011"));
+            list.setValue(QStringLiteral("varos"), QStringLiteral("Budapest"));
+        } else {
+            list.setValue(column, value);
+        }
+        QString shown;
+        try {
+            SaveListRow(list);
+        } catch (const Error &e) {
+            shown = e.message();
+        }
+        const bool stillEditing = list.state() == DataSet::State::Insert;
+        list.cancel();
+        const qint64 rowsAfter = SqlValue(m_db, QStringLiteral("SELECT COUNT(*) FROM ") + table).toLongLong();
+        if (table == QLatin1String("csoport"))
+            m_db.exec(QStringLiteral("DELETE FROM csoport WHERE csoport = 'Partnerek2'"));
+        if (column.isEmpty())
+            m_db.exec(QStringLiteral("DROP INDEX irsz_par"));
+        QCOMPARE(shown, message);
+        QVERIFY(stillEditing);
+        QCOMPARE(rowsAfter, rows);
+    }
+
+    void keyConflictMessage_data()
+    {
+        QTest::addColumn<QString>("engine");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("another unique key") << QStringLiteral("UNIQUE constraint failed: ugyfel.ugyfel")
+                                            << QStringLiteral("Ilyen adat már van (ugyfel.ugyfel).");
+        QTest::newRow("not a key") << QStringLiteral("database is locked") << QStringLiteral("database is locked");
+        QTest::newRow("NOT NULL is no key") << QStringLiteral("NOT NULL constraint failed: cimke.id")
+                                            << QStringLiteral("NOT NULL constraint failed: cimke.id");
+    }
+    void keyConflictMessage()
+    {
+        QFETCH(QString, engine);
+        QFETCH(QString, shown);
+        QCOMPARE(KeyConflictMessage(engine), shown);
     }
 
     void searchStartChar_data()

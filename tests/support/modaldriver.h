@@ -12,9 +12,11 @@
 namespace kartevo::test {
 
 // Runs step on the next modal window that opens, from inside its exec(), so that a test can
-// work a dialog as a user would. Should the step fail the test, the dialog is rejected so that
-// the test does not hang. With again set, the window that is modal now counts too: a step that
-// is about to close a dialog which will be shown once more uses it for that second showing.
+// work a dialog as a user would: once the window is active, as it is for a user, so that its
+// shortcuts work (they only reach the active window). Should the step fail the test, the
+// dialog is rejected so that the test does not hang. With again set, the window that is modal
+// now counts too: a step that is about to close a dialog which will be shown once more uses it
+// for that second showing.
 inline void WhenModal(std::function<void(QWidget *)> step, bool again = false)
 {
     auto *timer = new QTimer;
@@ -27,6 +29,12 @@ inline void WhenModal(std::function<void(QWidget *)> step, bool again = false)
         timer->stop();
         timer->deleteLater();
         QPointer<QWidget> guard = modal;
+        // Activation comes from the window system a little after showing; keys sent before it
+        // would miss the window's shortcuts.
+        if (!QTest::qWaitForWindowActive(modal))
+            qWarning("the modal window %s did not become active", qPrintable(modal->objectName()));
+        if (!guard)
+            return;
         step(modal);
         if (QTest::currentTestFailed() && guard && guard->isVisible()) {
             if (auto *dialog = qobject_cast<QDialog *>(guard.data()))

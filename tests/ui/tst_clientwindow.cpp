@@ -6,9 +6,11 @@
 #include "core/statement.h"
 #include "demowindow.h"
 #include "fakeprompter.h"
+#include "modaldriver.h"
 #include "testfolders.h"
 #include "ui/common/application.h"
 #include "ui/common/datasetmodel.h"
+#include "ui/common/focuscolor.h"
 #include "ui/main/frm_main.h"
 
 #include <QAction>
@@ -28,6 +30,7 @@
 
 using namespace kartevo;
 using kartevo::test::DemoWindow;
+using kartevo::test::TypeText;
 
 namespace {
 
@@ -193,23 +196,25 @@ private Q_SLOTS:
         QVERIFY(demo.grid()->hasFocus());
         QCOMPARE(demo.currentName(), QStringLiteral("Kiss Anna"));
 
-        // A letter starts a new search; "x" finds nothing and leaves the last row.
+        // A letter starts a new search; "x" finds nothing, not even its first letter: the first row.
         QTest::keyClick(demo.grid(), Qt::Key_X, Qt::NoModifier, 0);
         QCOMPARE(demo.edit()->text(), QStringLiteral("x"));
-        QCOMPARE(demo.list().table().recNo(), 30);
-        QCOMPARE(demo.grid()->currentIndex().row(), 29);
+        QCOMPARE(demo.list().table().recNo(), 1);
+        QCOMPARE(demo.grid()->currentIndex().row(), 0);
 
-        // An accented capital becomes lower case; as the search is exact outside A-Z it finds nothing.
+        // An accented capital becomes lower case and finds the capital.
         demo.grid()->setFocus();
         QKeyEvent accented(QEvent::KeyPress, Qt::Key_Oacute, Qt::ShiftModifier, QStringLiteral("Ó"));
         QApplication::sendEvent(demo.grid(), &accented);
         QCOMPARE(demo.edit()->text(), QStringLiteral("ó"));
+        QCOMPARE(demo.currentName(), QStringLiteral("Óbudai Fodrászat"));
 
         // The same letter again still runs the search.
         demo.grid()->setFocus();
-        demo.list().table().first();
-        QTest::keyClick(demo.grid(), Qt::Key_X, Qt::NoModifier, 0);
-        QCOMPARE(demo.list().table().recNo(), 30);
+        demo.list().table().moveTo(9);
+        QKeyEvent again(QEvent::KeyPress, Qt::Key_Oacute, Qt::NoModifier, QStringLiteral("ó"));
+        QApplication::sendEvent(demo.grid(), &again);
+        QCOMPARE(demo.currentName(), QStringLiteral("Óbudai Fodrászat"));
 
         // Other characters do nothing at all.
         demo.grid()->setFocus();
@@ -218,7 +223,61 @@ private Q_SLOTS:
         QTest::keyClick(demo.grid(), Qt::Key_Space, Qt::NoModifier, 0);
         QVERIFY(demo.grid()->hasFocus());
         QCOMPARE(demo.list().table().recNo(), 5);
-        QCOMPARE(demo.edit()->text(), QStringLiteral("x"));
+        QCOMPARE(demo.edit()->text(), QStringLiteral("ó"));
+    }
+
+    // A search that finds nothing keeps the row its longest matching beginning found, so that
+    // the next print command goes to that client, and the box shows it in the warning colour
+    // until the text matches again.
+    void aSearchThatFindsNothingKeepsThePreviousMatch_data()
+    {
+        QTest::addColumn<QString>("onGrid");   // typed on the grid
+        QTest::addColumn<QString>("inBox");    // typed on in the search box
+        QTest::addColumn<QString>("name");     // the current client then
+        QTest::addColumn<bool>("warned");
+        QTest::addColumn<QString>("corrected"); // the client after one backspace
+        QTest::newRow("Kx keeps Kerekes") << "K" << "x" << "Kerekes Irodaszer Kft." << true << "Kerekes Irodaszer Kft.";
+        QTest::newRow("a longer text keeps its match") << "k" << "issx" << "Kiss Anna" << true << "Kiss Anna";
+        QTest::newRow("ö finds Öveges") << "ö" << "" << "Öveges Könyvkötészet" << false << "Almási és Társa Kft.";
+        QTest::newRow("Ö typed on the grid finds Öveges") << "Ö" << "VEGES" << "Öveges Könyvkötészet" << false
+                                                           << "Öveges Könyvkötészet";
+        QTest::newRow("ő in the text, other case") << "k" << "ŐRÖSIx" << "Kőrösi Könyvelő Iroda" << true
+                                                    << "Kőrösi Könyvelő Iroda";
+        QTest::newRow("nothing at all: the first row") << "x" << "" << "Almási és Társa Kft." << true
+                                                       << "Almási és Társa Kft.";
+    }
+    void aSearchThatFindsNothingKeepsThePreviousMatch()
+    {
+        QFETCH(QString, onGrid);
+        QFETCH(QString, inBox);
+        QFETCH(QString, name);
+        QFETCH(bool, warned);
+        QFETCH(QString, corrected);
+        DemoWindow demo;
+        demo.showActive();
+        demo.list().table().moveTo(20);
+        demo.grid()->setFocus();
+        TypeText(demo.grid(), onGrid);
+        QVERIFY(demo.edit()->hasFocus());
+        TypeText(demo.edit(), inBox);
+        QCOMPARE(demo.edit()->text(), onGrid.toLower() + inBox);
+        QCOMPARE(demo.currentName(), name);
+        QCOMPARE(demo.grid()->currentIndex().row(), demo.list().table().currentRow());
+        QCOMPARE(demo.edit()->palette().color(QPalette::Base), warned ? WarningColor : FocusColor);
+        // The colour stays when the focus goes to the grid, and so does the row.
+        QTest::keyClick(demo.edit(), Qt::Key_Down);
+        QCOMPARE(demo.edit()->palette().color(QPalette::Base) == WarningColor, warned);
+        QCOMPARE(demo.currentName(), name);
+
+        // One character less matches again: the colour goes.
+        demo.edit()->setFocus();
+        demo.edit()->end(false);
+        QTest::keyClick(demo.edit(), Qt::Key_Backspace);
+        QCOMPARE(demo.currentName(), corrected);
+        QCOMPARE(demo.edit()->palette().color(QPalette::Base), FocusColor);
+        QTest::keyClick(demo.edit(), Qt::Key_Down);
+        QVERIFY(demo.edit()->palette().color(QPalette::Base) != FocusColor);
+        QVERIFY(demo.edit()->palette().color(QPalette::Base) != WarningColor);
     }
 
     void aTitleClickSortsByThatColumnAndFocusesTheSearchBox()

@@ -3,13 +3,20 @@
 #include "demowindow.h"
 #include "core/schema.h"
 #include "masterdata/masterdata.h"
+#include "modaldriver.h"
+#include "ui/masterdata/listwindow.h"
 
 #include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QProcess>
 #include <QTemporaryDir>
 
 using namespace kartevo;
+using kartevo::test::Child;
 using kartevo::test::DemoWindow;
+using kartevo::test::TypeText;
+using kartevo::test::WhenModal;
 
 namespace {
 
@@ -115,6 +122,43 @@ private Q_SLOTS:
         QCOMPARE(demo.groups()->findText(QStringLiteral("Árusok")), -1);
         GroupEvents::instance().notify();
         QCOMPARE(demo.groups()->itemText(1), QStringLiteral("Árusok"));
+    }
+
+    // Renamed in the group list, a group keeps its clients: the list shows them under the new
+    // name, and the filter by the new name finds them.
+    void aGroupRenamedInTheGroupListKeepsItsClients()
+    {
+        DemoWindow demo;
+        demo.showActive();
+        const qint64 suppliers = demo.scalar(QStringLiteral("SELECT COUNT(*) FROM ugyfel WHERE csoport='Szállítók'")).toLongLong();
+        QVERIFY(suppliers > 0);
+        WhenModal([](QWidget *window) {
+            auto *list = qobject_cast<TListWindow *>(window);
+            QVERIFY(list);
+            QCOMPARE(list->objectName(), QStringLiteral("frm_Csoport"));
+            QVERIFY(list->table().locateValue(QStringLiteral("csoport"), QStringLiteral("Szállítók")));
+            WhenModal([](QWidget *dialog) {
+                auto *name = Child<QLineEdit>(dialog, "DBEdit1");
+                QVERIFY(name);
+                name->selectAll();
+                TypeText(name, QStringLiteral("Beszállítók"));
+                Child<QPushButton>(dialog, "Button1")->click();
+            });
+            list->aSzerkeszt->trigger();
+            list->aBezar->trigger();
+        });
+        demo.trigger("aCsoport");
+        QCOMPARE(demo.prompter.errors, QStringList());
+
+        int shownUnderTheNewName = 0;
+        const int groupColumn = demo.list().table().fieldIndex(QStringLiteral("csoport"));
+        for (int row = 0; row < demo.list().table().recordCount(); ++row)
+            shownUnderTheNewName += demo.list().table().cell(row, groupColumn).toString() == QStringLiteral("Beszállítók");
+        QCOMPARE(shownUnderTheNewName, suppliers);
+
+        demo.chooseGroup(QStringLiteral("Beszállítók"));
+        QCOMPARE(demo.rows(), suppliers);
+        QCOMPARE(demo.groups()->findText(QStringLiteral("Szállítók")), -1);
     }
 };
 

@@ -212,6 +212,109 @@ private Q_SLOTS:
         QCOMPARE(f.table().asString(QStringLiteral("cim_varos")), town);
     }
 
+    // Leaving a postal code of several towns with the town empty lets the user choose the town
+    // in the postal-code list, opened on that code, instead of taking the first one.
+    void aSharedPostalCodeOpensThePicker_data()
+    {
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QString>("typedTown");
+        QTest::addColumn<QString>("picked");   // the town the user accepts; empty: cancels
+        QTest::addColumn<QStringList>("calls");
+        QTest::addColumn<QString>("town");
+        const QStringList opened{QStringLiteral("irsz:7838:1")};
+        QTest::newRow("eight towns, one chosen") << QStringLiteral("7838") << QString() << QStringLiteral("Vajszló")
+                                                 << opened << QStringLiteral("Vajszló");
+        QTest::newRow("eight towns, cancelled") << QStringLiteral("7838") << QString() << QString() << opened << QString();
+        QTest::newRow("a typed town stays") << QStringLiteral("7838") << QStringLiteral("Piskó") << QStringLiteral("Vejti")
+                                            << QStringList() << QStringLiteral("Piskó");
+        QTest::newRow("one town is taken at once") << QStringLiteral("1011") << QString() << QStringLiteral("Vejti")
+                                                   << QStringList() << QStringLiteral("Budapest");
+    }
+    void aSharedPostalCodeOpensThePicker()
+    {
+        QFETCH(QString, code);
+        QFETCH(QString, typedTown);
+        QFETCH(QString, picked);
+        QFETCH(QStringList, calls);
+        QFETCH(QString, town);
+        FakePickers pickers;
+        if (!picked.isEmpty()) {
+            pickers.code = code;
+            pickers.town = picked;
+        }
+        Fixture f;
+        const qint64 key = NextId(f.db(), QStringLiteral("ugyfel"));
+        WhenModal([&](QWidget *dialog) {
+            Type(dialog, "DBEdit1", QStringLiteral("Próba"));
+            if (!typedTown.isEmpty())
+                Type(dialog, "DBEdit4", typedTown);
+            Type(dialog, "DBEdit3", code);
+            Enter(dialog); // leaves the code
+            QCOMPARE(pickers.calls, calls);
+            QCOMPARE(Edit(dialog, "DBEdit3")->text(), code);
+            QCOMPARE(Edit(dialog, "DBEdit4")->text(), town);
+            Child<QPushButton>(dialog, "Button1")->click();
+        });
+        QVERIFY(EditClient(nullptr, *f.session, f.table(), true));
+        QCOMPARE(SqlValue(f.db(), QStringLiteral("SELECT cim_irsz||'|'||ifnull(cim_varos,'') FROM ugyfel WHERE ugyfel=%1")
+                                      .arg(key)).toString(),
+                 code + u'|' + town);
+    }
+
+    // A client needs a name: OK refuses without one, and the dialog keeps everything typed.
+    void aClientWithoutANameIsNotSaved_data()
+    {
+        QTest::addColumn<bool>("newClient");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("enterOnOk");
+        QTest::newRow("new client, no name, OK clicked") << true << QString() << false;
+        QTest::newRow("new client, blanks, Enter on OK") << true << QStringLiteral("   ") << true;
+        QTest::newRow("existing client, name removed") << false << QString() << false;
+    }
+    void aClientWithoutANameIsNotSaved()
+    {
+        QFETCH(bool, newClient);
+        QFETCH(QString, name);
+        QFETCH(bool, enterOnOk);
+        FakePrompter prompter;
+        Fixture f;
+        QVERIFY(f.table().locateValue(QStringLiteral("ugyfel"), 1));
+        const qint64 key = newClient ? NextId(f.db(), QStringLiteral("ugyfel")) : 1;
+        const qint64 before = f.clientCount();
+        WhenModal([&](QWidget *dialog) {
+            QLineEdit *nameEdit = Edit(dialog, "DBEdit1");
+            nameEdit->setFocus();
+            nameEdit->selectAll();
+            QTest::keyClick(nameEdit, Qt::Key_Delete);
+            TypeText(nameEdit, name);
+            Type(dialog, "DBEdit2", QStringLiteral("Kapcsolat Péter"));
+            Type(dialog, "DBEdit5", QStringLiteral("Fő utca 1."));
+            auto *ok = Child<QPushButton>(dialog, "Button1");
+            if (enterOnOk) {
+                ok->setFocus();
+                Enter(dialog);
+            } else {
+                ok->click();
+            }
+            QCOMPARE(prompter.errors, QStringList{QStringLiteral("Az ügyfél nevét meg kell adni.")});
+            QVERIFY(dialog->isVisible());
+            QCOMPARE(Focused(dialog), QStringLiteral("DBEdit1"));
+            QCOMPARE(nameEdit->text(), name);
+            QCOMPARE(Edit(dialog, "DBEdit2")->text(), QStringLiteral("Kapcsolat Péter"));
+            QCOMPARE(Edit(dialog, "DBEdit5")->text(), QStringLiteral("Fő utca 1."));
+            QCOMPARE(f.clientCount(), before);
+            // With a name it is saved.
+            TypeText(dialog->focusWidget(), QStringLiteral("Névvel Kft."));
+            ok->click();
+        });
+        QVERIFY(EditClient(nullptr, *f.session, f.table(), newClient));
+        QCOMPARE(prompter.errors.size(), 1);
+        QCOMPARE(f.clientCount(), before + (newClient ? 1 : 0));
+        QCOMPARE(SqlValue(f.db(), QStringLiteral("SELECT ugyfel_nev||'|'||kapcsolat||'|'||cim_cim FROM ugyfel WHERE ugyfel=%1")
+                                      .arg(key)).toString(),
+                 name + QStringLiteral("Névvel Kft.|Kapcsolat Péter|Fő utca 1."));
+    }
+
     void pickersAndCopyAreUndoneByMegsem()
     {
         FakePickers pickers;

@@ -10,48 +10,74 @@ namespace kartevo {
 
 namespace {
 
-// One per edit field, owned by it: remembers the field's own background while it is coloured.
+// One per edit field, owned by it: colours the field while it holds the focus or is warned,
+// and gives back the field's own background when it is neither.
 class FocusColorFilter final : public QObject {
 public:
     explicit FocusColorFilter(QLineEdit *edit) : QObject(edit), m_edit(edit) {}
 
+    void setWarned(bool warned)
+    {
+        m_warned = warned;
+        apply();
+    }
+
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (watched == m_edit) {
-            if (event->type() == QEvent::FocusIn && !m_coloured) {
-                m_saved = m_edit->palette();
-                m_hadOwnPalette = m_edit->testAttribute(Qt::WA_SetPalette);
-                QPalette coloured = m_saved;
-                coloured.setColor(QPalette::Active, QPalette::Base, FocusColor);
-                coloured.setColor(QPalette::Inactive, QPalette::Base, FocusColor);
-                m_edit->setPalette(coloured);
-                m_coloured = true;
-            } else if (event->type() == QEvent::FocusOut && m_coloured) {
-                if (m_hadOwnPalette)
-                    m_edit->setPalette(m_saved);
-                else
-                    m_edit->setPalette(QPalette());
-                m_coloured = false;
-            }
+        if (watched == m_edit && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)) {
+            m_focused = event->type() == QEvent::FocusIn;
+            apply();
         }
         return QObject::eventFilter(watched, event);
     }
 
 private:
+    void apply()
+    {
+        const bool colour = m_focused || m_warned;
+        if (colour && !m_coloured) {
+            m_saved = m_edit->palette();
+            m_hadOwnPalette = m_edit->testAttribute(Qt::WA_SetPalette);
+            m_coloured = true;
+        } else if (!colour && m_coloured) {
+            if (m_hadOwnPalette)
+                m_edit->setPalette(m_saved);
+            else
+                m_edit->setPalette(QPalette());
+            m_coloured = false;
+        }
+        if (colour) {
+            const QColor background = m_warned ? WarningColor : FocusColor;
+            QPalette coloured = m_saved;
+            coloured.setColor(QPalette::Active, QPalette::Base, background);
+            coloured.setColor(QPalette::Inactive, QPalette::Base, background);
+            m_edit->setPalette(coloured);
+        }
+    }
+
     QLineEdit *m_edit;
     QPalette m_saved;
     bool m_hadOwnPalette = false;
     bool m_coloured = false;
+    bool m_focused = false;
+    bool m_warned = false;
 };
+
+FocusColorFilter *FilterOf(QLineEdit *edit)
+{
+    for (QObject *child : edit->children()) {
+        if (auto *filter = dynamic_cast<FocusColorFilter *>(child))
+            return filter;
+    }
+    return nullptr;
+}
 
 } // namespace
 
 void InstallFocusColor(QLineEdit *edit)
 {
-    static const char *const installed = "kartevoFocusColor";
-    if (!edit || edit->property(installed).toBool())
+    if (!edit || FilterOf(edit))
         return;
-    edit->setProperty(installed, true);
     edit->installEventFilter(new FocusColorFilter(edit));
 }
 
@@ -68,6 +94,14 @@ void InstallFocusColors(QWidget *root)
             continue;
         InstallFocusColor(edit);
     }
+}
+
+void SetWarningColor(QLineEdit *edit, bool warned)
+{
+    if (!edit)
+        return;
+    InstallFocusColor(edit);
+    FilterOf(edit)->setWarned(warned);
 }
 
 } // namespace kartevo

@@ -51,7 +51,12 @@ void Tfrm_Main::connectCommandWindows()
         updateCounter();
     });
 
-    wire("aCsoport", [this] { ShowCsoportList(this, *m_session); });
+    wire("aCsoport", [this] {
+        ShowCsoportList(this, *m_session);
+        // A renamed or deleted group changed its clients too: show them as they are now.
+        ClientList &clients = openClients();
+        clients.reopenAt(clients.currentKey());
+    });
     wire("aIranyitoszam", [this] { ShowIrszList(this, *m_session); });
     wire("aFelado", [this] { ShowFeladoList(this, *m_session); });
     wire("aCimkek", [this] { ShowCimkeList(this, *m_session); });

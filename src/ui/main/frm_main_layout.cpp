@@ -162,9 +162,10 @@ void Tfrm_Main::connectControls()
 
 void Tfrm_Main::Edit1Change(const QString &text)
 {
-    // A failing search leaves the cursor where the scan left it, without a message.
+    // A text that matches no client keeps the row its longest matching beginning found and
+    // colours the box; a failing search leaves the cursor where it is, without a message.
     try {
-        m_clients->search(text);
+        SetWarningColor(Edit1, !m_clients->search(text));
     } catch (...) {
     }
 }

@@ -4,6 +4,7 @@
 #include "core/tableview.h"
 #include "masterdata/masterdata.h"
 #include "ui/common/application.h"
+#include "ui/common/messages.h"
 #include "ui/common/resources.h"
 #include "ui/masterdata/pickers.h"
 
@@ -134,13 +135,30 @@ bool Tfrm_Szerkeszt::eventFilter(QObject *watched, QEvent *event)
     return TEditDialog::eventFilter(watched, event);
 }
 
+void Tfrm_Szerkeszt::accept()
+{
+    const QString refusal = ClientSaveRefusal(m_clients);
+    if (!refusal.isEmpty()) {
+        ShowError(refusal, this);
+        DBEdit1->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    TEditDialog::accept();
+}
+
 void Tfrm_Szerkeszt::DBEdit3Exit()
 {
     if (m_clients.state() == DataSet::State::Browse || !m_clients.asString(QStringLiteral("cim_varos")).isEmpty())
         return;
-    const QString town = TownForPostalCode(m_clients.database(), m_clients.asString(QStringLiteral("cim_irsz")));
-    if (!town.isEmpty())
-        m_clients.setValue(QStringLiteral("cim_varos"), town);
+    QStringList towns = TownsForPostalCode(m_clients.database(), m_clients.asString(QStringLiteral("cim_irsz")));
+    towns.removeDuplicates();
+    if (towns.size() > 1) {
+        // The user chooses the town in the postal-code list, which opens on the code.
+        BitBtn1Click();
+        return;
+    }
+    if (!towns.value(0).isEmpty())
+        m_clients.setValue(QStringLiteral("cim_varos"), towns.first());
 }
 
 void Tfrm_Szerkeszt::BitBtn1Click()

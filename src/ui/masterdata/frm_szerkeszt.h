@@ -13,8 +13,9 @@ class Session;
 class TableView;
 
 // The client edit dialog: one row of the client list, typed in or changed in place. The town
-// is filled from the postal code when it is empty, the postal-code and group pickers fill their
-// fields, and one button copies the name into the contact field.
+// is filled from the postal code when it is empty (a code of several towns opens the
+// postal-code picker on it), the postal-code and group pickers fill their fields, and one
+// button copies the name into the contact field. A client without a name is not accepted.
 class Tfrm_Szerkeszt final : public TEditDialog {
     Q_OBJECT
 public:
@@ -38,6 +39,9 @@ public:
     // The picture chooser: a whole number from 0 to 6; 1 shows Image2, 2 Image3, the rest
     // Image1. Tests may fix it; null restores the random choice.
     static void SetPictureDraw(int (*draw)());
+
+    // Refuses a client without a name (the focus goes to the name), otherwise closes with OK.
+    void accept() override;
 
 protected:
     void FormShow() override;

@@ -297,7 +297,7 @@ bool TListWindow::editRow(bool newRow)
     }
     bool saved = false;
     while (dialog->exec() == QDialog::Accepted) {
-        if (RunCommand(this, [this] { m_table.post(); })) {
+        if (RunCommand(this, [this] { SaveListRow(m_table); })) {
             saved = true;
             break;
         }
@@ -310,9 +310,9 @@ bool TListWindow::editRow(bool newRow)
 
 void TListWindow::deleteRow()
 {
-    if (!AskYesNo(QStringLiteral("Valóban töröljem a sort?"), QStringLiteral("Megerősítés"), this))
+    if (!AskYesNo(DeleteQuestion(m_table), QStringLiteral("Megerősítés"), this))
         return;
-    m_table.deleteRow(); // an empty list refuses with its own error
+    DeleteListRow(m_table); // an empty list refuses with its own error
     Q_EMIT rowsChanged();
 }
 
@@ -355,10 +355,11 @@ void TListWindow::resizeColumns()
 
 void TListWindow::Edit1Change(const QString &text)
 {
-    // A search that fails leaves the cursor where it is; errors of the search are ignored.
+    // A text that matches no row keeps the row its longest matching beginning found and
+    // colours the box; errors of the search are ignored.
     try {
         if (m_table.isOpen())
-            SearchList(m_table, m_sortField, text);
+            SetWarningColor(Edit1, !SearchList(m_table, m_sortField, text));
     } catch (...) {
     }
 }

@@ -94,7 +94,7 @@ public:
     // the dialog is accepted and dropped otherwise. A failed save shows the error and offers
     // the dialog again; cancelling it then drops the row. Returns whether a row was saved.
     bool editRow(bool newRow);
-    // Deletes the current row after the question.
+    // Deletes the current row after the question (a group in use names its clients' number).
     void deleteRow();
 
 private:
