@@ -1,5 +1,6 @@
 // kartevo-batch's printing commands, run as a user runs them: selections, the marked run
 // clearing every mark, one page per job, cheque sides in two files, bad arguments.
+#include "batchrunner.h"
 #include "core/database.h"
 #include "testfiles.h"
 #include "testfolders.h"
@@ -15,24 +16,11 @@ using namespace kartevo;
 class TestBatchPrint : public QObject {
     Q_OBJECT
 
-    struct Result {
-        int code;
-        QString out;
-        QString err;
-    };
+    using Result = test::BatchResult;
 
     Result Batch(const QStringList &args)
     {
-        QProcess process;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_DATA_HOME"), m_dir.filePath(QStringLiteral("xdg")));
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        process.setProcessEnvironment(env);
-        process.start(QStringLiteral(KARTEVO_BIN_DIR "/kartevo-batch"), QStringList{QStringLiteral("--db"), m_dbPath} + args);
-        if (!process.waitForFinished(60000))
-            return {-1, {}, {}};
-        return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-                QString::fromUtf8(process.readAllStandardError())};
+        return test::RunBatch(QStringList{QStringLiteral("--db"), m_dbPath} + args, m_dir.filePath(QStringLiteral("xdg")));
     }
 
     // The pages of a PDF file: the first line of text of each.
