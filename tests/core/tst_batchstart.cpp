@@ -1,10 +1,8 @@
 // kartevo-batch's start: the database it is given or finds, refused with the path named and
 // the file left as it was when it is missing or not a Kartevo database.
 #include "batchrunner.h"
-#include "core/database.h"
 #include "testfiles.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
@@ -19,7 +17,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<bool>("exists");
         QTest::addColumn<QByteArray>("bytes"); // the file, when sql is empty
-        QTest::addColumn<QString>("sql");      // run on an empty file to make another database
+        QTest::addColumn<QString>("sql");      // another program's database made by this SQL
         QTest::addColumn<QString>("message");  // before the path
         const QString foreign = QStringLiteral("Ez a fájl nem Kartevo adatbázis: ");
         QTest::newRow("missing file") << false << QByteArray() << QString() << QStringLiteral("Nem létező adatbázis: ");
@@ -41,14 +39,8 @@ private Q_SLOTS:
         QFETCH(QString, message);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("ugyfelek.sqb"));
-        if (exists) {
-            WriteBytes(path, bytes);
-            if (!sql.isEmpty()) {
-                Database other;
-                other.open(path);
-                other.exec(sql);
-            }
-        }
+        if (exists)
+            WriteForeignFile(path, bytes, sql);
         const QByteArray before = ReadBytes(path);
 
         const BatchResult result = RunBatch({QStringLiteral("--db"), path, QStringLiteral("info")},

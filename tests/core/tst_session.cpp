@@ -113,7 +113,7 @@ private Q_SLOTS:
     void filesThatAreNotKartevoDatabasesAreLeftAsTheyWere_data()
     {
         QTest::addColumn<QByteArray>("bytes"); // the file, when sql is empty
-        QTest::addColumn<QString>("sql");      // run on an empty file to make another database
+        QTest::addColumn<QString>("sql");      // another program's database made by this SQL
         QTest::addColumn<bool>("atDefaultPath"); // else named by the override, as kartevo-batch --db does
         QRandomGenerator random(1250);
         QByteArray noise(8192, Qt::Uninitialized);
@@ -149,12 +149,7 @@ private Q_SLOTS:
         QDir().mkpath(folders.DataFolder);
         const QString path = atDefaultPath ? folders.DataFolder + QStringLiteral("/Kartevo.sqb")
                                            : inst.dir.filePath(QStringLiteral("idegen.db"));
-        WriteBytes(path, bytes);
-        if (!sql.isEmpty()) {
-            Database other;
-            other.open(path);
-            other.exec(sql);
-        }
+        WriteForeignFile(path, bytes, sql);
         const QByteArray before = ReadBytes(path);
 
         Session session(folders);

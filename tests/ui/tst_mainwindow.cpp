@@ -141,12 +141,7 @@ private Q_SLOTS:
         const Folders folders = inst.folders();
         QDir().mkpath(folders.DataFolder);
         const QString path = folders.DataFolder + QStringLiteral("/Kartevo.sqb");
-        kartevo::test::WriteBytes(path, bytes);
-        if (!sql.isEmpty()) {
-            Database other;
-            other.open(path);
-            other.exec(sql);
-        }
+        kartevo::test::WriteForeignFile(path, bytes, sql);
         const QByteArray before = kartevo::test::ReadBytes(path);
         {
             Tfrm_Main window(folders);
