@@ -63,7 +63,7 @@ public:
 };
 
 // Opens the session exactly as the desktop program does, without the folders it creates for
-// its windows. Throws Error with "Nem létező adatbázis" when there is no database file.
+// its windows. Throws Error with "Nem létező adatbázis: PATH" when there is no database file.
 std::unique_ptr<Session> openSession(const Context &context)
 {
     auto session = std::make_unique<Session>(ComputeFolders(QCoreApplication::applicationDirPath()));
@@ -71,7 +71,7 @@ std::unique_ptr<Session> openSession(const Context &context)
     options.createFolders = false;
     options.databaseOverride = context.databaseOverride;
     if (session->open(options) == Session::OpenResult::MissingDatabase)
-        throw Error(QStringLiteral("Nem létező adatbázis"));
+        throw Error(Session::MissingDatabaseText(session->databasePath()));
     return session;
 }
 

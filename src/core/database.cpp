@@ -42,11 +42,15 @@ void Database::open(const QString &path)
     // The engine reads the file lazily; reading the catalogue now reports a file that is not
     // a database here rather than at the first query.
     char *error = nullptr;
-    if (sqlite3_exec(db, "SELECT 1 FROM sqlite_master LIMIT 1", nullptr, nullptr, &error) != SQLITE_OK) {
+    if (const int read = sqlite3_exec(db, "SELECT 1 FROM sqlite_master LIMIT 1", nullptr, nullptr, &error);
+        read != SQLITE_OK) {
         const QString message = QString::fromUtf8(error ? error : sqlite3_errmsg(db));
         sqlite3_free(error);
         sqlite3_close_v2(db);
-        throw Error(QStringLiteral("Az adatbázis nem nyitható meg: %1 (%2)").arg(path, message));
+        const QString text = QStringLiteral("Az adatbázis nem nyitható meg: %1 (%2)").arg(path, message);
+        if ((read & 0xff) == SQLITE_NOTADB)
+            throw NotADatabase(text);
+        throw Error(text);
     }
     m_db = db;
     m_path = path;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/error.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -15,6 +17,13 @@ namespace kartevo {
 // A table or column name as an SQL identifier: in double quotes, inner quotes doubled.
 QString QuoteIdentifier(const QString &name);
 
+// Thrown by Database::open for a file that the engine does not take for a database at all
+// (a text, a picture, random bytes).
+class NotADatabase : public Error {
+public:
+    using Error::Error;
+};
+
 class Database {
 public:
     Database() = default;
@@ -22,7 +31,8 @@ public:
     Database(const Database &) = delete;
     Database &operator=(const Database &) = delete;
 
-    // Opens an existing file for reading and writing; a missing file throws Error.
+    // Opens an existing file for reading and writing; a missing file throws Error, a file that
+    // is no database NotADatabase. Opening writes nothing into the file.
     // A lock held by another program is not waited for (busy timeout 0).
     void open(const QString &path);
     void close();

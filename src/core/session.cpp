@@ -18,7 +18,7 @@ QString Session::ResolveDatabase(const Folders &folders, const TBeall &settings)
 {
     const QString path = settings.Path;
     const QString defaultPath = folders.DataFolder + QStringLiteral("/Kartevo.sqb");
-    if (path == defaultPath && !QFileInfo::exists(path)) {
+    if (path == defaultPath && !QFileInfo::exists(path) && !QFileInfo::exists(folders.IniFileName)) {
         // First start of this user: the installation's delivered database is put in place.
         const QString delivered = InstallationFile(folders.ProgramFolder, QStringLiteral("Kartevo.sqb"));
         if (!delivered.isEmpty() && QFileInfo(delivered).absoluteFilePath() != QFileInfo(path).absoluteFilePath()) {
@@ -28,6 +28,31 @@ QString Session::ResolveDatabase(const Folders &folders, const TBeall &settings)
         }
     }
     return path;
+}
+
+QString Session::MissingDatabaseText(const QString &path)
+{
+    return QStringLiteral("Nem létező adatbázis: ") + path;
+}
+
+QString Session::NotKartevoDatabaseText(const QString &path)
+{
+    return QStringLiteral("Ez a fájl nem Kartevo adatbázis: ") + path;
+}
+
+void Session::openDatabase()
+{
+    try {
+        m_db.open(m_databasePath);
+    } catch (const NotADatabase &) {
+        throw Error(NotKartevoDatabaseText(m_databasePath));
+    }
+    // The upgrade would add its tables to any database it is given: another program's file,
+    // or an empty one, is left as it was.
+    if (!m_db.tableNames().contains(QStringLiteral("ugyfel"), Qt::CaseInsensitive)) {
+        m_db.close();
+        throw Error(NotKartevoDatabaseText(m_databasePath));
+    }
 }
 
 Session::OpenResult Session::open(const Options &options)
@@ -49,7 +74,7 @@ Session::OpenResult Session::open(const Options &options)
         return OpenResult::MissingDatabase;
 
     m_db.close();
-    m_db.open(m_databasePath);
+    openDatabase();
     QString cimkeScript = InstallationFile(m_folders.ProgramFolder, QStringLiteral("cimke.sql"));
     if (cimkeScript.isEmpty())
         cimkeScript = m_folders.ProgramFolder + QStringLiteral("/cimke.sql"); // named in the error

@@ -27,8 +27,10 @@ public:
     // The start-up up to the open and upgraded database: portable mode (which also fixes the
     // process-wide folders), the Html and Images folders, the
     // settings, the database file check (nothing is created or written when it is missing,
-    // except that the delivered database is copied once to the default path), the connection
-    // and the schema upgrade. Any other failure throws Error; the settings read so far stay.
+    // except that the delivered database is copied at the first start), the connection
+    // and the schema upgrade. A file without the client table ugyfel is refused before anything
+    // is written into it (NotKartevoDatabaseText). Any other failure throws Error; the settings
+    // read so far stay.
     OpenResult open(const Options &options);
     OpenResult open() { return open(Options{}); }
 
@@ -42,11 +44,19 @@ public:
     Database &db() { return m_db; }
     QString databasePath() const { return m_databasePath; }
 
-    // The database file that Path (or the default) names, after the delivered database has been
-    // put at the default path when it was missing there.
+    // The database file that Path (or the default) names. At the first start of a user (the
+    // default path, and neither a configuration file nor a database in the data folder) the
+    // installation's delivered database is put there first; a database deleted or moved later
+    // is never replaced by an empty one.
     static QString ResolveDatabase(const Folders &folders, const TBeall &settings);
 
+    // The start-up errors about the database file, naming the path that was tried.
+    static QString MissingDatabaseText(const QString &path);
+    static QString NotKartevoDatabaseText(const QString &path);
+
 private:
+    void openDatabase();
+
     Folders m_folders;
     TBeall m_settings;
     Database m_db;

@@ -95,6 +95,8 @@ TBeall LoadSettings(const QString &iniFileName, const QString &dataFolder)
             },
             entry.field);
     }
+    // Every window takes this size: 0 or 5000 would leave no text to read.
+    settings.FontSize = qBound(kMinFontSize, settings.FontSize, kMaxFontSize);
     if (settings.Path.isEmpty())
         settings.Path = InFolder(dataFolder, u"Kartevo.sqb");
     if (settings.HtmlPath.isEmpty() || !QFileInfo(settings.HtmlPath).isDir())
@@ -147,8 +149,11 @@ void LoadWindowRect(const QString &ini, const QString &section, int &left, int &
     const IniFile file(ini);
     left = file.readInteger(section, kLeft, kDefaultWindowPos);
     top = file.readInteger(section, kTop, kDefaultWindowPos);
-    width = file.readInteger(section, kWidth, width);
-    height = file.readInteger(section, kHeight, height);
+    // A size of nothing or less is no size: the window keeps the one it has.
+    if (const int saved = file.readInteger(section, kWidth, width); saved > 0)
+        width = saved;
+    if (const int saved = file.readInteger(section, kHeight, height); saved > 0)
+        height = saved;
     ClampWindowRect(left, top, width, height, workArea);
 }
 
@@ -163,30 +168,37 @@ void SaveWindowRect(const QString &ini, const QString &section, int left, int to
     file.save();
 }
 
+namespace {
+
+// One axis of ClampWindowRect. The sums are taken in 64 bits: the file may hold any int.
+void ClampSpan(int &pos, int &size, int areaStart, int areaSize)
+{
+    const qint64 start = areaStart;
+    const qint64 end = start + areaSize; // the first pixel past the work area
+    qint64 p = pos;
+    qint64 s = qMax(size, 1);
+    if (p > end)
+        p = start;
+    if (p < start)
+        p = start;
+    if (p + s > end) {
+        if (s < areaSize) {
+            p = end - s;
+        } else {
+            p = start;
+            s = areaSize;
+        }
+    }
+    pos = int(p);
+    size = int(s);
+}
+
+} // namespace
+
 void ClampWindowRect(int &left, int &top, int &width, int &height, const QRect &workArea)
 {
-    const int right = workArea.x() + workArea.width();
-    const int bottom = workArea.y() + workArea.height();
-    if (left > right)
-        left = 0;
-    if (top > bottom)
-        top = 0;
-    if (left + width > right) {
-        if (width < right) {
-            left = right - width;
-        } else {
-            left = 0;
-            width = right;
-        }
-    }
-    if (top + height > bottom) {
-        if (height < bottom) {
-            top = bottom - height;
-        } else {
-            top = 0;
-            height = bottom;
-        }
-    }
+    ClampSpan(left, width, workArea.x(), workArea.width());
+    ClampSpan(top, height, workArea.y(), workArea.height());
 }
 
 } // namespace kartevo

@@ -34,9 +34,15 @@ struct TBeall {
     bool operator==(const TBeall &) const = default;
 };
 
+// The font sizes FontSize may give the windows; a value in the file outside them is held at
+// the nearer one (the windows' own enlarge and reduce steps stay within 8 to 10).
+constexpr int kMinFontSize = 6;
+constexpr int kMaxFontSize = 36;
+
 // Reads every setting; missing or unreadable keys keep their defaults. An empty database path
 // becomes <dataFolder>/Kartevo.sqb (whether it exists is the caller's business); an empty or
-// missing HTML folder becomes <dataFolder>/Html.
+// missing HTML folder becomes <dataFolder>/Html; FontSize is held within kMinFontSize to
+// kMaxFontSize.
 TBeall LoadSettings(const QString &iniFileName, const QString &dataFolder);
 // Writes every setting, keeping the rest of the file. Throws Error naming the file on failure.
 void SaveSettings(const TBeall &settings, const QString &iniFileName);
@@ -44,14 +50,17 @@ void SaveSettings(const TBeall &settings, const QString &iniFileName);
 // Window positions, one section per window; each call reads or writes the file at once.
 void LoadWindowPos(const QString &ini, const QString &section, int &left, int &top);
 void SaveWindowPos(const QString &ini, const QString &section, int left, int top);
-// Width and height keep the values passed in when the file has none; the result is pulled
-// back into the work area by ClampWindowRect.
+// Width and height keep the values passed in when the file has none (or one below 1); the
+// result is pulled back into the work area by ClampWindowRect.
 void LoadWindowRect(const QString &ini, const QString &section, int &left, int &top, int &width,
                     int &height, const QRect &workArea);
 void SaveWindowRect(const QString &ini, const QString &section, int left, int top, int width,
                     int height);
-// Moves (and if need be shrinks) a window so that its right and bottom edges lie within the
-// work area. Negative positions are left alone.
+// Moves (and if need be shrinks) a window so that it lies within the work area: a left or top
+// edge beyond the work area goes back to its near edge, one before it (off the screen to the
+// left or above) to the edge itself, and a window that sticks out at the right or bottom is
+// moved in, or when it is not smaller than the work area, made as large as the work area.
+// Any int values are taken, however extreme; a size below 1 counts as 1.
 void ClampWindowRect(int &left, int &top, int &width, int &height, const QRect &workArea);
 
 } // namespace kartevo

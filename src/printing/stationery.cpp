@@ -1,5 +1,6 @@
 #include "printing/stationery.h"
 
+#include "core/database.h"
 #include "core/error.h"
 #include "core/helpers.h"
 #include "core/query.h"
@@ -406,22 +407,32 @@ Report MakeUtanvet(qint64 amount)
 
 namespace {
 
-DataSource LoadSource(Database &db, const QString &name, const QStringList &sql, const QString &param,
-                      qint64 key)
+// The one row of "SELECT * FROM table" / whereLine. Every text is cut to its column's declared
+// width: a value put in by SQL may be far longer than any box it prints in, and laying out a
+// million characters of which fifty show would hold up the print job for minutes.
+DataSource LoadSource(Database &db, const QString &name, const QString &table, const QString &whereLine,
+                      const QString &param, qint64 key)
 {
     Query query(db);
-    query.setSql(sql);
+    query.setSql({QStringLiteral("SELECT * FROM ") + table, whereLine});
     query.setParam(param, key);
     query.open();
     DataSource source;
     source.name = name;
     source.fields = query.fieldNames();
+    const QStringList columns = db.columnNames(table);
+    const QList<int> columnWidths = db.columnWidths(table);
+    QList<int> widths; // 0: no limit
+    for (const QString &field : std::as_const(source.fields))
+        widths.append(columnWidths.value(columns.indexOf(field)));
     for (int row = 0; row < query.recordCount(); ++row) {
         query.moveTo(row);
         QStringList values;
         values.reserve(source.fields.size());
-        for (const QString &field : std::as_const(source.fields))
-            values.append(query.asString(field));
+        for (int i = 0; i < source.fields.size(); ++i) {
+            const QString value = query.asString(source.fields.at(i));
+            values.append(widths.at(i) > 0 ? value.left(widths.at(i)) : value);
+        }
         source.rows.append(values);
     }
     query.close();
@@ -437,9 +448,8 @@ QString ContactLine(const QString &name, const QString &contact)
 
 DataSource LoadClientSource(Database &db, qint64 clientKey)
 {
-    DataSource source = LoadSource(db, QStringLiteral("Qry"),
-                                   {QStringLiteral("SELECT * FROM ugyfel"), QStringLiteral("WHERE ugyfel=:pugyfel;")},
-                                   QStringLiteral("pugyfel"), clientKey);
+    DataSource source = LoadSource(db, QStringLiteral("Qry"), QStringLiteral("ugyfel"),
+                                   QStringLiteral("WHERE ugyfel=:pugyfel;"), QStringLiteral("pugyfel"), clientKey);
     // The computed field, worked out for every row fetched.
     const int name = int(source.fields.indexOf(QStringLiteral("ugyfel_nev")));
     const int contact = int(source.fields.indexOf(QStringLiteral("kapcsolat")));
@@ -451,9 +461,8 @@ DataSource LoadClientSource(Database &db, qint64 clientKey)
 
 DataSource LoadSenderSource(Database &db, qint64 senderKey)
 {
-    return LoadSource(db, QStringLiteral("Tbl"),
-                      {QStringLiteral("SELECT * FROM tulajdonos"), QStringLiteral("WHERE tulajdonos=:ptulajdonos;")},
-                      QStringLiteral("ptulajdonos"), senderKey);
+    return LoadSource(db, QStringLiteral("Tbl"), QStringLiteral("tulajdonos"),
+                      QStringLiteral("WHERE tulajdonos=:ptulajdonos;"), QStringLiteral("ptulajdonos"), senderKey);
 }
 
 void SetStationeryData(Report &report, Database &db, qint64 clientKey, qint64 senderKey)

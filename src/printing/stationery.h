@@ -56,7 +56,8 @@ QString AmountInFigures(qint64 amount);
 
 // The client query Qry ("SELECT * FROM ugyfel" / "WHERE ugyfel=:pugyfel;") with its computed
 // field ui2, and the sender query Tbl ("SELECT * FROM tulajdonos" /
-// "WHERE tulajdonos=:ptulajdonos;"), each of at most one row.
+// "WHERE tulajdonos=:ptulajdonos;"), each of at most one row. Texts longer than their column's
+// declared width (CHAR(n)) are cut to it.
 report::DataSource LoadClientSource(Database &db, qint64 clientKey);
 report::DataSource LoadSenderSource(Database &db, qint64 senderKey);
 // ui2: the contact when it differs from the client name (exact comparison), else empty.

@@ -1,6 +1,7 @@
 // kartevo-batch's printing commands, run as a user runs them: selections, the marked run
 // clearing every mark, one page per job, cheque sides in two files, bad arguments; outputs that
 // would destroy the database, a full disk, names of nothing: refused with the database untouched.
+#include "batchrunner.h"
 #include "core/database.h"
 #include "testfiles.h"
 #include "testfolders.h"
@@ -20,35 +21,24 @@ using namespace kartevo;
 class TestBatchPrint : public QObject {
     Q_OBJECT
 
-    struct Result {
-        int code;
-        QString out;
-        QString err;
-    };
+    using Result = test::BatchResult;
 
     // Runs the tool; fileSizeLimit > 0 lets it write no file larger than that many bytes, as a
     // full disk would.
     Result Batch(const QStringList &args, rlim_t fileSizeLimit = 0)
     {
-        QProcess process;
+        std::function<void()> fullDisk;
         if (fileSizeLimit > 0) {
-            process.setChildProcessModifier([fileSizeLimit] {
+            fullDisk = [fileSizeLimit] {
                 ::signal(SIGXFSZ, SIG_IGN); // a write past the limit fails instead of killing
                 struct rlimit limit {};
                 ::getrlimit(RLIMIT_FSIZE, &limit);
                 limit.rlim_cur = fileSizeLimit;
                 ::setrlimit(RLIMIT_FSIZE, &limit);
-            });
+            };
         }
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_DATA_HOME"), m_dir.filePath(QStringLiteral("xdg")));
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        process.setProcessEnvironment(env);
-        process.start(QStringLiteral(KARTEVO_BIN_DIR "/kartevo-batch"), QStringList{QStringLiteral("--db"), m_dbPath} + args);
-        if (!process.waitForFinished(60000))
-            return {-1, {}, {}};
-        return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-                QString::fromUtf8(process.readAllStandardError())};
+        return test::RunBatch(QStringList{QStringLiteral("--db"), m_dbPath} + args, m_dir.filePath(QStringLiteral("xdg")),
+                              fullDisk);
     }
 
     // The pages of a PDF file: the first line of text of each.

@@ -467,6 +467,53 @@ private Q_SLOTS:
         }
     }
 
+    // A text far longer than its column (put in by SQL) reaches the report cut to the column's
+    // declared width, so laying it out costs no more than a full column.
+    void longFieldsAreCutToTheirColumns_data()
+    {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<QString>("first"); // the letter the stored text starts with
+        QTest::newRow("client name") << QStringLiteral("Qry") << QStringLiteral("ugyfel_nev") << 75 << QStringLiteral("N");
+        QTest::newRow("contact line") << QStringLiteral("Qry") << QStringLiteral("ui2") << 75 << QStringLiteral("K");
+        QTest::newRow("town") << QStringLiteral("Qry") << QStringLiteral("cim_varos") << 25 << QStringLiteral("V");
+        QTest::newRow("street") << QStringLiteral("Qry") << QStringLiteral("cim_cim") << 75 << QStringLiteral("C");
+        QTest::newRow("postal code") << QStringLiteral("Qry") << QStringLiteral("cim_irsz") << 8 << QStringLiteral("I");
+        QTest::newRow("sender name") << QStringLiteral("Tbl") << QStringLiteral("tulajdonos_nev") << 75 << QStringLiteral("T");
+        QTest::newRow("sender address") << QStringLiteral("Tbl") << QStringLiteral("varoscim") << 75 << QStringLiteral("A");
+        QTest::newRow("sender postal code") << QStringLiteral("Tbl") << QStringLiteral("irsz") << 8 << QStringLiteral("P");
+    }
+    void longFieldsAreCutToTheirColumns()
+    {
+        QFETCH(QString, source);
+        QFETCH(QString, field);
+        QFETCH(int, width);
+        QFETCH(QString, first);
+        DemoDatabase demo;
+        // A letter and a million characters, "Ő1" over and over; the sort keys are left alone.
+        const QString million = QStringLiteral("replace(hex(zeroblob(250000)), '0', 'Ő1')");
+        demo.db.exec(QStringLiteral("UPDATE ugyfel SET ugyfel_nev='N'||%1, kapcsolat='K'||%1, cim_varos='V'||%1, "
+                                    "cim_cim='C'||%1, cim_irsz='I'||%1 WHERE ugyfel=4;"
+                                    "UPDATE tulajdonos SET tulajdonos_nev='T'||%1, varoscim='A'||%1, irsz='P'||%1 "
+                                    "WHERE tulajdonos=1;")
+                         .arg(million));
+        TBeall settings;
+        FakeHost host;
+        PrintContext context(demo.db, settings);
+        context.currentClient = 4;
+        RunChequePrint(host, context);
+        QCOMPARE(host.jobs.size(), 2);
+        for (const Job &job : std::as_const(host.jobs)) {
+            const report::DataSource *data = job.data.source(source);
+            QVERIFY(data);
+            QCOMPARE(data->value(0, field), first + QStringLiteral("Ő1").repeated(width).left(width - 1));
+        }
+        // The database keeps what it holds.
+        QCOMPARE(test::SqlValue(demo.db, QStringLiteral("SELECT length(ugyfel_nev) FROM ugyfel WHERE ugyfel=4")).toInt(),
+                 1000001);
+    }
+
     // The cheque takes Sender as it is, even when no such sender exists (empty sender items).
     void chequeSenderIsNotLookedUp()
     {

@@ -5,6 +5,7 @@
 #include "testfolders.h"
 
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QTest>
 
 using namespace kartevo;
@@ -107,14 +108,104 @@ private Q_SLOTS:
         QVERIFY(!QFileInfo::exists(inst.dataHome()));
     }
 
-    void databaseThatIsNotSqliteFailsWithTheEnginesMessage()
+    // Only a file with the client table is taken for the address book; anything else is
+    // refused before a byte of it changes (the upgrade would add its tables to any database).
+    void filesThatAreNotKartevoDatabasesAreLeftAsTheyWere_data()
     {
-        Installation inst(false);
+        QTest::addColumn<QByteArray>("bytes"); // the file, when sql is empty
+        QTest::addColumn<QString>("sql");      // another program's database made by this SQL
+        QTest::addColumn<bool>("atDefaultPath"); // else named by the override, as kartevo-batch --db does
+        QRandomGenerator random(1250);
+        QByteArray noise(8192, Qt::Uninitialized);
+        random.fillRange(reinterpret_cast<quint32 *>(noise.data()), noise.size() / 4);
+        const QByteArray pdf("%PDF-1.4\n1 0 obj\n<< /Type /Catalog /Pages 2 0 R >>\nendobj\n"
+                             "trailer\n<< /Root 1 0 R >>\n%%EOF\n");
+        QTest::newRow("empty file") << QByteArray() << QString() << false;
+        QTest::newRow("empty file at the default path") << QByteArray() << QString() << true;
+        QTest::newRow("another program's database")
+            << QByteArray()
+            << QStringLiteral("CREATE TABLE jegyzet (id INTEGER PRIMARY KEY, szoveg TEXT);"
+                              "INSERT INTO jegyzet VALUES (1, 'első'), (2, 'második');")
+            << false;
+        QTest::newRow("senders and postal codes only")
+            << QByteArray()
+            << QStringLiteral("CREATE TABLE tulajdonos (tulajdonos INTEGER, tulajdonos_nev CHAR(75));"
+                              "CREATE TABLE irsz (id INTEGER, irsz CHAR(6), varos CHAR(30));")
+            << true;
+        QTest::newRow("client view, no client table")
+            << QByteArray() << QStringLiteral("CREATE TABLE t (x); CREATE VIEW ugyfel AS SELECT x FROM t;") << false;
+        QTest::newRow("random bytes") << noise << QString() << false;
+        QTest::newRow("random bytes at the default path") << QByteArray(4096, 'x') << QString() << true;
+        QTest::newRow("pdf") << pdf << QString() << false;
+        QTest::newRow("short text") << QByteArray("nem adatbázis\n") << QString() << false;
+    }
+    void filesThatAreNotKartevoDatabasesAreLeftAsTheyWere()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, sql);
+        QFETCH(bool, atDefaultPath);
+        Installation inst;
         const Folders folders = inst.folders();
         QDir().mkpath(folders.DataFolder);
-        WriteBytes(folders.DataFolder + QStringLiteral("/Kartevo.sqb"), QByteArray(4096, 'x'));
+        const QString path = atDefaultPath ? folders.DataFolder + QStringLiteral("/Kartevo.sqb")
+                                           : inst.dir.filePath(QStringLiteral("idegen.db"));
+        WriteForeignFile(path, bytes, sql);
+        const QByteArray before = ReadBytes(path);
+
         Session session(folders);
-        QVERIFY_THROWS_EXCEPTION(Error, session.open());
+        Session::Options options;
+        if (!atDefaultPath)
+            options.databaseOverride = path;
+        try {
+            session.open(options);
+            QFAIL("the file was taken for a database");
+        } catch (const Error &error) {
+            QCOMPARE(error.message(), QStringLiteral("Ez a fájl nem Kartevo adatbázis: ") + path);
+        }
+        QVERIFY(!session.db().isOpen());
+        QCOMPARE(ReadBytes(path), before);
+        for (const char *suffix : {"-journal", "-wal", "-shm"})
+            QVERIFY2(!QFileInfo::exists(path + QLatin1String(suffix)), suffix);
+    }
+
+    // The delivered database is put in place only at a user's first start: a database that is
+    // gone later is reported with its path, never replaced by an empty one.
+    void deliveredDatabaseOnlyAtTheFirstStart_data()
+    {
+        QTest::addColumn<QByteArray>("ini"); // no configuration file when empty
+        QTest::addColumn<bool>("portable");
+        QTest::addColumn<bool>("copied");
+        QTest::newRow("first start") << QByteArray() << false << true;
+        QTest::newRow("database deleted since") << QByteArray("[Screen]\r\nFontSize=9\r\n") << false << false;
+        QTest::newRow("empty configuration file") << QByteArray(" ") << false << false;
+        QTest::newRow("configured default path")
+            << QByteArray("[Database]\r\nPath=@/Kartevo.sqb\r\n") << false << false;
+        QTest::newRow("portable without a database") << QByteArray("[Screen]\r\nFontSize=9\r\n") << true << false;
+    }
+    void deliveredDatabaseOnlyAtTheFirstStart()
+    {
+        QFETCH(QByteArray, ini);
+        QFETCH(bool, portable);
+        QFETCH(bool, copied);
+        Installation inst;
+        Folders folders = inst.folders();
+        if (portable)
+            folders.DataFolder = folders.ProgramFolder;
+        const QString database = folders.DataFolder + QStringLiteral("/Kartevo.sqb");
+        const QString iniFile = folders.DataFolder + QStringLiteral("/Kartevo.ini");
+        if (!ini.isEmpty()) {
+            QDir().mkpath(folders.DataFolder);
+            WriteBytes(iniFile, ini.replace("@", QFile::encodeName(folders.DataFolder)));
+        }
+
+        Session session(inst.folders());
+        QCOMPARE(session.open(), copied ? Session::OpenResult::Ok : Session::OpenResult::MissingDatabase);
+        QCOMPARE(session.databasePath(), database);
+        QCOMPARE(QFileInfo::exists(database), copied);
+        QCOMPARE(session.db().isOpen(), copied);
+        if (!copied)
+            QCOMPARE(Session::MissingDatabaseText(session.databasePath()),
+                     QStringLiteral("Nem létező adatbázis: ") + database);
     }
 };
 

@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <limits>
+
 using namespace kartevo;
 using namespace kartevo::test;
 using namespace Qt::StringLiterals;
@@ -150,6 +152,29 @@ private Q_SLOTS:
         QCOMPARE(settings, expected);
     }
 
+    void fontSizeIsHeldWithinReadableSizes_data()
+    {
+        QTest::addColumn<QByteArray>("value");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("12 as it is") << QByteArray("12") << 12;
+        QTest::newRow("smallest") << QByteArray("6") << 6;
+        QTest::newRow("largest") << QByteArray("36") << 36;
+        QTest::newRow("0") << QByteArray("0") << 6;
+        QTest::newRow("negative") << QByteArray("-5") << 6;
+        QTest::newRow("5 is too small") << QByteArray("5") << 6;
+        QTest::newRow("37 is too large") << QByteArray("37") << 36;
+        QTest::newRow("5000") << QByteArray("5000") << 36;
+        QTest::newRow("INT_MIN") << QByteArray("-2147483648") << 6;
+        QTest::newRow("text gives the default") << QByteArray("nagy") << 9;
+    }
+    void fontSizeIsHeldWithinReadableSizes()
+    {
+        QFETCH(QByteArray, value);
+        QFETCH(int, expected);
+        const QString fileName = iniWith("[Screen]\r\nFontSize=" + value + "\r\n");
+        QCOMPARE(LoadSettings(fileName, m_dataFolder).FontSize, expected);
+    }
+
     void unreadableBoolWrittenBackNormalised()
     {
         const QString fileName = iniWith("[Label]\r\nBold=2\r\nItalic=yes\r\n");
@@ -272,45 +297,74 @@ private Q_SLOTS:
 
     void clampWindowRect_data()
     {
+        // Windows as {left, top, width, height}: a QRect cannot hold the extreme values.
+        using Window = QList<int>;
         QTest::addColumn<QRect>("workArea");
-        QTest::addColumn<QRect>("window");
-        QTest::addColumn<QRect>("expected");
+        QTest::addColumn<Window>("window");
+        QTest::addColumn<Window>("expected");
+        constexpr int Min = std::numeric_limits<int>::min();
+        constexpr int Max = std::numeric_limits<int>::max();
         const QRect screen(0, 0, 1024, 768);
-        QTest::newRow("inside") << screen << QRect(10, 20, 300, 200) << QRect(10, 20, 300, 200);
-        QTest::newRow("touching the edges")
-            << screen << QRect(24, 68, 1000, 700) << QRect(24, 68, 1000, 700);
-        QTest::newRow("too far right") << screen << QRect(500, 10, 900, 200)
-                                       << QRect(124, 10, 900, 200);
-        QTest::newRow("wider than the screen") << screen << QRect(500, 10, 1200, 200)
-                                               << QRect(0, 10, 1024, 200);
-        QTest::newRow("exactly as wide") << screen << QRect(10, 10, 1024, 200)
-                                         << QRect(0, 10, 1024, 200);
-        QTest::newRow("left beyond the screen") << screen << QRect(2000, 10, 300, 200)
-                                                << QRect(0, 10, 300, 200);
-        QTest::newRow("left on the right edge") << screen << QRect(1024, 10, 300, 200)
-                                                << QRect(724, 10, 300, 200);
-        QTest::newRow("too low") << screen << QRect(10, 600, 300, 400) << QRect(10, 368, 300, 400);
-        QTest::newRow("taller than the screen") << screen << QRect(10, 100, 300, 900)
-                                                << QRect(10, 0, 300, 768);
-        QTest::newRow("top beyond the screen") << screen << QRect(10, 5000, 300, 200)
-                                               << QRect(10, 0, 300, 200);
-        QTest::newRow("both ways") << screen << QRect(3000, 3000, 2000, 2000)
-                                   << QRect(0, 0, 1024, 768);
-        QTest::newRow("negative kept") << screen << QRect(-50, -30, 300, 200)
-                                       << QRect(-50, -30, 300, 200);
-        QTest::newRow("offset work area")
-            << QRect(100, 40, 1000, 700) << QRect(900, 600, 400, 300) << QRect(700, 440, 400, 300);
-        QTest::newRow("offset work area, too wide")
-            << QRect(100, 40, 1000, 700) << QRect(900, 10, 1200, 300) << QRect(0, 10, 1100, 300);
+        QTest::newRow("inside") << screen << Window{10, 20, 300, 200} << Window{10, 20, 300, 200};
+        QTest::newRow("touching the edges") << screen << Window{24, 68, 1000, 700} << Window{24, 68, 1000, 700};
+        QTest::newRow("too far right") << screen << Window{500, 10, 900, 200} << Window{124, 10, 900, 200};
+        QTest::newRow("wider than the screen") << screen << Window{500, 10, 1200, 200} << Window{0, 10, 1024, 200};
+        QTest::newRow("exactly as wide") << screen << Window{10, 10, 1024, 200} << Window{0, 10, 1024, 200};
+        QTest::newRow("left beyond the screen") << screen << Window{2000, 10, 300, 200} << Window{0, 10, 300, 200};
+        QTest::newRow("left on the right edge") << screen << Window{1024, 10, 300, 200} << Window{724, 10, 300, 200};
+        QTest::newRow("too low") << screen << Window{10, 600, 300, 400} << Window{10, 368, 300, 400};
+        QTest::newRow("taller than the screen") << screen << Window{10, 100, 300, 900} << Window{10, 0, 300, 768};
+        QTest::newRow("top beyond the screen") << screen << Window{10, 5000, 300, 200} << Window{10, 0, 300, 200};
+        QTest::newRow("both ways") << screen << Window{3000, 3000, 2000, 2000} << Window{0, 0, 1024, 768};
+        QTest::newRow("negative position") << screen << Window{-50, -30, 300, 200} << Window{0, 0, 300, 200};
+        QTest::newRow("negative position, too wide") << screen << Window{-50, -30, 1100, 800} << Window{0, 0, 1024, 768};
+        QTest::newRow("size below 1") << screen << Window{10, 20, 0, -5} << Window{10, 20, 1, 1};
+
+        // The values a damaged or hand-edited file may hold: no sum may overflow.
+        QTest::newRow("INT_MAX size") << screen << Window{10, 10, Max, Max} << Window{0, 0, 1024, 768};
+        QTest::newRow("INT_MAX position") << screen << Window{Max, Max, 300, 200} << Window{0, 0, 300, 200};
+        QTest::newRow("INT_MAX position and size") << screen << Window{Max, Max, Max, Max} << Window{0, 0, 1024, 768};
+        QTest::newRow("INT_MIN position") << screen << Window{Min, Min, 300, 200} << Window{0, 0, 300, 200};
+        QTest::newRow("INT_MIN position, INT_MAX size") << screen << Window{Min, Min, Max, Max} << Window{0, 0, 1024, 768};
+        QTest::newRow("INT_MIN size") << screen << Window{10, 10, Min, Min} << Window{10, 10, 1, 1};
+        QTest::newRow("INT_MIN everywhere") << screen << Window{Min, Min, Min, Min} << Window{0, 0, 1, 1};
+        QTest::newRow("INT_MAX left, INT_MIN top") << screen << Window{Max, Min, 300, Max} << Window{0, 0, 300, 768};
+
+        // Work areas that do not start at 0, 0: a panel on the left or at the top, a second
+        // screen right of the first, a screen left of and above the primary one.
+        const QRect panels(100, 40, 1000, 700);
+        QTest::newRow("offset work area") << panels << Window{900, 600, 400, 300} << Window{700, 440, 400, 300};
+        QTest::newRow("offset work area, too wide") << panels << Window{900, 10, 1200, 300} << Window{100, 40, 1000, 300};
+        QTest::newRow("offset work area, left of it") << panels << Window{0, 0, 300, 200} << Window{100, 40, 300, 200};
+        const QRect second(1920, 0, 1280, 1000);
+        QTest::newRow("second screen, extremes") << second << Window{Min, Min, Max, Max} << Window{1920, 0, 1280, 1000};
+        QTest::newRow("second screen, INT_MAX left") << second << Window{Max, 500, 300, 800} << Window{1920, 200, 300, 800};
+        QTest::newRow("second screen, on the first") << second << Window{10, 10, 300, 200} << Window{1920, 10, 300, 200};
+        const QRect leftAbove(-1280, -200, 1280, 1024);
+        QTest::newRow("negative origin, extremes") << leftAbove << Window{Min, Max, Max, 100} << Window{-1280, -200, 1280, 100};
+        QTest::newRow("negative origin, inside") << leftAbove << Window{-1000, -100, 300, 200} << Window{-1000, -100, 300, 200};
+        QTest::newRow("negative origin, on the primary") << leftAbove << Window{500, 500, 300, 200} << Window{-1280, 500, 300, 200};
     }
     void clampWindowRect()
     {
         QFETCH(QRect, workArea);
-        QFETCH(QRect, window);
-        QFETCH(QRect, expected);
-        int left = window.x(), top = window.y(), width = window.width(), height = window.height();
+        QFETCH(QList<int>, window);
+        QFETCH(QList<int>, expected);
+        int left = window[0], top = window[1], width = window[2], height = window[3];
         ClampWindowRect(left, top, width, height, workArea);
-        QCOMPARE(QRect(left, top, width, height), expected);
+        QCOMPARE((QList<int>{left, top, width, height}), expected);
+        // Whatever came in, the window lies on the work area.
+        QVERIFY(left >= workArea.x() && top >= workArea.y());
+        QVERIFY(qint64(left) + width <= qint64(workArea.x()) + workArea.width());
+        QVERIFY(qint64(top) + height <= qint64(workArea.y()) + workArea.height());
+    }
+
+    void windowRectWithASizeBelowOneKeepsTheCurrentSize()
+    {
+        const QString fileName = iniWith("[Dialog]\r\nLeft=20\r\nTop=30\r\nWidth=0\r\nHeight=-400\r\n");
+        int left = 0, top = 0, width = 400, height = 300;
+        LoadWindowRect(fileName, u"Dialog"_s, left, top, width, height, QRect(0, 0, 1024, 768));
+        QCOMPARE(QRect(left, top, width, height), QRect(20, 30, 400, 300));
     }
 };
 

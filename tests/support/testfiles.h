@@ -39,6 +39,18 @@ inline QString EmptyDatabase(const QTemporaryDir &dir, const QString &name = QSt
     return path;
 }
 
+// A file that is not the address book: the bytes, or, when sql is given, another program's
+// database made from an empty file by that SQL.
+inline void WriteForeignFile(const QString &path, const QByteArray &bytes, const QString &sql = {})
+{
+    WriteBytes(path, bytes);
+    if (!sql.isEmpty()) {
+        Database other;
+        other.open(path);
+        other.exec(sql);
+    }
+}
+
 // A copy of the delivered database: the client table with its first nine columns, the senders
 // and the postal codes.
 inline QString DeliveredDatabase(const QTemporaryDir &dir)

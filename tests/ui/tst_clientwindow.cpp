@@ -381,6 +381,11 @@ private Q_SLOTS:
         QTest::addColumn<int>("afterFiveSmaller");
         QTest::newRow("default 9") << QByteArray() << 10 << 8;
         QTest::newRow("12 from the file") << QByteArray("[Screen]\r\nFontSize=12\r\n") << 12 << 8;
+        // Sizes no one can read are held within 6 to 36 points.
+        QTest::newRow("0 from the file") << QByteArray("[Screen]\r\nFontSize=0\r\n") << 9 << 8;
+        QTest::newRow("-5 from the file") << QByteArray("[Screen]\r\nFontSize=-5\r\n") << 9 << 8;
+        QTest::newRow("5000 from the file") << QByteArray("[Screen]\r\nFontSize=5000\r\n") << 36 << 31;
+        QTest::newRow("text in the file") << QByteArray("[Screen]\r\nFontSize=nagy\r\n") << 10 << 8;
     }
     void fontSizeCommandsStopAtTheirLimits()
     {

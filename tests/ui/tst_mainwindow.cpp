@@ -101,7 +101,8 @@ private Q_SLOTS:
         {
             Tfrm_Main window(inst.folders());
             QVERIFY(window.startupStopped());
-            QCOMPARE(prompter.errors, QStringList{QStringLiteral("Nem létező adatbázis")});
+            const QString data = inst.dataHome() + QStringLiteral("/Kartevo");
+            QCOMPARE(prompter.errors, QStringList{QStringLiteral("Nem létező adatbázis: ") + data + QStringLiteral("/Kartevo.sqb")});
             window.close();
         }
         const QString data = inst.dataHome() + QStringLiteral("/Kartevo");
@@ -172,22 +173,64 @@ private Q_SLOTS:
         QCOMPARE(ini.readInteger(QStringLiteral("frm_Main"), QStringLiteral("Width"), 0), window.width());
     }
 
-    void anyOtherStartFailureStillOpensAnEmptyWindow()
+    // A file that is not the address book is named in the error and left as it was; the
+    // window still opens, empty, as after any other failed start.
+    void notAKartevoDatabaseOpensAnEmptyWindowAndChangesNothing_data()
     {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("sql"); // run on an empty file to make another program's database
+        QTest::newRow("not SQLite") << QByteArray(4096, 'x') << QString();
+        QTest::newRow("empty file") << QByteArray() << QString();
+        QTest::newRow("another program's database")
+            << QByteArray() << QStringLiteral("CREATE TABLE jegyzet (id INTEGER, szoveg TEXT); INSERT INTO jegyzet VALUES (1, 'x');");
+    }
+    void notAKartevoDatabaseOpensAnEmptyWindowAndChangesNothing()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, sql);
         FakePrompter prompter;
         Installation inst(false);
         const Folders folders = inst.folders();
         QDir().mkpath(folders.DataFolder);
-        kartevo::test::WriteBytes(folders.DataFolder + QStringLiteral("/Kartevo.sqb"), QByteArray(4096, 'x'));
+        const QString path = folders.DataFolder + QStringLiteral("/Kartevo.sqb");
+        kartevo::test::WriteForeignFile(path, bytes, sql);
+        const QByteArray before = kartevo::test::ReadBytes(path);
+        {
+            Tfrm_Main window(folders);
+            QVERIFY(!window.startupStopped());
+            QCOMPARE(prompter.errors, QStringList{QStringLiteral("Ez a fájl nem Kartevo adatbázis: ") + path});
+            QCOMPARE(window.windowTitle(), QStringLiteral("Kartevo"));
+            auto *grid = window.findChild<QTableView *>(QStringLiteral("DBGrid1"));
+            QVERIFY(!grid->model() || grid->model()->rowCount() == 0);
+            window.show();
+            window.close();
+        }
+        QCOMPARE(kartevo::test::ReadBytes(path), before);
+    }
 
-        Tfrm_Main window(folders);
-        QVERIFY(!window.startupStopped());
-        QCOMPARE(prompter.errors.size(), 1);
-        QCOMPARE(window.windowTitle(), QStringLiteral("Kartevo"));
-        auto *grid = window.findChild<QTableView *>(QStringLiteral("DBGrid1"));
-        QVERIFY(!grid->model() || grid->model()->rowCount() == 0);
-        window.show();
-        window.close();
+    // Whatever the file holds, the window comes up on the screen and no larger than it.
+    void extremeGeometryLandsOnTheScreen_data()
+    {
+        QTest::addColumn<QByteArray>("section");
+        QTest::newRow("INT_MAX size")
+            << QByteArray("Left=10\r\nTop=10\r\nWidth=2147483647\r\nHeight=2147483647\r\n");
+        QTest::newRow("INT_MIN position")
+            << QByteArray("Left=-2147483648\r\nTop=-2147483648\r\nWidth=700\r\nHeight=500\r\n");
+        QTest::newRow("INT_MAX position, INT_MIN size")
+            << QByteArray("Left=2147483647\r\nTop=2147483647\r\nWidth=-2147483648\r\nHeight=-2147483648\r\n");
+        QTest::newRow("INT_MIN position, INT_MAX size")
+            << QByteArray("Left=-2147483648\r\nTop=-2147483648\r\nWidth=2147483647\r\nHeight=2147483647\r\n");
+    }
+    void extremeGeometryLandsOnTheScreen()
+    {
+        QFETCH(QByteArray, section);
+        kartevo::test::DemoWindow demo({}, "[frm_Main]\r\n" + section);
+        demo.w().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&demo.w()));
+        const QRect area = DesktopWorkArea();
+        QVERIFY2(area.contains(QRect(demo.w().pos(), demo.w().size())),
+                 qPrintable(QStringLiteral("%1,%2 %3x%4").arg(demo.w().x()).arg(demo.w().y()).arg(demo.w().width()).arg(demo.w().height())));
+        demo.w().close();
     }
 
     // Every window and message box shows its caption alone, as the desktop's title too.

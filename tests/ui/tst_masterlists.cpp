@@ -665,6 +665,33 @@ private Q_SLOTS:
         again.close();
     }
 
+    // A resizable list and a fixed edit dialog whose sections hold the extremes of an int:
+    // both come up on the work area, the list no larger than it.
+    void extremeGeometryLandsOnTheScreen()
+    {
+        Fixture f;
+        kartevo::test::WriteBytes(f.folders.IniFileName,
+                                  "[frm_Irsz]\r\nLeft=-2147483648\r\nTop=-2147483648\r\n"
+                                  "Width=2147483647\r\nHeight=2147483647\r\n"
+                                  "[frm_Irsz_Szerkeszt]\r\nLeft=-2147483648\r\nTop=2147483647\r\n");
+        Tfrm_Irsz list(nullptr, *f.session, false);
+        list.openList(QString());
+        list.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&list));
+        QCOMPARE(QRect(list.pos(), list.size()), f.folders.WorkArea);
+
+        QRect dialogPlace;
+        WhenModal([&dialogPlace](QWidget *dialog) {
+            dialogPlace = QRect(dialog->pos(), dialog->size());
+            Press(dialog, "Button2");
+        });
+        list.editRow(false);
+        QVERIFY2(DesktopWorkArea().contains(dialogPlace),
+                 qPrintable(QStringLiteral("%1,%2").arg(dialogPlace.x()).arg(dialogPlace.y())));
+        QCOMPARE(dialogPlace.size(), QSize(262, 189));
+        list.close();
+    }
+
     // -- Label-format numbers ----------------------------------------------------------------
 
     void labelNumbersRefuseWhatIsNotANumber()

@@ -13,6 +13,9 @@ void RestoreWindowPos(QWidget *window, const QString &iniFileName)
         return;
     int left = 10, top = 10;
     RunCommand(window, [&] { LoadWindowPos(iniFileName, window->objectName(), left, top); });
+    // The dialog keeps its size; only the position is pulled onto the screen.
+    int width = window->width(), height = window->height();
+    ClampWindowRect(left, top, width, height, DesktopWorkArea());
     window->move(left, top);
 }
 

@@ -10,7 +10,7 @@ namespace kartevo {
 // Every window keeps its place in its own section of the configuration file, named after the
 // window (its objectName). Fixed dialogs keep their position, resizable windows also their size.
 // An empty file name keeps nothing; a file that cannot be read or written shows the error and
-// the window goes on.
+// the window goes on. A restored window always lies on the desktop's work area.
 void RestoreWindowPos(QWidget *window, const QString &iniFileName);
 void StoreWindowPos(QWidget *window, const QString &iniFileName);
 // The saved rectangle, the window's current size as the default, pulled back into the work area.

@@ -70,7 +70,7 @@ void Tfrm_Main::FormCreate()
         const Session::OpenResult result = m_session->open();
         if (result == Session::OpenResult::MissingDatabase) {
             m_startupStopped = true;
-            ShowError(QStringLiteral("Nem létező adatbázis"), this);
+            ShowError(Session::MissingDatabaseText(m_session->databasePath()), this);
             return;
         }
         FillGroupFilter();
