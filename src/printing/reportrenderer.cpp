@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QLocale>
 #include <QPageSize>
@@ -14,6 +15,7 @@
 #include <QTextLayout>
 
 #include <algorithm>
+#include <cmath>
 #include <mutex>
 
 namespace kartevo::report {
@@ -65,11 +67,12 @@ QString WithLineSeparators(QString text)
     return text;
 }
 
-void DrawText(QPainter &painter, const MmMap &map, const Item &item, const QString &text,
+void DrawText(QPainter &painter, const MmMap &map, const Item &item, const QString &fullText,
               double bandLeft, double bandTop)
 {
     const QFont font = ToQFont(item.font);
     QRectF box = map.rect(bandLeft + item.left, bandTop + item.top, item.width, item.height);
+    const QString text = VisibleText(item, fullText, painter.device());
 
     QTextLayout layout(WithLineSeparators(text), font, painter.device());
     QTextOption option(item.autoWidth ? Qt::AlignLeft : QtAlign(item.align));
@@ -140,6 +143,20 @@ void DrawLine(QPainter &painter, const MmMap &map, const Item &item, double band
 }
 
 } // namespace
+
+QString VisibleText(const Item &item, const QString &text, const QPaintDevice *device)
+{
+    const QFontMetricsF metrics(ToQFont(item.font), device);
+    const MmMap map(device);
+    // A box that takes the width of its text never reaches beyond a metre of paper.
+    const double width = item.autoWidth ? map.x(1000) : map.x(item.width);
+    const double height = map.y(item.height + 0.05);
+    const double narrowest = std::max(metrics.height() / 10.0, 0.01);
+    const double perLine = std::ceil(width / narrowest) + 1;
+    const double lines = std::ceil(height / std::max(metrics.lineSpacing(), 0.01)) + 1;
+    const double room = (perLine + 1) * lines; // each line with its line break
+    return room < double(text.size()) ? text.left(qsizetype(room)) : text;
+}
 
 QFont ToQFont(const Font &spec)
 {

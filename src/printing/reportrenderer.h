@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 
+class QPaintDevice;
 class QPainter;
 class QPdfWriter;
 
@@ -68,6 +69,12 @@ private:
 // The QFont a report font stands for. Fonts are unhinted so that text takes the same room on
 // every device.
 QFont ToQFont(const Font &font);
+
+// The part of a text that an item's box can show at all on a device: no character is narrower
+// than a tenth of the font's height, and the box holds a known number of lines. The renderer
+// lays out only this part; the rest (minutes of work for a field of a million characters)
+// would draw nothing.
+QString VisibleText(const Item &item, const QString &text, const QPaintDevice *device);
 
 // The page layout of a report's paper, without margins.
 QPageLayout PageLayoutOf(const Page &page);

@@ -212,6 +212,48 @@ private Q_SLOTS:
         CheckReport(report, 2);
     }
 
+    // A text far longer than its box (a field SQL made a million characters long) is laid out
+    // only as far as the box can show it: the page looks exactly as with a text that just
+    // overfills the box, narrow letters, wrapping and line breaks included.
+    void hugeTextShowsWhatItsBoxHolds_data()
+    {
+        QTest::addColumn<QString>("unit");
+        QTest::addColumn<bool>("autoWidth");
+        QTest::newRow("narrow letters, wrapped") << QStringLiteral("il") << false;
+        QTest::newRow("words, wrapped") << QStringLiteral("Almási Péter ") << false;
+        QTest::newRow("short lines") << QStringLiteral("il\n") << false;
+        QTest::newRow("one line as wide as its text") << QStringLiteral("il") << true;
+    }
+    void hugeTextShowsWhatItsBoxHolds()
+    {
+        QFETCH(QString, unit);
+        QFETCH(bool, autoWidth);
+        report::Item item;
+        item.left = 10;
+        item.width = 50;
+        item.height = 20;
+        item.autoWidth = autoWidth;
+        const auto text = [&](int characters) { return unit.repeated(characters / unit.size() + 1).left(characters); };
+        const auto page = [&](int characters) {
+            Report report;
+            report.page.width = 210;
+            report.page.length = 60;
+            report::Band band;
+            band.height = 40;
+            band.items.append(item);
+            band.items.last().caption = text(characters);
+            report.bands.append(band);
+            return report::RenderPageImage(report, 0, 150);
+        };
+        // 600 characters overfill the box several times over, and are all laid out.
+        QImage device(10, 10, QImage::Format_RGB32);
+        device.setDotsPerMeterX(qRound(150 / 0.0254));
+        device.setDotsPerMeterY(qRound(150 / 0.0254));
+        QCOMPARE(report::VisibleText(item, text(600), &device).size(), 600);
+        QVERIFY(report::VisibleText(item, text(1000000), &device).size() < 50000);
+        QCOMPARE(page(1000000), page(600));
+    }
+
     // Several jobs in one file: one page each, each with its own paper.
     void jobsInOneFile()
     {
