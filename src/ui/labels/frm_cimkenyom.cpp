@@ -294,6 +294,9 @@ void Tfrm_CimkeNyom::showEvent(QShowEvent *event)
         return;
     RestoreWindowPos(this, m_session.folders().IniFileName);
     ApplyFontSize(this, m_session.settings().FontSize);
+    // The field captions take the room of the window's font size.
+    for (QLabel *caption : GroupBox2->findChildren<QLabel *>())
+        caption->adjustSize();
 }
 
 void Tfrm_CimkeNyom::done(int result)
