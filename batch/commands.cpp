@@ -557,7 +557,7 @@ const std::vector<Command> &commands()
          "sender) into BACK.",
          true, runCheque},
         {"labels", "labels (--client KEY | --all | --marked) [--group NAME] [--sort FIELD] [--start N] --pdf FILE",
-         "Prints a sheet of address labels into one PDF, with the sheet, font and line places of the "
+         "Prints address labels on A4 sheets into one PDF, with the sheet, font and line places of the "
          "Label section of the configuration file; the first address goes on label N of the sheet "
          "(default: the Count setting). The clients are chosen as for envelope; the marks stay as "
          "they are.",

@@ -49,13 +49,7 @@ void Drag(QWidget *widget, QPoint offset)
     QTest::mouseRelease(widget, Qt::LeftButton, Qt::NoModifier, grab);
 }
 
-QString PdfText(const QString &file)
-{
-    QProcess process;
-    process.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), file, QStringLiteral("-")});
-    process.waitForFinished(30000);
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
+using kartevo::test::PdfText;
 
 QStringList Printed(const QTemporaryDir &dir)
 {
