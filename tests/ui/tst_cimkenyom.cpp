@@ -258,7 +258,7 @@ private Q_SLOTS:
     }
 
     // "Aktuális" prints the current client only, whatever its mark and the group filter; a label
-    // height of 0 is refused with a message and prints nothing.
+    // height of 0 is refused with a message and prints nothing; the preview prints nothing.
     void currentClientAndRefusedHeight()
     {
         QTemporaryDir printDir;
@@ -277,6 +277,15 @@ private Q_SLOTS:
             QVERIFY(window->isVisible());
             window->Edit4->setText(QStringLiteral("38,1"));
             window->Button1->click();
+            // "Megnéz" previews the same sheet and prints nothing.
+            QString preview;
+            test::WhenModal([&](QWidget *shown) {
+                preview = shown->objectName() + QLatin1Char(' ') + shown->windowTitle();
+                static_cast<QDialog *>(shown)->reject();
+            });
+            window->Button3->click();
+            QCOMPARE(preview, QStringLiteral("frm_Preview Címkék"));
+            QVERIFY(window->isVisible());
             window->reject();
         });
         demo.trigger("aCimke");
