@@ -84,14 +84,14 @@ QPushButton *AddButton(QWidget *parent, const char *name, const QString &caption
 
 report::Font ReportFont(const QFont &font)
 {
-    report::Font spec;
-    spec.family = font.family();
-    spec.size = font.pointSizeF();
-    spec.bold = font.bold();
-    spec.italic = font.italic();
-    spec.underline = font.underline();
-    spec.strikeout = font.strikeOut();
-    return spec;
+    report::Font printed;
+    printed.family = font.family();
+    printed.size = font.pointSizeF();
+    printed.bold = font.bold();
+    printed.italic = font.italic();
+    printed.underline = font.underline();
+    printed.strikeout = font.strikeOut();
+    return printed;
 }
 
 } // namespace
