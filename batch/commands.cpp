@@ -8,6 +8,7 @@
 #include "core/session.h"
 #include "core/statement.h"
 #include "core/tableview.h"
+#include "labels/labels.h"
 #include "printing/amountwords.h"
 #include "printing/gridprint.h"
 #include "printing/printrun.h"
@@ -301,16 +302,23 @@ void reportWritten(int jobs, int pages, const QString &file)
         out() << jobs << " print job(s), " << pages << " page(s) written to " << file << '\n';
 }
 
-int runScoped(Context &context, const QString &command, Stationery stationery)
+// The clients of a scoped command: exactly one of --client, --all and --marked; --group only
+// with the last two.
+void checkScopeOptions(const QString &command, const PrintOptions &options)
 {
-    const PrintOptions options = parsePrintOptions(command, context.args,
-                                                   {"client", "group", "sort", "sender", "pdf"},
-                                                   {"all", "marked"});
     const int scopes = int(options.has("client")) + int(options.has("all")) + int(options.has("marked"));
     if (scopes != 1)
         throw UsageError(QStringLiteral("%1: give exactly one of --client KEY, --all, --marked").arg(command));
     if (options.has("group") && options.has("client"))
         throw UsageError(QStringLiteral("%1: --group filters --all and --marked only").arg(command));
+}
+
+int runScoped(Context &context, const QString &command, Stationery stationery)
+{
+    const PrintOptions options = parsePrintOptions(command, context.args,
+                                                   {"client", "group", "sort", "sender", "pdf"},
+                                                   {"all", "marked"});
+    checkScopeOptions(command, options);
     const QString pdf = requiredOption(command, options, "pdf");
     const QString sort = sortOption(command, options);
 
@@ -361,6 +369,45 @@ int runEnvelope(Context &context)
 int runRegistered(Context &context)
 {
     return runScoped(context, QStringLiteral("registered"), Stationery::Registered);
+}
+
+// A sheet of address labels with the label settings of the configuration file. The marks are
+// only read: a label run leaves them as they are.
+int runLabels(Context &context)
+{
+    const QString command = QStringLiteral("labels");
+    const PrintOptions options = parsePrintOptions(command, context.args, {"client", "group", "sort", "start", "pdf"},
+                                                   {"all", "marked"});
+    checkScopeOptions(command, options);
+    if (options.has("client"))
+        keyOption(command, options, "client");
+    std::optional<qint64> start;
+    if (options.has("start")) {
+        start = keyOption(command, options, "start");
+        if (*start < 1 || *start > kMaxStartPosition)
+            throw UsageError(QStringLiteral("labels: --start takes a label position from 1 to %1").arg(kMaxStartPosition));
+    }
+    const QString pdf = requiredOption(command, options, "pdf");
+    const QString sort = sortOption(command, options);
+
+    const auto session = openSession(context);
+    LabelSelection selection;
+    selection.sortField = sort;
+    if (options.has("client")) {
+        selection.client = clientOption(session->db(), command, options);
+    } else {
+        selection.onlyMarked = options.has("marked");
+        selection.filterGroup = groupOption(session->db(), command, options);
+    }
+    const TBeall &settings = session->settings();
+    const QList<Label> labels = GatherLabels(session->db(), selection, int(start.value_or(settings.LabelCount)));
+    // No screen here: the designer's pixels are taken at 96 per inch, the designer's own scale.
+    const report::Report report = MakeCimke(labels, LabelLayoutOf(settings, 96));
+    report::PdfJobWriter writer(pdf);
+    writer.add(report);
+    writer.finish();
+    out() << labels.size() << " label(s), " << writer.pageCount() << " page(s) written to " << pdf << '\n';
+    return ExitOk;
 }
 
 qint64 amountOption(const QString &command, const PrintOptions &options)
@@ -509,6 +556,12 @@ const std::vector<Command> &commands()
          "Prints both sides of a postal money order: the front into FRONT, the back (message and "
          "sender) into BACK.",
          true, runCheque},
+        {"labels", "labels (--client KEY | --all | --marked) [--group NAME] [--sort FIELD] [--start N] --pdf FILE",
+         "Prints address labels on A4 sheets into one PDF, with the sheet, font and line places of the "
+         "Label section of the configuration file; the first address goes on label N of the sheet "
+         "(default: the Count setting). The clients are chosen as for envelope; the marks stay as "
+         "they are.",
+         true, runLabels},
         {"list", "list [--group NAME] [--sort FIELD] --pdf FILE",
          "Prints the client list (of one group with --group) as the Nyomtat command does.", true, runList},
     };

@@ -137,11 +137,16 @@ QString ConfirmationText(int count)
     return QStringLiteral("Összesen ") + QString::number(count) + QStringLiteral(" tétel nyomtatása, folytassam?");
 }
 
-QStringList MarkedClientsSql(const std::optional<QString> &filterGroup, const QString &sortField)
+void CheckSortField(const QString &sortField)
 {
     static const QRegularExpression column(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]*$"));
     if (!column.match(sortField).hasMatch())
         throw Error(QStringLiteral("Érvénytelen rendezési oszlop: %1").arg(sortField));
+}
+
+QStringList MarkedClientsSql(const std::optional<QString> &filterGroup, const QString &sortField)
+{
+    CheckSortField(sortField);
     QStringList lines = {QStringLiteral("SELECT * FROM ugyfel"), QStringLiteral("WHERE ugyfel>0"),
                          QStringLiteral("ORDER BY 1;")};
     QString clause = QStringLiteral("(jelolve='I')");

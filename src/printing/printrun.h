@@ -97,6 +97,9 @@ int ChooseChequeSender(PrintHost &host, const TBeall &settings);
 // The question of the "Mindenkinek" scope.
 QString ConfirmationText(int count);
 
+// Throws Error when the sort field of a query is not a plain column name.
+void CheckSortField(const QString &sortField);
+
 // The marked-client query's text for a run: "SELECT * FROM ugyfel" / "WHERE <clause>" /
 // "ORDER BY <sort field>;". Throws Error when the sort field is not a plain column name.
 QStringList MarkedClientsSql(const std::optional<QString> &filterGroup, const QString &sortField);

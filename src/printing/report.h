@@ -34,6 +34,7 @@ struct Font {
     bool bold = false;
     bool italic = false;
     bool underline = false;
+    bool strikeout = false;
     QColor color = QColor(0, 0, 0);
 
     bool operator==(const Font &) const = default;
@@ -51,7 +52,8 @@ struct Item {
     double left = 0, top = 0, width = 0, height = 0;
 
     // Text: the caption, or the field of a data source when source is set. A text is a fixed
-    // box with word wrap unless autoWidth is set (then the box takes the width of its text).
+    // box with word wrap unless autoWidth is set (then the box takes the width of its text, and
+    // with a height of 0 also the height of its line).
     QString caption;
     QString source;
     QString field;
@@ -108,6 +110,15 @@ struct Report {
     // The detail band prints once for every row of this source; the other sources give their
     // first row to every item bound to them.
     QString detailSource;
+    // 0: the detail bands follow one another down the page. n >= 1: the page is cut into n
+    // columns of equal width (the printable width divided by n) and the detail band fills them
+    // column by column, top to bottom, as on a sheet of labels. Column reports are placed in
+    // whole tenths of a millimetre (margins, band height and column width each rounded, halves to
+    // even); a band goes to the next column when the room left above the bottom margin is less
+    // than its height, and after the last column to a new page. A band never reaches beyond its
+    // column: what an item prints to the right of the column's edge is cut off. Page header and
+    // footer bands are not used with columns.
+    int columns = 0;
     // Pixels per inch that pictures are measured in (the screen's).
     double screenDpi = 96;
     // Date and time printed by SysData::DateTime items.

@@ -95,8 +95,11 @@ void DrawText(QPainter &painter, const MmMap &map, const Item &item, const QStri
         natural = std::max(natural, double(line.naturalTextWidth()));
     }
     layout.endLayout();
-    if (item.autoWidth)
+    if (item.autoWidth) {
         box.setWidth(natural);
+        if (item.height <= 0)
+            box.setHeight(y);
+    }
 
     if (item.background.isValid() && item.background.alpha() > 0)
         painter.fillRect(box, item.background);
@@ -172,6 +175,7 @@ QFont ToQFont(const Font &spec)
     font.setBold(spec.bold);
     font.setItalic(spec.italic);
     font.setUnderline(spec.underline);
+    font.setStrikeOut(spec.strikeout);
     font.setHintingPreference(QFont::PreferNoHinting);
     font.setKerning(false);
     return font;
@@ -220,6 +224,18 @@ ReportRenderer::ReportRenderer(const Report &report) : m_report(report)
     paginate();
 }
 
+void ReportRenderer::runBeforePrint(Band &band, int row) const
+{
+    if (!band.beforePrint)
+        return;
+    band.beforePrint(band, [this, row](const QString &source, const QString &field) {
+        const DataSource *data = m_report.source(source);
+        if (!data)
+            return QString();
+        return data->value(source == m_report.detailSource ? row : 0, field);
+    });
+}
+
 void ReportRenderer::paginate()
 {
     const Page &page = m_report.page;
@@ -235,6 +251,10 @@ void ReportRenderer::paginate()
         else if (band.kind == BandKind::Detail && detailIndex < 0)
             detailIndex = i;
     }
+    if (m_report.columns >= 1) {
+        paginateColumns(detailIndex);
+        return;
+    }
 
     const double bottom = page.length - page.bottom - (footer ? footer->height : 0);
     double y = 0;
@@ -243,14 +263,14 @@ void ReportRenderer::paginate()
         m_pages.append(QList<Placed>());
         y = page.top;
         if (header) {
-            m_pages.last().append(Placed{*header, y, -1});
+            m_pages.last().append(Placed{*header, y, -1, page.left});
             y += header->height;
         }
         pageHasDetail = false;
     };
     auto closePage = [&] {
         if (footer)
-            m_pages.last().append(Placed{*footer, page.length - page.bottom - footer->height, -1});
+            m_pages.last().append(Placed{*footer, page.length - page.bottom - footer->height, -1, page.left});
     };
 
     startPage();
@@ -259,24 +279,55 @@ void ReportRenderer::paginate()
     if (detailIndex >= 0) {
         Band &band = m_report.bands[detailIndex];
         for (int row = 0; row < rows; ++row) {
-            if (band.beforePrint) {
-                band.beforePrint(band, [this, row](const QString &source, const QString &field) {
-                    const DataSource *data = m_report.source(source);
-                    if (!data)
-                        return QString();
-                    return data->value(source == m_report.detailSource ? row : 0, field);
-                });
-            }
+            runBeforePrint(band, row);
             if (pageHasDetail && y + band.height > bottom + 1e-9) {
                 closePage();
                 startPage();
             }
-            m_pages.last().append(Placed{band, y, row});
+            m_pages.last().append(Placed{band, y, row, page.left});
             y += band.height;
             pageHasDetail = true;
         }
     }
     closePage();
+}
+
+void ReportRenderer::paginateColumns(int detailIndex)
+{
+    // Tenths of a millimetre, rounded with halves to even (the default rounding mode).
+    const auto tenths = [](double mm) { return qint64(std::nearbyint(mm * 10)); };
+    const Page &page = m_report.page;
+    const qint64 left = tenths(page.left);
+    const qint64 top = tenths(page.top);
+    const qint64 bottom = tenths(page.length - page.bottom);
+    const qint64 width = tenths(page.width - page.left - page.right) / m_report.columns;
+
+    m_pages.append(QList<Placed>());
+    const DataSource *detail = m_report.source(m_report.detailSource);
+    const int rows = detail ? int(detail->rows.size()) : 0;
+    if (detailIndex < 0)
+        return;
+    Band &band = m_report.bands[detailIndex];
+    band.width = double(width) / 10;
+    qint64 y = top;
+    int column = 0;
+    bool columnUsed = false;
+    for (int row = 0; row < rows; ++row) {
+        runBeforePrint(band, row);
+        const qint64 height = tenths(band.height);
+        // A band taller than a whole column still prints, alone in its column.
+        if (columnUsed && bottom - y < height) {
+            y = top;
+            columnUsed = false;
+            if (++column == m_report.columns) {
+                column = 0;
+                m_pages.append(QList<Placed>());
+            }
+        }
+        m_pages.last().append(Placed{band, double(y) / 10, row, double(left + column * width) / 10});
+        y += height;
+        columnUsed = true;
+    }
 }
 
 QString ReportRenderer::itemText(const Item &item, int row, int page) const
@@ -308,7 +359,13 @@ QString ReportRenderer::itemText(const Item &item, int row, int page) const
 void ReportRenderer::paintBand(QPainter &painter, const Placed &placed, int page) const
 {
     const MmMap map(painter.device());
-    const double left = m_report.page.left;
+    const double left = placed.left;
+    // A column's band is cut at the column's edges, so that nothing runs onto the next label.
+    const bool clip = m_report.columns >= 1;
+    if (clip) {
+        painter.save();
+        painter.setClipRect(map.rect(left, 0, placed.band.width, m_report.page.length), Qt::IntersectClip);
+    }
     for (const Item &item : placed.band.items) {
         switch (item.kind) {
         case ItemKind::Text:
@@ -322,6 +379,8 @@ void ReportRenderer::paintBand(QPainter &painter, const Placed &placed, int page
             break;
         }
     }
+    if (clip)
+        painter.restore();
 }
 
 void ReportRenderer::paintPage(QPainter &painter, int page) const

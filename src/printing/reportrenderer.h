@@ -46,12 +46,13 @@ public:
     // Draws one page (counted from 0).
     void paintPage(QPainter &painter, int page) const;
 
-    // The placement of a band on a page, for tests: the band as it prints (after its event) and
-    // its top in millimetres from the paper's top edge.
+    // The placement of a band on a page, for tests: the band as it prints (after its event), its
+    // top and left edge in millimetres from the paper's top and left edge.
     struct Placed {
         Band band;
         double top = 0;
         int row = -1; // detail row; -1 for a page header or footer
+        double left = 0;
     };
     const QList<Placed> &placedBands(int page) const { return m_pages.at(page); }
 
@@ -60,6 +61,8 @@ public:
 
 private:
     void paginate();
+    void paginateColumns(int detailIndex);
+    void runBeforePrint(Band &band, int row) const;
     void paintBand(QPainter &painter, const Placed &placed, int page) const;
 
     Report m_report;

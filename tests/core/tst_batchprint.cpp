@@ -147,6 +147,51 @@ private Q_SLOTS:
         QVERIFY(!pages.first().contains(QStringLiteral("Almási")));
     }
 
+    // Labels of the marked clients of a group, with the sheet of the configuration file and a
+    // start position: the first address on the third place, and every mark still set. A label
+    // height of 0 in the file is refused with a message and no file.
+    void labels()
+    {
+        {
+            Database db;
+            db.open(m_dbPath);
+            // Partnerek: 22 Zalai, 1 Almási; Szállítók: 2 Bakonyi.
+            db.exec(QStringLiteral("UPDATE ugyfel SET jelolve='I' WHERE ugyfel IN (22, 1, 2)"));
+        }
+        const QString ini = m_dir.filePath(QStringLiteral("xdg/Kartevo/Kartevo.ini"));
+        QVERIFY(QDir().mkpath(QFileInfo(ini).path()));
+        test::WriteBytes(ini, "[Label]\r\nTop=20\r\nl1Top=34\r\n");
+        const QString pdf = m_dir.filePath(QStringLiteral("labels.pdf"));
+        const QStringList args = {QStringLiteral("labels"), QStringLiteral("--marked"), QStringLiteral("--group"),
+                                  QStringLiteral("Partnerek"), QStringLiteral("--start"), QStringLiteral("3"),
+                                  QStringLiteral("--pdf"), pdf};
+        Result result = Batch(args);
+        QVERIFY2(result.code == 0, qPrintable(result.err));
+        QVERIFY2(result.out.contains(QStringLiteral("4 label(s), 1 page(s)")), qPrintable(result.out));
+        const QStringList pages = PageTexts(pdf);
+        QCOMPARE(pages.size(), 1);
+        QVERIFY(pages.first().indexOf(QStringLiteral("Almási és Társa Kft.")) < pages.first().indexOf(QStringLiteral("Zalai Kerámia Bt.")));
+        QVERIFY(!pages.first().contains(QStringLiteral("Bakonyi")));
+        // Third place of the first column: 20 + 2 × 38.1 mm, the name 34 pixels (9 mm) lower.
+        QProcess bbox;
+        bbox.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+        QVERIFY(bbox.waitForFinished(30000));
+        const auto word = QRegularExpression(QStringLiteral("<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\"[^>]*>Almási</word>"))
+                              .match(QString::fromUtf8(bbox.readAllStandardOutput()));
+        QVERIFY(word.hasMatch());
+        QVERIFY(std::abs(word.captured(1).toDouble() * 25.4 / 72 - (7.2 + 7.41)) < 0.5);
+        QVERIFY(std::abs(word.captured(2).toDouble() * 25.4 / 72 - (20 + 2 * 38.1 + 8.99)) < 0.5);
+        QCOMPARE(Scalar(QStringLiteral("SELECT count(*) FROM ugyfel WHERE jelolve='I'")), 3);
+
+        test::WriteBytes(ini, "[Label]\r\nHeight=0\r\n");
+        QFile::remove(pdf);
+        result = Batch(args);
+        QCOMPARE(result.code, 1);
+        QVERIFY2(result.err.contains(QStringLiteral("magassága 0 mm")), qPrintable(result.err));
+        QVERIFY(!QFile::exists(pdf));
+        QFile::remove(ini);
+    }
+
     // Outputs that are the program's own files, names of nothing: each is refused before anything
     // is printed, with a message, and leaves the database byte for byte and its marks as they were.
     void faultsLeaveTheDatabaseAlone_data()
@@ -271,6 +316,9 @@ private Q_SLOTS:
         QTest::newRow("bad sort") << QStringList{QStringLiteral("envelope"), QStringLiteral("c6"), QStringLiteral("--all"), QStringLiteral("--sort"), QStringLiteral("1;DROP"), QStringLiteral("--pdf"), pdf} << 2;
         QTest::newRow("no pdf") << QStringList{QStringLiteral("list")} << 2;
         QTest::newRow("negative amount") << QStringList{QStringLiteral("cod"), QStringLiteral("--client"), QStringLiteral("1"), QStringLiteral("--amount"), QStringLiteral("-5"), QStringLiteral("--pdf"), pdf} << 2;
+        QTest::newRow("labels from place 0") << QStringList{QStringLiteral("labels"), QStringLiteral("--all"), QStringLiteral("--start"), QStringLiteral("0"), QStringLiteral("--pdf"), pdf} << 2;
+        QTest::newRow("labels of one client of a group") << QStringList{QStringLiteral("labels"), QStringLiteral("--client"), QStringLiteral("1"), QStringLiteral("--group"), QStringLiteral("Partnerek"), QStringLiteral("--pdf"), pdf} << 2;
+        QTest::newRow("labels of no client") << QStringList{QStringLiteral("labels"), QStringLiteral("--client"), QStringLiteral("424242"), QStringLiteral("--pdf"), pdf} << 1;
         QTest::newRow("missing sender") << QStringList{QStringLiteral("envelope"), QStringLiteral("c6"), QStringLiteral("--client"), QStringLiteral("1"), QStringLiteral("--sender"), QStringLiteral("99"), QStringLiteral("--pdf"), pdf} << 1;
     }
     void refusals()

@@ -1,6 +1,8 @@
 // One PDF of every report family read back with an independent reader (pdftotext -bbox): the
 // page has the paper's size and every printed word sits within 0.5 mm of its item's place.
 #include "core/database.h"
+#include "core/settings.h"
+#include "labels/labels.h"
 #include "printing/gridprint.h"
 #include "printing/reportrenderer.h"
 #include "printing/stationery.h"
@@ -78,14 +80,14 @@ QString Describe(const Word &w)
 // Checks that the text of an item stands where the item puts it: the first word's left edge at
 // the box's left (left-aligned), or the words of the line centred on the box; the top of the
 // text at the box's top.
-void CheckItem(const PdfPage &page, const Report &report, const report::ReportRenderer &renderer,
-               const report::Item &item, double bandTop, int row)
+void CheckItem(const PdfPage &page, const report::ReportRenderer &renderer, const report::Item &item,
+               double bandLeft, double bandTop, int row)
 {
     const QString text = renderer.itemText(item, row, 0);
     const QStringList words = text.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
     if (words.isEmpty())
         return;
-    const double left = report.page.left + item.left;
+    const double left = bandLeft + item.left;
     const double top = bandTop + item.top;
     QList<Word> line;
     for (const Word &w : page.words) {
@@ -125,7 +127,7 @@ void CheckReport(const Report &report, int expectedPages = 1)
     for (const auto &placed : renderer.placedBands(0)) {
         for (const report::Item &item : placed.band.items) {
             if (item.kind == report::ItemKind::Text)
-                CheckItem(pages.first(), report, renderer, item, placed.top, placed.row);
+                CheckItem(pages.first(), renderer, item, placed.left, placed.top, placed.row);
             if (QTest::currentTestFailed())
                 return;
         }
@@ -174,6 +176,37 @@ private Q_SLOTS:
             report = MakeUtanvet(250);
         SetStationeryData(report, m_db, 100, 1);
         CheckReport(report);
+    }
+
+    // A label sheet: blank places first, then addresses down the first column and on into the
+    // second, each line where the designer put it.
+    void labelSheet()
+    {
+        TBeall settings;
+        settings.l2Left = 120; // the contact to the right of the name
+        settings.l2Top = 17;
+        settings.LabelSize = 12;
+        LabelSelection everyone;
+        everyone.sortField = QStringLiteral("ugyfel");
+        const QList<Label> labels = GatherLabels(m_db, everyone, 5).mid(0, 12);
+        const Report report = MakeCimke(labels, LabelLayoutOf(settings, 96));
+        CheckReport(report);
+        // The first address (client 1) in the first column's fifth place, its name 28 pixels
+        // (7.41 mm) and 17 pixels (4.50 mm) into the label.
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("labels.pdf"));
+        report::WritePdf(file, report);
+        const QList<PdfPage> pages = ReadPdf(file);
+        QCOMPARE(pages.size(), 1);
+        bool found = false;
+        for (const Word &w : pages.first().words) {
+            if (w.text == QStringLiteral("Almási") && w.xMin < 20) {
+                QVERIFY2(std::abs(w.xMin - (7.2 + 7.41)) < kTolerance, qPrintable(Describe(w)));
+                QVERIFY2(std::abs(w.yMin - (15.2 + 4 * 38.1 + 4.50)) < kTolerance, qPrintable(Describe(w)));
+                found = true;
+            }
+        }
+        QVERIFY(found);
     }
 
     // The message keeps its line breaks on the back of the cheque.

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QVariant>
@@ -73,6 +74,15 @@ inline QVariant SqlValue(Database &db, const QString &sql)
 inline QString ReadText(const QString &fileName)
 {
     return QString::fromUtf8(ReadBytes(fileName));
+}
+
+// The text of a PDF file as an independent reader lays it out (pdftotext -layout).
+inline QString PdfText(const QString &fileName)
+{
+    QProcess process;
+    process.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), fileName, QStringLiteral("-")});
+    process.waitForFinished(30000);
+    return QString::fromUtf8(process.readAllStandardOutput());
 }
 
 // The demo data: 30 clients in three groups (every mark "N"), two senders.

@@ -125,7 +125,7 @@ private Q_SLOTS:
                 enabled.append(action->objectName());
         }
         QCOMPARE(enabled, Split("aUj aSzerkeszt aTorol aJelol aJelolMind aJelolSzuntet aNyomtat aNyomtatKep "
-                                "aBoritek1 aBoritek2 aBoritek3 aAjanlott aCsekk aUtanvet aBetuNovel "
+                                "aBoritek1 aBoritek2 aBoritek3 aAjanlott aCsekk aUtanvet aCimke aBetuNovel "
                                 "aBetuCsokkent aCsoport aIranyitoszam aFelado aCimkek aBezar"));
     }
 

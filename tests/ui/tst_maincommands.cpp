@@ -20,14 +20,7 @@ using kartevo::test::WhenModal;
 
 namespace {
 
-// The text of a PDF file, through an independent reader.
-QString PdfText(const QString &file)
-{
-    QProcess process;
-    process.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), file, QStringLiteral("-")});
-    process.waitForFinished(30000);
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
+using kartevo::test::PdfText;
 
 QStringList PrintedFiles(const QTemporaryDir &dir)
 {

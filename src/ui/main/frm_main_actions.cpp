@@ -46,7 +46,7 @@ const CommandDef kCommands[] = {
     {"aAjanlott", "Ajánlott", "Ajánlott szelvény kitöltés", "F6", true},
     {"aCsekk", "Csekk", "Belföldi postautalvány", "F7", true},
     {"aUtanvet", "Utánvét", "Utánvét szelvény kitöltés", "F8", true},
-    {"aCimke", "Címke", "Címke nyomtatás", "F9", false},
+    {"aCimke", "Címke", "Címke nyomtatás", "F9", true},
     {"aBetuNovel", "Betűméret növelése", nullptr, "F11", true},
     {"aBetuCsokkent", "Betűméret csökkentése", nullptr, "F12", true},
     {"aCsoport", "Csoportok", nullptr, nullptr, true},

@@ -6,6 +6,7 @@
 #include "core/session.h"
 #include "masterdata/masterdata.h"
 #include "ui/common/application.h"
+#include "ui/labels/frm_cimkenyom.h"
 #include "ui/masterdata/frm_szerkeszt.h"
 #include "ui/masterdata/pickers.h"
 #include "ui/printing/printcommands.h"
@@ -69,6 +70,12 @@ void Tfrm_Main::connectCommandWindows()
     wire("aAjanlott", [this] { PrintRegistered(this, printContext()); });
     wire("aCsekk", [this] { PrintCheque(this, printContext()); });
     wire("aUtanvet", [this] { PrintCod(this, printContext()); });
+    wire("aCimke", [this] {
+        ClientList &clients = openClients();
+        const PrintCommandContext context = printContext();
+        CimkeNyomtatas(this, *m_session,
+                       LabelSelectionFor(context.scope, clients.currentKey(), context.filterGroup, context.sortField));
+    });
     wire("aNyomtat", [this] { PrintClientList(this, DBGrid1, false); });
     wire("aNyomtatKep", [this] { PrintClientList(this, DBGrid1, true); });
 }

@@ -4,6 +4,7 @@
 #include "core/tableview.h"
 #include "masterdata/masterdata.h"
 #include "ui/common/application.h"
+#include "ui/common/glyphbutton.h"
 #include "ui/common/messages.h"
 #include "ui/common/resources.h"
 #include "ui/masterdata/pickers.h"
@@ -31,17 +32,6 @@ QLabel *PersonPicture(QWidget *parent, const char *name, const char *file)
     image->setAlignment(Qt::AlignCenter);
     image->setPixmap(QIcon(QStringLiteral(":/kartevo/") + QLatin1String(file)).pixmap(64, 64));
     return image;
-}
-
-QPushButton *GlyphButton(QWidget *parent, const char *name, const QIcon &icon, const QRect &geometry)
-{
-    auto *button = new QPushButton(parent);
-    button->setObjectName(QLatin1String(name));
-    button->setIcon(icon);
-    button->setIconSize(QSize(16, 16));
-    button->setGeometry(geometry);
-    button->setAutoDefault(false);
-    return button;
 }
 
 } // namespace

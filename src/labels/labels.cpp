@@ -1,0 +1,244 @@
+#include "labels/labels.h"
+
+#include "core/clientlist.h"
+#include "core/error.h"
+#include "core/helpers.h"
+#include "core/settings.h"
+#include "core/statement.h"
+#include "printing/printrun.h"
+#include "printing/stationery.h"
+
+#include <cmath>
+
+namespace kartevo {
+
+namespace {
+
+constexpr double kPaperWidth = 210;
+constexpr double kPaperLength = 297;
+constexpr double kBottomMargin = 1.0;
+constexpr int kDesignColumns = 3;
+
+// The designer captions and the report items, line by line: the label list's field of each.
+struct LineDef {
+    const char *item;
+    const char *fieldName;
+    QString Label::*field;
+};
+const LineDef kLines[5] = {
+    {"QRDBText1", "ugyfel_nev", &Label::ugyfel_nev},
+    {"QRDBText2", "kapcsolat", &Label::kapcsolat},
+    {"QRDBText3", "cim_varos", &Label::cim_varos},
+    {"QRDBText4", "cim_cim", &Label::cim_cim},
+    {"QRDBText5", "cim_irsz", &Label::cim_irsz},
+};
+
+int HalfEven(double value)
+{
+    return int(std::nearbyint(value)); // the default rounding mode: halves to even
+}
+
+QLocale PlainNumbers(QLocale locale)
+{
+    locale.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
+    return locale;
+}
+
+} // namespace
+
+LabelSheet LabelSheetOf(const TBeall &settings)
+{
+    return {settings.LabelLeft, settings.LabelTop, settings.LabelHeight, settings.LabelColumn};
+}
+
+report::Font LabelFontOf(const TBeall &settings)
+{
+    report::Font font;
+    font.family = settings.LabelFont;
+    font.size = settings.LabelSize;
+    font.bold = settings.LabelBold;
+    font.italic = settings.LabelItalic;
+    font.underline = settings.LabelUnderline;
+    return font;
+}
+
+LabelLayout LabelLayoutOf(const TBeall &settings, double screenDpi)
+{
+    LabelLayout layout;
+    layout.sheet = LabelSheetOf(settings);
+    const report::Font font = LabelFontOf(settings);
+    const int places[5][2] = {{settings.l1Left, settings.l1Top},
+                              {settings.l2Left, settings.l2Top},
+                              {settings.l3Left, settings.l3Top},
+                              {settings.l4Left, settings.l4Top},
+                              {settings.l5Left, settings.l5Top}};
+    for (int i = 0; i < 5; ++i)
+        layout.lines[i] = {places[i][0], places[i][1], font};
+    layout.screenDpi = screenDpi;
+    return layout;
+}
+
+double LabelWidth(const LabelSheet &sheet)
+{
+    return SafeDivide(kPaperWidth - 2 * sheet.side, sheet.columns);
+}
+
+QSize DesignerSize(const LabelSheet &sheet)
+{
+    return {HalfEven(LabelWidth(sheet) * kDesignerPixelsPerMm), HalfEven(sheet.height * kDesignerPixelsPerMm)};
+}
+
+QString LabelSummary(const LabelSheet &sheet, const QString &heightText, const QLocale &locale)
+{
+    const double rows = SafeDivide(kPaperLength - 2 * sheet.top, sheet.height);
+    return PlainNumbers(locale).toString(LabelWidth(sheet), 'f', 2) + QStringLiteral(" x ") + heightText
+        + QStringLiteral(": ") + QString::number(qint64(std::nearbyint(rows)) * sheet.columns)
+        + QStringLiteral(" pcs");
+}
+
+int CaptionTopInside(int top, int captionHeight, int designerHeight)
+{
+    return top > designerHeight ? designerHeight - captionHeight - 1 : top;
+}
+
+QString SheetNumber(double value, const QLocale &locale)
+{
+    return PlainNumbers(locale).toString(value, 'g', QLocale::FloatingPointShortest);
+}
+
+QString FormatNumber(double value, const QLocale &locale)
+{
+    return PlainNumbers(locale).toString(value, 'f', 2);
+}
+
+LabelSelection LabelSelectionFor(int scope, qint64 currentClient, const std::optional<QString> &filterGroup,
+                                 const QString &sortField)
+{
+    LabelSelection selection;
+    selection.sortField = sortField;
+    if (scope == scope::Current) {
+        selection.client = currentClient;
+    } else {
+        selection.onlyMarked = scope == scope::Marked;
+        selection.filterGroup = filterGroup;
+    }
+    return selection;
+}
+
+QString LabelCondition(const LabelSelection &selection)
+{
+    if (selection.client != -1)
+        return QStringLiteral("(ugyfel=%1)").arg(selection.client);
+    QStringList parts;
+    if (selection.onlyMarked)
+        parts.append(QStringLiteral("(jelolve='I')"));
+    if (selection.filterGroup)
+        parts.append(QStringLiteral("(csoport=") + SqlQuoted(*selection.filterGroup) + QLatin1Char(')'));
+    return parts.join(QStringLiteral(" AND "));
+}
+
+QStringList LabelQuerySql(const LabelSelection &selection)
+{
+    CheckSortField(selection.sortField);
+    QStringList lines = {QStringLiteral("SELECT ugyfel,ugyfel_nev,kapcsolat,cim_irsz,cim_varos,cim_cim,csoport"),
+                         QStringLiteral("FROM ugyfel"), QStringLiteral("WHERE ugyfel>0"),
+                         QStringLiteral("ORDER BY ugyfel_nev")};
+    const QString condition = LabelCondition(selection);
+    if (!condition.isEmpty())
+        SetWhereLine(lines, condition);
+    SetOrderByLine(lines, selection.sortField);
+    return lines;
+}
+
+QString LabelContact(const QVariant &name, const QVariant &contact)
+{
+    // NULL reads as empty text, so two NULLs are equal and a NULL contact prints nothing.
+    return ContactLine(NullToStr(name), NullToStr(contact));
+}
+
+QList<Label> GatherLabels(Database &db, const LabelSelection &selection, int startPosition)
+{
+    if (startPosition > kMaxStartPosition)
+        throw Error(QStringLiteral("A kezdő címke sorszáma legfeljebb %1 lehet, nem %2.")
+                        .arg(kMaxStartPosition)
+                        .arg(startPosition));
+    QList<Label> labels;
+    for (int blank = 1; blank < startPosition; ++blank)
+        labels.append(Label());
+    Statement query(db, LabelQuerySql(selection).join(QLatin1Char('\n')));
+    while (query.step()) {
+        Label label;
+        label.ugyfel_nev = NullToStr(query.column(1));
+        label.kapcsolat = LabelContact(query.column(1), query.column(2));
+        label.cim_irsz = NullToStr(query.column(3));
+        label.cim_varos = NullToStr(query.column(4));
+        label.cim_cim = NullToStr(query.column(5));
+        labels.append(label);
+    }
+    return labels;
+}
+
+report::Report MakeCimke(const QList<Label> &labels, const LabelLayout &layout)
+{
+    const LabelSheet &sheet = layout.sheet;
+    // The same tenths of a millimetre the report engine places the labels in.
+    const int height = HalfEven(sheet.height * 10);
+    const int room = HalfEven((kPaperLength - kBottomMargin) * 10) - HalfEven(sheet.top * 10);
+    if (height < 1)
+        throw Error(QStringLiteral("A címke magassága 0 mm, így a címkék nem helyezhetők el a lapon. "
+                                   "Adj meg 0-nál nagyobb magasságot."));
+    if (height > room)
+        throw Error(QStringLiteral("A %1 mm magas címke nem fér el a lapon a %2 mm-es felső margó alatt "
+                                   "(legfeljebb %3 mm lehet).")
+                        .arg(SheetNumber(sheet.height), SheetNumber(sheet.top), SheetNumber(room / 10.0)));
+
+    report::Report report;
+    report.name = QStringLiteral("qrCimke");
+    report.title = QStringLiteral("Címkék");
+    report.page.width = kPaperWidth;
+    report.page.length = kPaperLength;
+    report.page.top = sheet.top;
+    report.page.bottom = kBottomMargin;
+    report.page.left = sheet.side;
+    report.page.right = sheet.side;
+    report.columns = sheet.columns < 1 ? kDesignColumns : sheet.columns;
+    report.screenDpi = layout.screenDpi;
+
+    report::DataSource list;
+    list.name = QStringLiteral("Tbl");
+    for (const LineDef &line : kLines)
+        list.fields.append(QLatin1String(line.fieldName));
+    list.rows.reserve(labels.size());
+    for (const Label &label : labels) {
+        QStringList row;
+        row.reserve(5);
+        for (const LineDef &line : kLines)
+            row.append(label.*line.field);
+        list.rows.append(row);
+    }
+
+    report::Band band;
+    band.name = QStringLiteral("QRBand1");
+    band.kind = report::BandKind::Detail;
+    band.height = sheet.height;
+    const double mmPerPixel = 25.4 / layout.screenDpi;
+    for (int i = 0; i < 5; ++i) {
+        report::Item item;
+        item.name = QLatin1String(kLines[i].item);
+        item.kind = report::ItemKind::Text;
+        item.left = layout.lines[i].left * mmPerPixel;
+        item.top = layout.lines[i].top * mmPerPixel;
+        item.source = list.name;
+        item.field = list.fields.at(i);
+        item.font = layout.lines[i].font;
+        item.background = QColor(255, 255, 255);
+        item.autoWidth = true; // one line of the text's own size
+        band.items.append(item);
+    }
+    report.bands.append(band);
+    report.detailSource = list.name;
+    report.sources.append(list);
+    return report;
+}
+
+} // namespace kartevo

@@ -1,0 +1,142 @@
+#pragma once
+
+#include "printing/report.h"
+
+#include <QList>
+#include <QLocale>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <optional>
+
+namespace kartevo {
+
+class Database;
+struct TBeall;
+
+// Address labels: the label list gathered from the clients, the sheet settings, and the label
+// sheet report TqrCimke that places the labels column by column on A4 pages.
+
+// One label of the label list; a blank label has five empty texts and prints nothing.
+struct Label {
+    QString ugyfel_nev;
+    QString kapcsolat;
+    QString cim_varos;
+    QString cim_cim;
+    QString cim_irsz;
+
+    bool operator==(const Label &) const = default;
+};
+
+// The sheet: side margin (left and right), top margin and label height in millimetres, and the
+// number of label columns.
+struct LabelSheet {
+    double side = 7.2;
+    double top = 15.2;
+    double height = 38.1;
+    int columns = 3;
+};
+
+// One address line as laid out in the label designer: its place in designer pixels from the
+// label's top left corner, and its font.
+struct LabelLine {
+    int left = 0;
+    int top = 0;
+    report::Font font;
+};
+
+// Everything the label sheet report needs besides the labels. The lines are, in order, the
+// client name, the contact, the town, the street address and the postal code.
+struct LabelLayout {
+    LabelSheet sheet;
+    std::array<LabelLine, 5> lines;
+    // The screen resolution S the designer pixels are measured in: p pixels print at p × 25.4 / S mm.
+    double screenDpi = 96;
+};
+
+// The label settings of the configuration file (the Label section of TBeall).
+LabelSheet LabelSheetOf(const TBeall &settings);
+report::Font LabelFontOf(const TBeall &settings);
+LabelLayout LabelLayoutOf(const TBeall &settings, double screenDpi);
+
+// ---------------------------------------------------------------------------------------------
+// The label designer and its summary
+// ---------------------------------------------------------------------------------------------
+
+// The designer draws the label at this many pixels per millimetre.
+constexpr double kDesignerPixelsPerMm = 3.78164;
+
+// The label's width: the sheet's width between the side margins divided by the columns, 0 for
+// no columns.
+double LabelWidth(const LabelSheet &sheet);
+// The size of the designer's label picture: width and height × 3.78164, halves to even.
+QSize DesignerSize(const LabelSheet &sheet);
+// The sheet summary: the label width with two decimals, " x ", the height as the user typed it,
+// ": ", the rows of the sheet (297 mm less twice the top margin, divided by the height, rounded
+// half to even) times the columns, " pcs". With the defaults and a decimal comma:
+// "65,20 x 38,1: 21 pcs". An estimate: the report may place another number (MakeCimke).
+QString LabelSummary(const LabelSheet &sheet, const QString &heightText, const QLocale &locale = QLocale());
+// A caption whose top is below the designer's label jumps back just inside its bottom edge.
+int CaptionTopInside(int top, int captionHeight, int designerHeight);
+
+// A number in a sheet field: the shortest form, the locale's decimal separator, no grouping.
+QString SheetNumber(double value, const QLocale &locale = QLocale());
+// A number of a stored label format: with two decimals ("#####0.00").
+QString FormatNumber(double value, const QLocale &locale = QLocale());
+
+// ---------------------------------------------------------------------------------------------
+// The label list
+// ---------------------------------------------------------------------------------------------
+
+// Which clients get a label.
+struct LabelSelection {
+    qint64 client = -1;      // one client; -1 for several
+    bool onlyMarked = false; // several: only the marked ones
+    // Several: only the clients of the client list's filter group; empty when not filtered.
+    std::optional<QString> filterGroup;
+    QString sortField = QStringLiteral("ugyfel_nev"); // the client list's sort column
+};
+
+// The selection of the client list's "Címke" command for its print scope box (0 the current
+// client, 1 every client, 2 the marked clients; 1 and 2 within the filter group).
+LabelSelection LabelSelectionFor(int scope, qint64 currentClient, const std::optional<QString> &filterGroup,
+                                 const QString &sortField);
+
+// The condition of the selection, without "WHERE": "(ugyfel=KEY)" for one client; for several
+// "(jelolve='I')" for the marked ones and "(csoport='GROUP')" for a filter group, joined with
+// " AND "; empty for every client.
+QString LabelCondition(const LabelSelection &selection);
+// The address query with its WHERE line replaced by the condition (kept as "WHERE ugyfel>0"
+// when the condition is empty) and its ORDER BY line set to the sort column. Throws Error when
+// the sort field is not a column name.
+QStringList LabelQuerySql(const LabelSelection &selection);
+
+// The contact line of a label: empty when the contact equals the name (two NULLs are equal).
+QString LabelContact(const QVariant &name, const QVariant &contact);
+
+// The largest start position: far beyond any sheet, and a mistyped number does not make
+// millions of blank labels.
+constexpr int kMaxStartPosition = 10000;
+
+// The label list: start position − 1 blank labels (none for 1 or less), then one label per
+// selected client in the list's order. Reads nothing else and changes nothing (the print marks
+// stay as they are). Throws Error for a start position above kMaxStartPosition.
+QList<Label> GatherLabels(Database &db, const LabelSelection &selection, int startPosition);
+
+// ---------------------------------------------------------------------------------------------
+// The label sheet report
+// ---------------------------------------------------------------------------------------------
+
+// The label sheet report qrCimke for the labels: A4 portrait, the side margin left and right,
+// the top margin, a bottom margin of 1 mm; the sheet's columns (a count below 1 is read as 3),
+// one detail band QRBand1 per label, as high as a label; in it the items QRDBText1 … QRDBText5
+// for the five lines, each at its designer place converted to millimetres, in its font, one line
+// on a white box of the text's size (a later line covers an earlier one). A line that runs past
+// the label's right edge is cut at the column's edge. An empty list gives one blank page.
+// Throws Error for a label height that rounds to less than 0.1 mm or does not fit between the
+// top margin and the bottom margin.
+report::Report MakeCimke(const QList<Label> &labels, const LabelLayout &layout);
+
+} // namespace kartevo

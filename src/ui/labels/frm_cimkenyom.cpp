@@ -1,0 +1,364 @@
+#include "ui/labels/frm_cimkenyom.h"
+
+#include "core/helpers.h"
+#include "core/session.h"
+#include "core/settings.h"
+#include "printing/reportrenderer.h"
+#include "ui/common/application.h"
+#include "ui/common/focuscolor.h"
+#include "ui/common/glyphbutton.h"
+#include "ui/common/resources.h"
+#include "ui/common/windowstate.h"
+#include "ui/masterdata/pickers.h"
+#include "ui/printing/printoutput.h"
+
+#include <QFontDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QShowEvent>
+
+#include <algorithm>
+#include <limits>
+
+namespace kartevo {
+
+namespace {
+
+Tfrm_CimkeNyom::FontChooser g_fontChooser;
+
+bool SystemFontDialog(QFont &font, QWidget *owner)
+{
+    bool ok = false;
+    const QFont chosen = QFontDialog::getFont(&ok, font, owner);
+    if (ok)
+        font = chosen;
+    return ok;
+}
+
+// The fixed sketch of a label sheet in the "Lap" box: the sheet's outline and the column lines.
+class SheetSketch final : public QWidget {
+public:
+    using QWidget::QWidget;
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.setPen(QPen(Qt::black, 1));
+        painter.drawRect(24, 24, 128, 184);
+        painter.drawLine(60, 40, 60, 40 + 148);
+        painter.drawLine(84, 40, 84, 40 + 40);
+        painter.setPen(QPen(Qt::black, 1, Qt::DotLine));
+        painter.drawLine(84, 84, 84, 84 + 64);
+    }
+};
+
+QLabel *AddLabel(QWidget *parent, const QString &text, int left, int top)
+{
+    auto *label = new QLabel(text, parent);
+    label->move(left, top);
+    label->adjustSize();
+    return label;
+}
+
+QLineEdit *AddEdit(QWidget *parent, const char *name, const QRect &geometry)
+{
+    auto *edit = new QLineEdit(parent);
+    edit->setObjectName(QLatin1String(name));
+    edit->setGeometry(geometry);
+    return edit;
+}
+
+QPushButton *AddButton(QWidget *parent, const char *name, const QString &caption, int left)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setObjectName(QLatin1String(name));
+    button->setGeometry(left, 448, 75, 25);
+    button->setAutoDefault(false); // Enter presses nothing in this window
+    return button;
+}
+
+report::Font ReportFont(const QFont &font)
+{
+    report::Font printed;
+    printed.family = font.family();
+    printed.size = font.pointSizeF();
+    printed.bold = font.bold();
+    printed.italic = font.italic();
+    printed.underline = font.underline();
+    printed.strikeout = font.strikeOut();
+    return printed;
+}
+
+} // namespace
+
+void Tfrm_CimkeNyom::SetFontChooser(FontChooser chooser) { g_fontChooser = std::move(chooser); }
+
+Tfrm_CimkeNyom::Tfrm_CimkeNyom(QWidget *owner, Session &session, const LabelSelection &selection)
+    : QDialog(owner), m_session(session), m_selection(selection)
+{
+    EnsureResources();
+    setObjectName(QStringLiteral("frm_CimkeNyom"));
+    setWindowTitle(QStringLiteral("Cimke nyomtatás"));
+    setFixedSize(529, 492);
+    QFont design(QStringLiteral("Tahoma"));
+    design.setPointSize(8);
+    setFont(design);
+
+    GroupBox3 = new QGroupBox(QStringLiteral("Címke"), this);
+    GroupBox3->setObjectName(QStringLiteral("GroupBox3"));
+    GroupBox3->setGeometry(8, 12, 325, 57);
+    Edit5 = AddEdit(GroupBox3, "Edit5", QRect(12, 20, 269, 21));
+    Edit5->setReadOnly(true);
+    QPalette dialogColour = Edit5->palette();
+    dialogColour.setColor(QPalette::Base, palette().color(QPalette::Window));
+    Edit5->setPalette(dialogColour);
+    BitBtn2 = GlyphButton(GroupBox3, "BitBtn2", QIcon(QStringLiteral(":/kartevo/arrow_down.svg")), QRect(284, 16, 33, 33));
+
+    GroupBox2 = new QGroupBox(QStringLiteral("Címke (etikett)"), this);
+    GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
+    GroupBox2->setGeometry(8, 76, 325, 169);
+    AddLabel(GroupBox2, QStringLiteral("Bal margó"), 12, 20);
+    Edit1 = AddEdit(GroupBox2, "Edit1", QRect(12, 36, 93, 21));
+    AddLabel(GroupBox2, QStringLiteral("Felső margó"), 112, 20);
+    Edit2 = AddEdit(GroupBox2, "Edit2", QRect(112, 36, 93, 21));
+    AddLabel(GroupBox2, QStringLiteral("Magasság"), 212, 20);
+    Edit4 = AddEdit(GroupBox2, "Edit4", QRect(212, 36, 93, 21));
+    AddLabel(GroupBox2, QStringLiteral("Oszlopszám"), 12, 64);
+    Edit3 = AddEdit(GroupBox2, "Edit3", QRect(12, 80, 65, 21));
+    QIcon hand(QStringLiteral(":/kartevo/hand.svg"));
+    hand.addFile(QStringLiteral(":/kartevo/hand_disabled.svg"), QSize(), QIcon::Disabled);
+    BitBtn1 = GlyphButton(GroupBox2, "BitBtn1", hand, QRect(80, 80, 25, 25));
+    Edit7 = AddEdit(GroupBox2, "Edit7", QRect(112, 80, 193, 21));
+    Edit7->setReadOnly(true);
+    AddLabel(GroupBox2, QStringLiteral("Hányadik?"), 12, 112);
+    Edit6 = AddEdit(GroupBox2, "Edit6", QRect(12, 128, 93, 26));
+    QFont big(QStringLiteral("Arial"));
+    big.setBold(true);
+    big.setPixelSize(15);
+    Edit6->setFont(big);
+    BitBtn3 = GlyphButton(GroupBox2, "BitBtn3", QIcon(QStringLiteral(":/kartevo/font.svg")), QRect(112, 128, 193, 25));
+
+    GroupBox1 = new QGroupBox(QStringLiteral("Lap"), this);
+    GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
+    GroupBox1->setGeometry(344, 12, 173, 233);
+    auto *sketch = new SheetSketch(GroupBox1);
+    sketch->setGeometry(0, 0, 173, 233);
+    sketch->setAttribute(Qt::WA_TransparentForMouseEvents);
+
+    Panel1 = new QWidget(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setGeometry(12, 252, 345, 169);
+    s1 = new QWidget(Panel1);
+    s1->setObjectName(QStringLiteral("s1"));
+    s1->setAutoFillBackground(true);
+    QPalette white = s1->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    s1->setPalette(white);
+    const char *captions[5] = {"Ügyfél neve", "Kapcsolattartó", "Város", "Cím", "Irányítószám"};
+    QPalette yellow = palette();
+    yellow.setColor(QPalette::Window, Qt::yellow);
+    yellow.setColor(QPalette::WindowText, Qt::black);
+    for (int i = 0; i < 5; ++i) {
+        QLabel *caption = new QLabel(QString::fromUtf8(captions[i]), Panel1);
+        caption->setObjectName(QStringLiteral("l%1").arg(i + 1));
+        caption->setAutoFillBackground(true);
+        caption->setPalette(yellow);
+        caption->setCursor(Qt::PointingHandCursor);
+        caption->installEventFilter(this);
+        l[i] = caption;
+    }
+
+    Button3 = AddButton(this, "Button3", QStringLiteral("Megnéz"), 264);
+    Button1 = AddButton(this, "Button1", QStringLiteral("Nyomtat"), 348);
+    Button2 = AddButton(this, "Button2", QStringLiteral("Bezár"), 432);
+
+    const QList<QWidget *> order = {Edit1, Edit2, Edit3, Edit4, Edit6, BitBtn1, Edit7,
+                                    BitBtn3, Button1, Button2, Edit5, BitBtn2, Button3};
+    for (qsizetype i = 0; i + 1 < order.size(); ++i)
+        setTabOrder(order.at(i), order.at(i + 1));
+    for (QLineEdit *edit : {Edit1, Edit2, Edit3, Edit4, Edit6})
+        InstallFocusColor(edit);
+
+    connect(BitBtn1, &QPushButton::clicked, this, [this] { refresh(); });
+    connect(BitBtn2, &QPushButton::clicked, this, [this] { RunCommand(this, [this] { BitBtn2Click(); }); });
+    connect(BitBtn3, &QPushButton::clicked, this, [this] { BitBtn3Click(); });
+    connect(Button3, &QPushButton::clicked, this, [this] { RunCommand(this, [this] { printLabels(false); }); });
+    connect(Button1, &QPushButton::clicked, this, [this] { RunCommand(this, [this] { printLabels(true); }); });
+    connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
+
+    // The settings into the controls.
+    const TBeall &settings = m_session.settings();
+    Edit1->setText(SheetNumber(settings.LabelLeft));
+    Edit2->setText(SheetNumber(settings.LabelTop));
+    Edit4->setText(SheetNumber(settings.LabelHeight));
+    Edit3->setText(QString::number(settings.LabelColumn));
+    Edit6->setText(QString::number(settings.LabelCount));
+    QFont lineFont(settings.LabelFont);
+    lineFont.setPointSize(settings.LabelSize > 0 ? settings.LabelSize : 10);
+    lineFont.setBold(settings.LabelBold);
+    lineFont.setItalic(settings.LabelItalic);
+    lineFont.setUnderline(settings.LabelUnderline);
+    setCaptionFont(lineFont);
+    const LabelLayout stored = LabelLayoutOf(settings, 96);
+    for (int i = 0; i < 5; ++i)
+        l[i]->move(stored.lines[i].left, stored.lines[i].top);
+    BitBtn3->setText(QStringLiteral("%1,%2pt").arg(settings.LabelFont).arg(settings.LabelSize));
+    refresh();
+}
+
+LabelSheet Tfrm_CimkeNyom::fieldSheet() const
+{
+    return {ParseFloatLoose(Edit1->text()), ParseFloatLoose(Edit2->text()), ParseFloatLoose(Edit4->text()),
+            int(qMin<qint64>(ParseIntLoose(Edit3->text()), std::numeric_limits<int>::max()))};
+}
+
+LabelLayout Tfrm_CimkeNyom::currentLayout() const
+{
+    LabelLayout layout;
+    layout.sheet = fieldSheet();
+    for (int i = 0; i < 5; ++i)
+        layout.lines[i] = {l[i]->x(), l[i]->y(), ReportFont(l[i]->font())};
+    layout.screenDpi = report::ScreenDpi();
+    return layout;
+}
+
+void Tfrm_CimkeNyom::setCaptionFont(const QFont &font)
+{
+    for (QLabel *caption : l) {
+        caption->setFont(font);
+        caption->adjustSize();
+    }
+}
+
+void Tfrm_CimkeNyom::refresh()
+{
+    const LabelSheet sheet = fieldSheet();
+    Edit7->setText(LabelSummary(sheet, Edit4->text()));
+    const QSize size = DesignerSize(sheet).expandedTo(QSize(0, 0));
+    Panel1->resize(size);
+    s1->resize(size);
+    for (QLabel *caption : l)
+        caption->move(caption->x(), CaptionTopInside(caption->y(), caption->height(), size.height()));
+}
+
+void Tfrm_CimkeNyom::BitBtn2Click()
+{
+    LabelFormat format;
+    const QString name = CimkeValasztas(this, m_session, Edit5->text(), true, format);
+    Edit5->setText(name);
+    if (!name.isEmpty()) {
+        Edit1->setText(FormatNumber(format.szelsomargo));
+        Edit2->setText(FormatNumber(format.felsomargo));
+        Edit4->setText(FormatNumber(format.cimkemagas));
+        Edit3->setText(QString::number(format.oszlop));
+    }
+    refresh();
+}
+
+void Tfrm_CimkeNyom::BitBtn3Click()
+{
+    QFont font = l[0]->font();
+    if (!(g_fontChooser ? g_fontChooser : SystemFontDialog)(font, this))
+        return;
+    setCaptionFont(font);
+    BitBtn3->setText(QStringLiteral("%1, %2").arg(font.family()).arg(font.pointSize()));
+}
+
+void Tfrm_CimkeNyom::storeFields()
+{
+    TBeall &settings = m_session.settings();
+    const LabelSheet sheet = fieldSheet();
+    settings.LabelLeft = sheet.side;
+    settings.LabelTop = sheet.top;
+    settings.LabelHeight = sheet.height;
+    settings.LabelColumn = sheet.columns;
+    settings.LabelCount = int(qMin<qint64>(ParseIntLoose(Edit6->text()), std::numeric_limits<int>::max()));
+}
+
+void Tfrm_CimkeNyom::printLabels(bool direct)
+{
+    storeFields();
+    const QList<Label> labels = GatherLabels(m_session.db(), m_selection, m_session.settings().LabelCount);
+    CimkeJelentes(this, labels, currentLayout(), direct);
+}
+
+void Tfrm_CimkeNyom::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (event->spontaneous())
+        return;
+    RestoreWindowPos(this, m_session.folders().IniFileName);
+    ApplyFontSize(this, m_session.settings().FontSize);
+    // The field captions take the room of the window's font size.
+    for (QLabel *caption : GroupBox2->findChildren<QLabel *>())
+        caption->adjustSize();
+}
+
+void Tfrm_CimkeNyom::done(int result)
+{
+    // However the window closes (Bezár, Esc, the close box), what was set in it is kept.
+    storeFields();
+    TBeall &settings = m_session.settings();
+    const QFont font = l[0]->font();
+    settings.LabelFont = font.family();
+    settings.LabelSize = font.pointSize();
+    settings.LabelBold = font.bold();
+    settings.LabelItalic = font.italic();
+    settings.LabelUnderline = font.underline();
+    int *places[5][2] = {{&settings.l1Left, &settings.l1Top},
+                         {&settings.l2Left, &settings.l2Top},
+                         {&settings.l3Left, &settings.l3Top},
+                         {&settings.l4Left, &settings.l4Top},
+                         {&settings.l5Left, &settings.l5Top}};
+    for (int i = 0; i < 5; ++i) {
+        *places[i][0] = l[i]->x();
+        *places[i][1] = l[i]->y();
+    }
+    StoreWindowPos(this, m_session.folders().IniFileName);
+    QDialog::done(result);
+}
+
+bool Tfrm_CimkeNyom::eventFilter(QObject *watched, QEvent *event)
+{
+    auto *caption = qobject_cast<QLabel *>(watched);
+    if (!caption || !std::count(l.begin(), l.end(), caption))
+        return QDialog::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+        // Any button grabs the caption at the point under the pointer.
+        m_dragging = true;
+        m_grab = static_cast<QMouseEvent *>(event)->position().toPoint();
+        return true;
+    case QEvent::MouseMove:
+        if (m_dragging)
+            caption->move(caption->pos() + static_cast<QMouseEvent *>(event)->position().toPoint() - m_grab);
+        return true;
+    case QEvent::MouseButtonRelease:
+        m_dragging = false;
+        return true;
+    default:
+        return QDialog::eventFilter(watched, event);
+    }
+}
+
+void CimkeNyomtatas(QWidget *owner, Session &session, const LabelSelection &selection)
+{
+    Tfrm_CimkeNyom window(owner, session, selection);
+    window.exec();
+}
+
+void CimkeJelentes(QWidget *owner, const QList<Label> &labels, const LabelLayout &layout, bool print)
+{
+    const report::Report report = MakeCimke(labels, layout);
+    if (print)
+        PrintReportDirect(report);
+    else
+        PreviewReport(owner, report);
+}
+
+} // namespace kartevo
