@@ -224,11 +224,8 @@ std::optional<QString> groupOption(Database &db, const QString &command, const P
 std::unique_ptr<TableView> openClientList(Database &db, const std::optional<QString> &group, const QString &sort)
 {
     auto clients = std::make_unique<TableView>(db, QStringLiteral("ugyfel"));
-    if (group) {
-        QString quoted = *group;
-        quoted.replace(QLatin1Char('\''), QLatin1String("''"));
-        clients->setFilter(QStringLiteral("csoport='") + quoted + QLatin1Char('\''));
-    }
+    if (group)
+        clients->setFilter(QStringLiteral("csoport=") + SqlQuoted(*group));
     clients->setOrder(ClientList::OrderColumn(sort));
     clients->open();
     return clients;

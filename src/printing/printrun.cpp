@@ -1,5 +1,6 @@
 #include "printing/printrun.h"
 
+#include "core/clientlist.h"
 #include "core/database.h"
 #include "core/error.h"
 #include "core/helpers.h"
@@ -33,13 +34,6 @@ bool SenderExists(Database &db, qint64 key)
     Statement statement(db, QStringLiteral("SELECT 1 FROM tulajdonos WHERE tulajdonos=:k"));
     statement.bind(QStringLiteral(":k"), key);
     return statement.step();
-}
-
-QString Quoted(const QString &text)
-{
-    QString quoted = text;
-    quoted.replace(QLatin1Char('\''), QLatin1String("''"));
-    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
 }
 
 qint64 RequireCurrentClient(const PrintContext &context)
@@ -151,7 +145,7 @@ QStringList MarkedClientsSql(const std::optional<QString> &filterGroup, const QS
                          QStringLiteral("ORDER BY 1;")};
     QString clause = QStringLiteral("(jelolve='I')");
     if (filterGroup)
-        clause += QStringLiteral(" AND (csoport=") + Quoted(*filterGroup) + QLatin1Char(')');
+        clause += QStringLiteral(" AND (csoport=") + SqlQuoted(*filterGroup) + QLatin1Char(')');
     SetWhereLine(lines, clause);
     SetOrderByLine(lines, sortField);
     return lines;
