@@ -76,8 +76,8 @@ void Tfrm_Main::connectCommandWindows()
         CimkeNyomtatas(this, *m_session,
                        LabelSelectionFor(context.scope, clients.currentKey(), context.filterGroup, context.sortField));
     });
-    wire("aNyomtat", [this] { PrintClientList(this, DBGrid1, false); });
-    wire("aNyomtatKep", [this] { PrintClientList(this, DBGrid1, true); });
+    wire("aNyomtat", [this] { PrintClientList(this, DBGrid1, false, m_session->settings().calibration); });
+    wire("aNyomtatKep", [this] { PrintClientList(this, DBGrid1, true, m_session->settings().calibration); });
 }
 
 } // namespace kartevo
