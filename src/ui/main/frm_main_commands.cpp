@@ -9,6 +9,7 @@
 #include "ui/labels/frm_cimkenyom.h"
 #include "ui/masterdata/frm_szerkeszt.h"
 #include "ui/masterdata/pickers.h"
+#include "ui/printing/frm_igazitas.h"
 #include "ui/printing/printcommands.h"
 
 #include <QAction>
@@ -76,6 +77,7 @@ void Tfrm_Main::connectCommandWindows()
         CimkeNyomtatas(this, *m_session,
                        LabelSelectionFor(context.scope, clients.currentKey(), context.filterGroup, context.sortField));
     });
+    wire("aIgazitas", [this] { NyomtatasIgazitasa(this, *m_session); });
     wire("aNyomtat", [this] { PrintClientList(this, DBGrid1, false, m_session->settings().calibration); });
     wire("aNyomtatKep", [this] { PrintClientList(this, DBGrid1, true, m_session->settings().calibration); });
 }
