@@ -10,6 +10,7 @@
 #include "core/tableview.h"
 #include "labels/labels.h"
 #include "printing/amountwords.h"
+#include "printing/calibrationsheet.h"
 #include "printing/gridprint.h"
 #include "printing/printrun.h"
 #include "printing/reportrenderer.h"
@@ -73,6 +74,11 @@ std::unique_ptr<Session> openSession(const Context &context)
     options.databaseOverride = context.databaseOverride;
     if (session->open(options) == Session::OpenResult::MissingDatabase)
         throw Error(Session::MissingDatabaseText(session->databasePath()));
+    // Offsets of the configuration file that could not be used are told once, as a warning.
+    if (const QString problems = TakeCalibrationProblems(session->settings().calibration); !problems.isEmpty()) {
+        err() << problems << '\n';
+        err().flush();
+    }
     return session;
 }
 
@@ -190,6 +196,28 @@ QString sortOption(const QString &command, const PrintOptions &options)
     return sort;
 }
 
+// --offset DX,DY: the printer alignment of this run, for every page it prints, instead of the
+// offsets of the configuration file.
+std::optional<PrintOffset> offsetOption(const QString &command, const PrintOptions &options)
+{
+    if (!options.has("offset"))
+        return std::nullopt;
+    const std::optional<PrintOffset> offset = ParsePrintOffset(options.value("offset"));
+    if (!offset)
+        throw UsageError(QStringLiteral("%1: --offset takes DX,DY in millimetres, each from -20 to 20 (for example 1.5,-2)")
+                             .arg(command));
+    return offset;
+}
+
+// The printer alignment of a run: the configuration file's, or --offset for every family.
+Calibration runCalibration(const TBeall &settings, const std::optional<PrintOffset> &offset)
+{
+    Calibration calibration = settings.calibration;
+    if (offset)
+        calibration.setAll(*offset);
+    return calibration;
+}
+
 bool rowExists(Database &db, const QString &sql, const QVariant &value)
 {
     Statement statement(db, sql);
@@ -276,9 +304,10 @@ public:
 // The sender of a run: --sender KEY (an existing sender), or the Sender setting; never the
 // sender list.
 TBeall batchSettings(Session &session, const QString &command, const PrintOptions &options,
-                     BatchPrintHost &host)
+                     const std::optional<PrintOffset> &offset, BatchPrintHost &host)
 {
     TBeall settings = session.settings();
+    settings.calibration = runCalibration(settings, offset);
     if (options.has("sender")) {
         const qint64 sender = keyOption(command, options, "sender");
         if (sender < 0 || sender > std::numeric_limits<int>::max()
@@ -313,16 +342,17 @@ void checkScopeOptions(const QString &command, const PrintOptions &options)
 int runScoped(Context &context, const QString &command, Stationery stationery)
 {
     const PrintOptions options = parsePrintOptions(command, context.args,
-                                                   {"client", "group", "sort", "sender", "pdf"},
+                                                   {"client", "group", "sort", "sender", "pdf", "offset"},
                                                    {"all", "marked"});
     checkScopeOptions(command, options);
+    const std::optional<PrintOffset> offset = offsetOption(command, options);
     const QString pdf = requiredOption(command, options, "pdf");
     const QString sort = sortOption(command, options);
 
     const auto session = openSession(context);
     const std::optional<QString> group = groupOption(session->db(), command, options);
     BatchPrintHost host;
-    const TBeall settings = batchSettings(*session, command, options, host);
+    const TBeall settings = batchSettings(*session, command, options, offset, host);
 
     std::unique_ptr<TableView> clients;
     PrintContext print{session->db(), settings};
@@ -373,9 +403,10 @@ int runRegistered(Context &context)
 int runLabels(Context &context)
 {
     const QString command = QStringLiteral("labels");
-    const PrintOptions options = parsePrintOptions(command, context.args, {"client", "group", "sort", "start", "pdf"},
-                                                   {"all", "marked"});
+    const PrintOptions options = parsePrintOptions(command, context.args,
+                                                   {"client", "group", "sort", "start", "pdf", "offset"}, {"all", "marked"});
     checkScopeOptions(command, options);
+    const std::optional<PrintOffset> offset = offsetOption(command, options);
     if (options.has("client"))
         keyOption(command, options, "client");
     std::optional<qint64> start;
@@ -399,7 +430,8 @@ int runLabels(Context &context)
     const TBeall &settings = session->settings();
     const QList<Label> labels = GatherLabels(session->db(), selection, int(start.value_or(settings.LabelCount)));
     // No screen here: the designer's pixels are taken at 96 per inch, the designer's own scale.
-    const report::Report report = MakeCimke(labels, LabelLayoutOf(settings, 96));
+    report::Report report = MakeCimke(labels, LabelLayoutOf(settings, 96));
+    report.applyCalibration(runCalibration(settings, offset));
     report::PdfJobWriter writer(pdf);
     writer.add(report);
     writer.finish();
@@ -421,9 +453,10 @@ qint64 amountOption(const QString &command, const PrintOptions &options)
 int runCod(Context &context)
 {
     const QString command = QStringLiteral("cod");
-    const PrintOptions options = parsePrintOptions(command, context.args, {"client", "amount", "sender", "pdf"}, {});
+    const PrintOptions options = parsePrintOptions(command, context.args, {"client", "amount", "sender", "pdf", "offset"}, {});
     if (!options.has("client"))
         throw UsageError(QStringLiteral("cod: --client KEY is needed"));
+    const std::optional<PrintOffset> offset = offsetOption(command, options);
     keyOption(command, options, "client");
     const qint64 amount = amountOption(command, options);
     const QString pdf = requiredOption(command, options, "pdf");
@@ -431,7 +464,7 @@ int runCod(Context &context)
     const auto session = openSession(context);
     const qint64 client = clientOption(session->db(), command, options);
     BatchPrintHost host;
-    const TBeall settings = batchSettings(*session, command, options, host);
+    const TBeall settings = batchSettings(*session, command, options, offset, host);
     host.codAmount = amount;
     PrintContext print{session->db(), settings};
     print.currentClient = client;
@@ -447,9 +480,10 @@ int runCheque(Context &context)
 {
     const QString command = QStringLiteral("cheque");
     const PrintOptions options = parsePrintOptions(
-        command, context.args, {"client", "amount", "message", "sender", "pdf", "back-pdf"}, {});
+        command, context.args, {"client", "amount", "message", "sender", "pdf", "back-pdf", "offset"}, {});
     if (!options.has("client"))
         throw UsageError(QStringLiteral("cheque: --client KEY is needed"));
+    const std::optional<PrintOffset> offset = offsetOption(command, options);
     keyOption(command, options, "client");
     const qint64 amount = amountOption(command, options);
     const QString front = requiredOption(command, options, "pdf");
@@ -460,7 +494,7 @@ int runCheque(Context &context)
     const auto session = openSession(context);
     const qint64 client = clientOption(session->db(), command, options);
     BatchPrintHost host;
-    const TBeall settings = batchSettings(*session, command, options, host);
+    const TBeall settings = batchSettings(*session, command, options, offset, host);
     host.chequeAmount = QString::number(amount);
     host.chequeMessage = options.value("message");
     PrintContext print{session->db(), settings};
@@ -497,7 +531,8 @@ const QList<std::pair<QString, GridPrintColumn>> &clientGridColumns()
 int runList(Context &context)
 {
     const QString command = QStringLiteral("list");
-    const PrintOptions options = parsePrintOptions(command, context.args, {"group", "sort", "pdf"}, {});
+    const PrintOptions options = parsePrintOptions(command, context.args, {"group", "sort", "pdf", "offset"}, {});
+    const std::optional<PrintOffset> offset = offsetOption(command, options);
     const QString pdf = requiredOption(command, options, "pdf");
     const QString sort = sortOption(command, options);
     const auto session = openSession(context);
@@ -521,9 +556,32 @@ int runList(Context &context)
             cells.append(field < 0 ? QString() : clients->cell(row, field).toString());
         rows.append(cells);
     }
-    const report::Report report = MakeGridPrint(columns, gridWidth, rows, QStringLiteral("Ügyfelek"), 8);
+    report::Report report = MakeGridPrint(columns, gridWidth, rows, QStringLiteral("Ügyfelek"), 8);
+    report.applyCalibration(runCalibration(session->settings(), offset));
     report::PdfJobWriter writer(pdf);
     writer.add(report);
+    writer.finish();
+    reportWritten(writer.jobCount(), writer.pageCount(), pdf);
+    return ExitOk;
+}
+
+// The calibration sheet of a family, always without an offset.
+int runCalibrationSheet(Context &context)
+{
+    const QString command = QStringLiteral("calibration");
+    const PrintOptions options = parsePrintOptions(command, context.args, {"pdf"}, {});
+    QStringList names;
+    for (const PrintFamilyInfo &info : PrintFamilies())
+        names.append(info.batchName.toString());
+    if (options.words.size() != 1)
+        throw UsageError(QStringLiteral("calibration: one family is needed (%1)").arg(names.join(QStringLiteral(", "))));
+    const std::optional<PrintFamily> family = PrintFamilyByBatchName(options.words.first());
+    if (!family)
+        throw UsageError(QStringLiteral("calibration: unknown family %1 (%2)")
+                             .arg(options.words.first(), names.join(QStringLiteral(", "))));
+    const QString pdf = requiredOption(command, options, "pdf");
+    report::PdfJobWriter writer(pdf);
+    writer.add(MakeCalibrationSheet(*family));
     writer.finish();
     reportWritten(writer.jobCount(), writer.pageCount(), pdf);
     return ExitOk;
@@ -539,28 +597,32 @@ const std::vector<Command> &commands()
          "Prints the program folder, data folder, configuration file, database path and the "
          "number of rows of each table.",
          false, runInfo},
-        {"envelope", "envelope c6|la4|lc5 (--client KEY | --all | --marked) [--group NAME] [--sort FIELD] [--sender KEY] --pdf FILE",
+        {"envelope", "envelope c6|la4|lc5 (--client KEY | --all | --marked) [--group NAME] [--sort FIELD] [--sender KEY] [--offset DX,DY] --pdf FILE",
          "Prints envelopes into one PDF, one page per client in print order. --all takes the client "
          "list (of one group with --group) in the order of --sort (default ugyfel_nev); --marked the "
          "marked clients, and clears every mark afterwards. The sender is --sender or the Sender "
          "setting.",
          true, runEnvelope},
-        {"registered", "registered (--client KEY | --all | --marked) [--group NAME] [--sort FIELD] [--sender KEY] --pdf FILE",
+        {"registered", "registered (--client KEY | --all | --marked) [--group NAME] [--sort FIELD] [--sender KEY] [--offset DX,DY] --pdf FILE",
          "Prints registered-mail forms, with the same choice of clients as envelope.", true, runRegistered},
-        {"cod", "cod --client KEY --amount N [--sender KEY] --pdf FILE",
+        {"cod", "cod --client KEY --amount N [--sender KEY] [--offset DX,DY] --pdf FILE",
          "Prints the cash-on-delivery form of one client.", true, runCod},
-        {"cheque", "cheque --client KEY --amount N [--message TEXT] [--sender KEY] --pdf FRONT --back-pdf BACK",
+        {"cheque", "cheque --client KEY --amount N [--message TEXT] [--sender KEY] [--offset DX,DY] --pdf FRONT --back-pdf BACK",
          "Prints both sides of a postal money order: the front into FRONT, the back (message and "
          "sender) into BACK.",
          true, runCheque},
-        {"labels", "labels (--client KEY | --all | --marked) [--group NAME] [--sort FIELD] [--start N] --pdf FILE",
+        {"labels", "labels (--client KEY | --all | --marked) [--group NAME] [--sort FIELD] [--start N] [--offset DX,DY] --pdf FILE",
          "Prints address labels on A4 sheets into one PDF, with the sheet, font and line places of the "
          "Label section of the configuration file; the first address goes on label N of the sheet "
          "(default: the Count setting). The clients are chosen as for envelope; the marks stay as "
          "they are.",
          true, runLabels},
-        {"list", "list [--group NAME] [--sort FIELD] --pdf FILE",
+        {"list", "list [--group NAME] [--sort FIELD] [--offset DX,DY] --pdf FILE",
          "Prints the client list (of one group with --group) as the Nyomtat command does.", true, runList},
+        {"calibration", "calibration c6|la4|lc5|registered|cheque-front|cheque-back|cod|labels|list --pdf FILE",
+         "Prints the calibration sheet of a stationery family: rulers along the top and left edges and "
+         "two crosshairs with their coordinates, without the family's offset.",
+         true, runCalibrationSheet},
     };
     return table;
 }
@@ -576,6 +638,9 @@ void printUsage(QTextStream &stream)
         stream << "  " << command.synopsis << "\n      " << command.description << '\n';
     stream << "\nThe data folder is $XDG_DATA_HOME/Kartevo (or the program folder when a Kartevo.ini\n"
            << "lies there); the database is the configured one, or Kartevo.sqb in the data folder.\n"
+           << "Every printing command moves its pages by the printer alignment of the Calibration section\n"
+           << "of the configuration file; --offset DX,DY (millimetres, -20 to 20, positive right and down)\n"
+           << "replaces it for one run.\n"
            << "Exit codes: 0 done, 1 failed, 2 bad arguments.\n";
     stream.flush();
 }

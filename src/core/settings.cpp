@@ -95,6 +95,7 @@ TBeall LoadSettings(const QString &iniFileName, const QString &dataFolder)
             },
             entry.field);
     }
+    settings.calibration = ReadCalibration(ini);
     // Every window takes this size: 0 or 5000 would leave no text to read.
     settings.FontSize = qBound(kMinFontSize, settings.FontSize, kMaxFontSize);
     if (settings.Path.isEmpty())
@@ -125,6 +126,7 @@ void SaveSettings(const TBeall &settings, const QString &iniFileName)
             },
             entry.field);
     }
+    WriteCalibration(ini, settings.calibration);
     ini.save();
 }
 

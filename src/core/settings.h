@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/calibration.h"
+
 #include <QRect>
 #include <QString>
 
@@ -30,6 +32,9 @@ struct TBeall {
         l4Top = 97, l5Left = 28, l5Top = 125;
     QString i1, i2, i3; // pictures
     QString Lang;
+    // Printer alignment, the Calibration section (not one of the table's keys: a file without
+    // offsets has no such section).
+    Calibration calibration;
 
     bool operator==(const TBeall &) const = default;
 };

@@ -194,6 +194,7 @@ report::Report MakeCimke(const QList<Label> &labels, const LabelLayout &layout)
 
     report::Report report;
     report.name = QStringLiteral("qrCimke");
+    report.family = PrintFamily::Labels;
     report.title = QStringLiteral("Címkék");
     report.page.width = kPaperWidth;
     report.page.length = kPaperLength;

@@ -74,6 +74,7 @@ Report MakeGridPrint(const QList<GridPrintColumn> &columns, int gridWidth, const
 {
     Report report;
     report.name = QStringLiteral("qrGridPrint");
+    report.family = PrintFamily::List;
     report.title = title;
     report.page = {210, 297, report::Orientation::Portrait, 10, 10, 10, 10};
     report.font = MakeFont("Tahoma", fontSize);

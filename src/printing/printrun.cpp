@@ -68,20 +68,31 @@ void PrintOne(PrintHost &host, const PrintContext &context, Stationery stationer
 // Print jobs. Each builds its own report instance; nothing carries over between clients.
 // ---------------------------------------------------------------------------------------------
 
+namespace {
+
+// Every job prints with the printer alignment of its stationery.
+void Output(PrintHost &host, const PrintContext &context, report::Report &report, bool direct)
+{
+    report.applyCalibration(context.settings.calibration);
+    host.output(report, direct);
+}
+
+} // namespace
+
 void PrintBoritek(PrintHost &host, const PrintContext &context, EnvelopeKind kind, qint64 client,
                   qint64 sender, bool direct)
 {
     report::Report report = MakeBoritek(kind);
     LoadEnvelopePicture(report, PicturePath(context.settings, kind));
     SetStationeryData(report, context.db, client, sender);
-    host.output(report, direct);
+    Output(host, context, report, direct);
 }
 
 void PrintAjanlott(PrintHost &host, const PrintContext &context, qint64 client, qint64 sender, bool direct)
 {
     report::Report report = MakeAjanlott();
     SetStationeryData(report, context.db, client, sender);
-    host.output(report, direct);
+    Output(host, context, report, direct);
 }
 
 void PrintCsekk(PrintHost &host, const PrintContext &context, qint64 client, qint64 sender,
@@ -89,7 +100,7 @@ void PrintCsekk(PrintHost &host, const PrintContext &context, qint64 client, qin
 {
     report::Report report = MakeCsekk(amount);
     SetStationeryData(report, context.db, client, sender);
-    host.output(report, direct);
+    Output(host, context, report, direct);
 }
 
 void PrintCsekk2(PrintHost &host, const PrintContext &context, qint64 client, qint64 sender,
@@ -97,7 +108,7 @@ void PrintCsekk2(PrintHost &host, const PrintContext &context, qint64 client, qi
 {
     report::Report report = MakeCsekk2(message);
     SetStationeryData(report, context.db, client, sender);
-    host.output(report, direct);
+    Output(host, context, report, direct);
 }
 
 void PrintUtanvet(PrintHost &host, const PrintContext &context, qint64 client, qint64 sender,
@@ -105,7 +116,7 @@ void PrintUtanvet(PrintHost &host, const PrintContext &context, qint64 client, q
 {
     report::Report report = MakeUtanvet(amount);
     SetStationeryData(report, context.db, client, sender);
-    host.output(report, direct);
+    Output(host, context, report, direct);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/calibration.h"
+
 #include <QColor>
 #include <QDateTime>
 #include <QImage>
@@ -119,10 +121,18 @@ struct Report {
     // column: what an item prints to the right of the column's edge is cut off. Page header and
     // footer bands are not used with columns.
     int columns = 0;
+    // The stationery the report prints on, set by its layout; it chooses the printer alignment.
+    PrintFamily family = PrintFamily::None;
+    // The printer alignment in millimetres (0 in every layout; the print job sets it from the
+    // settings): the renderer moves everything it draws on each page by it. The page stays.
+    PrintOffset offset;
     // Pixels per inch that pictures are measured in (the screen's).
     double screenDpi = 96;
     // Date and time printed by SysData::DateTime items.
     QDateTime printedAt = QDateTime::currentDateTime();
+
+    // Takes the offset of the report's family from the printer alignment of the settings.
+    void applyCalibration(const Calibration &calibration) { offset = calibration.of(family); }
 
     Band *band(const QString &name);
     const Band *band(const QString &name) const;

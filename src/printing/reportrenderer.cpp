@@ -388,6 +388,10 @@ void ReportRenderer::paintPage(QPainter &painter, int page) const
     if (page < 0 || page >= m_pages.size())
         return;
     painter.save();
+    if (!m_report.offset.isNull()) {
+        const MmMap map(painter.device());
+        painter.translate(map.x(m_report.offset.x), map.y(m_report.offset.y));
+    }
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
     for (const Placed &placed : m_pages.at(page))

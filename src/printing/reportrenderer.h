@@ -24,7 +24,9 @@ namespace kartevo::report {
 //
 // The painter's device must show the whole paper from its top left corner (no device margins:
 // a printer in full-page mode, a PDF writer without margins); the report's own margins are added
-// here. Millimetres become device units in one place, from the device's resolution.
+// here. Millimetres become device units in one place, from the device's resolution. The
+// report's printer alignment (Report::offset) moves everything drawn on a page, on every device
+// alike, so the preview shows what lands on paper.
 //
 // Pagination: the page header opens every page and the page footer closes it at the bottom of
 // the printable area; detail bands follow one another and a band that does not fit below the
@@ -43,7 +45,7 @@ public:
     const Report &report() const { return m_report; }
     int pageCount() const { return int(m_pages.size()); }
 
-    // Draws one page (counted from 0).
+    // Draws one page (counted from 0), moved by the report's offset.
     void paintPage(QPainter &painter, int page) const;
 
     // The placement of a band on a page, for tests: the band as it prints (after its event), its

@@ -93,9 +93,11 @@ Item PictureItem(double left, double top, double width, double height)
     return item;
 }
 
-Report MakeReport(const char *name, const char *title, const Page &page, double bandWidth, double bandHeight)
+Report MakeReport(PrintFamily family, const char *name, const char *title, const Page &page, double bandWidth,
+                  double bandHeight)
 {
     Report report;
+    report.family = family;
     report.name = QString::fromUtf8(name);
     report.title = QString::fromUtf8(title);
     report.page = page;
@@ -205,8 +207,9 @@ void ApplyReplacedCaption(Report &report, const char *itemName, const QString &c
 Report MakeBoritek(EnvelopeKind kind)
 {
     const EnvelopeMember &member = Member(kind);
-    Report report = MakeReport(member.name, "Boríték nyomtatás", member.page, member.bandWidth,
-                               member.bandHeight);
+    static constexpr PrintFamily families[] = {PrintFamily::C6, PrintFamily::LA4, PrintFamily::LC5};
+    Report report = MakeReport(families[int(kind)], member.name, "Boríték nyomtatás", member.page,
+                               member.bandWidth, member.bandHeight);
     Band &band = report.bands.first();
     const Item picture = PictureItem(member.picLeft, member.picTop, member.picWidth, member.picHeight);
     if (member.pictureFirst)
@@ -290,7 +293,7 @@ void LoadEnvelopePicture(Report &report, const QString &fileName)
 
 Report MakeAjanlott()
 {
-    Report report = MakeReport("qrAjanlott", "Boríték nyomtatás",
+    Report report = MakeReport(PrintFamily::Registered, "qrAjanlott", "Boríték nyomtatás",
                                {160, 113, Orientation::Portrait, 12, 10, 10, 10}, 140.2, 92.3);
     const Font A9 = F("Arial", 9);
     const Align L = Align::Left;
@@ -330,7 +333,7 @@ const Page kChequePage{210, 297, Orientation::Portrait, 8, 10, 4, 10};
 
 Report MakeCsekk(qint64 amount)
 {
-    Report report = MakeReport("qrCsekk", "Csekk kitöltés", kChequePage, 196.1, 95.9);
+    Report report = MakeReport(PrintFamily::ChequeFront, "qrCsekk", "Csekk kitöltés", kChequePage, 196.1, 95.9);
     const Font Figures = F("Courier New", 12, Bold);
     const Font Words = F("Times New Roman", 8);
     const Font T8 = F("Tahoma", 8);
@@ -363,7 +366,7 @@ Report MakeCsekk(qint64 amount)
 
 Report MakeCsekk2(const QString &message)
 {
-    Report report = MakeReport("qrCsekk2", "Csekk kitöltés", kChequePage, 196.1, 95.9);
+    Report report = MakeReport(PrintFamily::ChequeBack, "qrCsekk2", "Csekk kitöltés", kChequePage, 196.1, 95.9);
     const Align L = Align::Left;
     AddRows(report.bands.first(), {
         {"QRLabel4",  71.1, 1.0,  61.5, 17.9, "", "ezernégyszáztíz", F("Times New Roman", 8), L, White},
@@ -377,8 +380,8 @@ Report MakeCsekk2(const QString &message)
 
 Report MakeUtanvet(qint64 amount)
 {
-    Report report = MakeReport("qrUtanvet", "Csekk kitöltés", {150, 105, Orientation::Portrait, 7, 10, 8, 10},
-                               132.3, 95.9);
+    Report report = MakeReport(PrintFamily::Cod, "qrUtanvet", "Csekk kitöltés",
+                               {150, 105, Orientation::Portrait, 7, 10, 8, 10}, 132.3, 95.9);
     const Font Figures = F("Courier New", 12, Bold);
     const Font T8 = F("Tahoma", 8);
     const Align L = Align::Left;

@@ -3,6 +3,7 @@
 // would destroy the database, a full disk, names of nothing: refused with the database untouched.
 #include "batchrunner.h"
 #include "core/database.h"
+#include "pdfwords.h"
 #include "testfiles.h"
 #include "testfolders.h"
 
@@ -332,6 +333,99 @@ private Q_SLOTS:
 private:
     QTemporaryDir m_dir;
     QString m_dbPath;
+
+    // Every printing command moves its pages by the offset of its family in the Calibration
+    // section; --offset replaces it for the run and is refused (exit 2, nothing written) outside
+    // -20 ... +20 mm; an unusable value in the file prints at 0 with a warning.
+    void printerAlignment_data()
+    {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<QString>("offset");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<double>("dx");
+        QTest::addColumn<double>("dy");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("offset of the file") << QByteArray("[Calibration]\r\nC6X=1.5\r\nC6Y=-2\r\n") << QString() << 0
+                                            << 1.5 << -2.0 << QString();
+        QTest::newRow("other families only") << QByteArray("[Calibration]\r\nLA4X=5\r\nLabelsY=3\r\n") << QString()
+                                             << 0 << 0.0 << 0.0 << QString();
+        QTest::newRow("--offset replaces the file's") << QByteArray("[Calibration]\r\nC6X=5\r\n")
+                                                      << QStringLiteral("-0.5,2.5") << 0 << -0.5 << 2.5 << QString();
+        QTest::newRow("unreadable value") << QByteArray("[Calibration]\r\nC6X=abc\r\nC6Y=1\r\n") << QString() << 0
+                                          << 0.0 << 1.0 << QStringLiteral("C6X=abc");
+        QTest::newRow("--offset beyond 20 mm") << QByteArray() << QStringLiteral("20.5,0") << 2 << 0.0 << 0.0
+                                               << QStringLiteral("--offset takes DX,DY");
+        QTest::newRow("--offset with one number") << QByteArray() << QStringLiteral("1.5") << 2 << 0.0 << 0.0
+                                                  << QStringLiteral("--offset takes DX,DY");
+    }
+    void printerAlignment()
+    {
+        QFETCH(QByteArray, ini);
+        QFETCH(QString, offset);
+        QFETCH(int, code);
+        QFETCH(double, dx);
+        QFETCH(double, dy);
+        QFETCH(QString, message);
+        const QString iniFile = m_dir.filePath(QStringLiteral("xdg/Kartevo/Kartevo.ini"));
+        QFile::remove(iniFile);
+        const QString plainPdf = m_dir.filePath(QStringLiteral("plain.pdf"));
+        const QStringList envelope = {QStringLiteral("envelope"), QStringLiteral("c6"), QStringLiteral("--client"),
+                                      QStringLiteral("1"), QStringLiteral("--pdf")};
+        QCOMPARE(Batch(envelope + QStringList{plainPdf}).code, 0);
+
+        if (!ini.isEmpty()) {
+            QVERIFY(QDir().mkpath(QFileInfo(iniFile).path()));
+            test::WriteBytes(iniFile, ini);
+        }
+        const QString pdf = m_dir.filePath(QStringLiteral("moved.pdf"));
+        QFile::remove(pdf);
+        QStringList args = envelope + QStringList{pdf};
+        if (!offset.isEmpty())
+            args += {QStringLiteral("--offset"), offset};
+        const Result result = Batch(args);
+        QFile::remove(iniFile);
+        QVERIFY2(result.code == code, qPrintable(result.err));
+        QVERIFY2(result.err.contains(message), qPrintable(result.err));
+        if (code != 0) {
+            QVERIFY(!QFile::exists(pdf));
+            return;
+        }
+        const QList<test::PdfPage> before = test::ReadPdfPages(plainPdf);
+        const QList<test::PdfPage> after = test::ReadPdfPages(pdf);
+        QVERIFY(!before.isEmpty() && !after.isEmpty());
+        QCOMPARE(after.first().width, before.first().width);
+        QCOMPARE(after.first().height, before.first().height);
+        const test::PdfWord *from = before.first().word(QStringLiteral("Almási"));
+        const test::PdfWord *to = after.first().word(QStringLiteral("Almási"));
+        QVERIFY(from && to);
+        QVERIFY2(std::abs(to->xMin - from->xMin - dx) < 0.05, qPrintable(QString::number(to->xMin - from->xMin)));
+        QVERIFY2(std::abs(to->yMin - from->yMin - dy) < 0.05, qPrintable(QString::number(to->yMin - from->yMin)));
+    }
+
+    // The calibration sheet of a family on its paper, never moved by the family's own offset;
+    // an unknown family is a usage error.
+    void calibrationSheet()
+    {
+        const QString iniFile = m_dir.filePath(QStringLiteral("xdg/Kartevo/Kartevo.ini"));
+        QVERIFY(QDir().mkpath(QFileInfo(iniFile).path()));
+        test::WriteBytes(iniFile, "[Calibration]\r\nLC5X=5\r\nLC5Y=5\r\n");
+        const QString pdf = m_dir.filePath(QStringLiteral("sheet.pdf"));
+        Result result = Batch({QStringLiteral("calibration"), QStringLiteral("lc5"), QStringLiteral("--pdf"), pdf});
+        QVERIFY2(result.code == 0, qPrintable(result.err));
+        const QList<test::PdfPage> pages = test::ReadPdfPages(pdf);
+        QCOMPARE(pages.size(), 1);
+        // LC5 lies on its side: 229 mm wide as drawn, 162 mm high.
+        QVERIFY(std::abs(pages.first().width - 229) < 0.1 && std::abs(pages.first().height - 162) < 0.1);
+        const test::PdfWord *x = pages.first().word(QStringLiteral("X"));
+        QVERIFY(x);
+        QVERIFY2(std::abs(x->xMin - 22) < 0.3, qPrintable(QString::number(x->xMin))); // 2 mm right of the crosshair
+        QVERIFY(PageTexts(pdf).first().contains(QStringLiteral("X = 20,0 mm, Y = 20,0 mm")));
+
+        result = Batch({QStringLiteral("calibration"), QStringLiteral("a5"), QStringLiteral("--pdf"), pdf});
+        QCOMPARE(result.code, 2);
+        QVERIFY2(result.err.contains(QStringLiteral("unknown family a5")), qPrintable(result.err));
+        QFile::remove(iniFile);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestBatchPrint)

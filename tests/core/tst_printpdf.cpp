@@ -6,6 +6,7 @@
 #include "printing/gridprint.h"
 #include "printing/reportrenderer.h"
 #include "printing/stationery.h"
+#include "pdfwords.h"
 #include "testfiles.h"
 #include "testfolders.h"
 
@@ -21,56 +22,9 @@ using report::Report;
 namespace {
 
 constexpr double kTolerance = 0.5; // mm
-constexpr double kPt = 25.4 / 72.0;
-
-struct Word {
-    QString text;
-    double xMin, yMin, xMax, yMax; // mm
-};
-
-struct PdfPage {
-    double width = 0, height = 0; // mm
-    QList<Word> words;
-};
-
-QString Unescape(QString text)
-{
-    text.replace(QLatin1String("&lt;"), QLatin1String("<"));
-    text.replace(QLatin1String("&gt;"), QLatin1String(">"));
-    text.replace(QLatin1String("&quot;"), QLatin1String("\""));
-    text.replace(QLatin1String("&apos;"), QLatin1String("'"));
-    text.replace(QLatin1String("&amp;"), QLatin1String("&"));
-    return text;
-}
-
-QList<PdfPage> ReadPdf(const QString &file)
-{
-    QProcess process;
-    process.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), file, QStringLiteral("-")});
-    if (!process.waitForFinished(30000) || process.exitCode() != 0)
-        return {};
-    const QString xml = QString::fromUtf8(process.readAllStandardOutput());
-    static const QRegularExpression pageRe(QStringLiteral("<page width=\"([0-9.]+)\" height=\"([0-9.]+)\">"));
-    static const QRegularExpression wordRe(QStringLiteral(
-        "<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" yMax=\"([0-9.]+)\">([^<]*)</word>"));
-    QList<PdfPage> pages;
-    for (const QString &chunk : xml.split(QStringLiteral("<page "))) {
-        const auto page = pageRe.match(QStringLiteral("<page ") + chunk);
-        if (!page.hasMatch())
-            continue;
-        PdfPage p;
-        p.width = page.captured(1).toDouble() * kPt;
-        p.height = page.captured(2).toDouble() * kPt;
-        auto words = wordRe.globalMatch(chunk);
-        while (words.hasNext()) {
-            const auto w = words.next();
-            p.words.append({Unescape(w.captured(5)), w.captured(1).toDouble() * kPt, w.captured(2).toDouble() * kPt,
-                            w.captured(3).toDouble() * kPt, w.captured(4).toDouble() * kPt});
-        }
-        pages.append(p);
-    }
-    return pages;
-}
+using test::PdfPage;
+using test::ReadPdfPages;
+using Word = test::PdfWord;
 
 QString Describe(const Word &w)
 {
@@ -119,7 +73,7 @@ void CheckReport(const Report &report, int expectedPages = 1)
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("out.pdf"));
     report::WritePdf(file, report);
-    const QList<PdfPage> pages = ReadPdf(file);
+    const QList<PdfPage> pages = ReadPdfPages(file);
     QCOMPARE(pages.size(), expectedPages);
     QVERIFY(std::abs(pages.first().width - report.page.width) < 0.1);
     QVERIFY(std::abs(pages.first().height - report.page.length) < 0.1);
@@ -196,7 +150,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString file = dir.filePath(QStringLiteral("labels.pdf"));
         report::WritePdf(file, report);
-        const QList<PdfPage> pages = ReadPdf(file);
+        const QList<PdfPage> pages = ReadPdfPages(file);
         QCOMPARE(pages.size(), 1);
         bool found = false;
         for (const Word &w : pages.first().words) {
@@ -217,7 +171,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString file = dir.filePath(QStringLiteral("back.pdf"));
         report::WritePdf(file, report);
-        const QList<PdfPage> pages = ReadPdf(file);
+        const QList<PdfPage> pages = ReadPdfPages(file);
         QCOMPARE(pages.size(), 1);
         QList<double> tops;
         for (const QString &expected : {QStringLiteral("első"), QStringLiteral("második"), QStringLiteral("harmadik")}) {
@@ -304,7 +258,7 @@ private Q_SLOTS:
         writer.add(none);
         writer.finish();
         QCOMPARE(writer.pageCount(), 3);
-        const QList<PdfPage> pages = ReadPdf(file);
+        const QList<PdfPage> pages = ReadPdfPages(file);
         QCOMPARE(pages.size(), 3);
         QVERIFY(std::abs(pages.at(0).width - 160) < 0.1 && std::abs(pages.at(0).height - 113) < 0.1);
         QVERIFY(std::abs(pages.at(1).width - 229) < 0.1 && std::abs(pages.at(1).height - 162) < 0.1);

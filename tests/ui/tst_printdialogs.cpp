@@ -3,12 +3,15 @@
 #include "core/error.h"
 #include "core/session.h"
 #include "core/tableview.h"
+#include "demowindow.h"
 #include "fakeprompter.h"
 #include "modaldriver.h"
 #include "printing/stationery.h"
 #include "testfiles.h"
 #include "testfolders.h"
+#include "ui/common/focuscolor.h"
 #include "ui/printing/frm_csekk.h"
+#include "ui/printing/frm_igazitas.h"
 #include "ui/printing/frm_inp.h"
 #include "ui/printing/printcommands.h"
 #include "ui/printing/printoutput.h"
@@ -20,6 +23,10 @@
 #undef slots
 
 #include <QDir>
+#include <QDoubleSpinBox>
+#include <QListWidget>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QLineEdit>
 #include <QPrinterInfo>
 #include <QPushButton>
@@ -266,6 +273,87 @@ private Q_SLOTS:
         QCOMPARE(prompter.questions.size(), 1);
         QVERIFY(prompter.questions.first().startsWith(QStringLiteral("Folytatás: Helyezze vissza")));
         QCOMPARE(QDir(out.path()).entryList(QDir::Files).size(), 2);
+    }
+
+    // Rendszer / Nyomtatás igazítása as a new user goes about it: the C6 calibration sheet into
+    // the print folder, the measured offset typed in (Enter moves on, the field in the focus
+    // colour), OK; the next C6 envelope lands moved by exactly that, and the offset is in the
+    // configuration file at once.
+    void alignmentDialogSetsTheOffsetOfTheNextPrint()
+    {
+        QTemporaryDir out;
+        qputenv("KARTEVO_PRINT_DIR", out.path().toLocal8Bit());
+        test::DemoWindow demo;
+        demo.showActive();
+        const auto nameAt = [&](int number) {
+            QProcess process;
+            process.start(QStringLiteral("pdftotext"),
+                          {QStringLiteral("-bbox"), out.filePath(QStringLiteral("kartevo-%1.pdf").arg(number, 4, 10, QLatin1Char('0'))),
+                           QStringLiteral("-")});
+            process.waitForFinished(30000);
+            const auto match = QRegularExpression(QStringLiteral("xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\"[^>]*>Almási</word>"))
+                                   .match(QString::fromUtf8(process.readAllStandardOutput()));
+            return match.hasMatch() ? QPointF(match.captured(1).toDouble(), match.captured(2).toDouble()) * 25.4 / 72
+                                    : QPointF(-100, -100);
+        };
+        demo.trigger("aBoritek1"); // kartevo-0001.pdf, without an offset
+
+        test::WhenModal([](QWidget *modal) {
+            auto *dialog = qobject_cast<Tfrm_Igazitas *>(modal);
+            QVERIFY(dialog);
+            QCOMPARE(dialog->windowTitle(), QStringLiteral("Nyomtatás igazítása"));
+            QCOMPARE(dialog->familyList()->count(), 9);
+            QCOMPARE(dialog->selectedFamily(), PrintFamily::C6);
+            dialog->sheetButton()->click(); // kartevo-0002.pdf
+            auto *line = dialog->horizontalEdit()->findChild<QLineEdit *>();
+            dialog->horizontalEdit()->setFocus();
+            QTRY_COMPARE(line->palette().color(QPalette::Base), FocusColor);
+            QCOMPARE(dialog->verticalEdit()->findChild<QLineEdit *>()->palette().color(QPalette::Base),
+                     dialog->familyList()->palette().color(QPalette::Base));
+            line->selectAll();
+            QTest::keyClicks(line, QStringLiteral("1,5"));
+            QTest::keyClick(line, Qt::Key_Return);
+            QTRY_VERIFY(dialog->verticalEdit()->hasFocus());
+            auto *vertical = dialog->verticalEdit()->findChild<QLineEdit *>();
+            vertical->selectAll();
+            QTest::keyClicks(vertical, QStringLiteral("-2"));
+            QVERIFY(dialog->familyList()->item(0)->text().contains(QStringLiteral("+1,5 / -2,0 mm")));
+            test::Child<QPushButton>(modal, "Button1")->click();
+        });
+        demo.trigger("aIgazitas");
+        QCOMPARE(demo.w().session().settings().calibration.of(PrintFamily::C6), (PrintOffset{1.5, -2.0}));
+        QVERIFY(test::ReadBytes(demo.folders.IniFileName).contains("[Calibration]\r\nC6X=1.5\r\nC6Y=-2\r\n"));
+
+        demo.trigger("aBoritek1"); // kartevo-0003.pdf
+        qunsetenv("KARTEVO_PRINT_DIR");
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files).size(), 3);
+        QVERIFY(test::PdfText(out.filePath(QStringLiteral("kartevo-0002.pdf"))).contains(QStringLiteral("X = 20,0 mm, Y = 20,0 mm")));
+        const QPointF moved = nameAt(3) - nameAt(1);
+        QVERIFY2(std::abs(moved.x() - 1.5) < 0.05 && std::abs(moved.y() + 2.0) < 0.05,
+                 qPrintable(QStringLiteral("%1, %2").arg(moved.x()).arg(moved.y())));
+    }
+
+    // Mégsem keeps every offset; the dialog keeps its place either way.
+    void alignmentDialogCancelChangesNothing()
+    {
+        test::DemoWindow demo({}, "[Calibration]\r\nCodY=-3\r\n[frm_Igazitas]\r\nLeft=120\r\nTop=90\r\n");
+        demo.showActive();
+        test::WhenModal([](QWidget *modal) {
+            auto *dialog = qobject_cast<Tfrm_Igazitas *>(modal);
+            QVERIFY(dialog);
+            QCOMPARE(dialog->pos(), QPoint(120, 90));
+            dialog->familyList()->setCurrentRow(6);
+            QCOMPARE(dialog->selectedFamily(), PrintFamily::Cod);
+            QCOMPARE(dialog->verticalEdit()->value(), -3.0);
+            dialog->horizontalEdit()->setValue(4);
+            dialog->move(140, 100);
+            QTest::keyClick(dialog->horizontalEdit()->findChild<QLineEdit *>(), Qt::Key_Escape);
+        });
+        demo.trigger("aIgazitas");
+        QCOMPARE(demo.w().session().settings().calibration.of(PrintFamily::Cod), (PrintOffset{0, -3}));
+        const QByteArray ini = test::ReadBytes(demo.folders.IniFileName);
+        QVERIFY(ini.contains("CodY=-3\r\n"));
+        QVERIFY(ini.contains("[frm_Igazitas]\r\nLeft=140\r\nTop=100\r\n"));
     }
 };
 

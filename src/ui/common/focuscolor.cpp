@@ -10,11 +10,11 @@ namespace kartevo {
 
 namespace {
 
-// One per edit field, owned by it: colours the field while it holds the focus or is warned,
-// and gives back the field's own background when it is neither.
+// One per edit field (a line edit or a spin box), owned by it: colours the field while it holds
+// the focus or is warned, and gives back the field's own background when it is neither.
 class FocusColorFilter final : public QObject {
 public:
-    explicit FocusColorFilter(QLineEdit *edit) : QObject(edit), m_edit(edit) {}
+    explicit FocusColorFilter(QWidget *edit) : QObject(edit), m_edit(edit) {}
 
     void setWarned(bool warned)
     {
@@ -55,7 +55,7 @@ private:
         }
     }
 
-    QLineEdit *m_edit;
+    QWidget *m_edit;
     QPalette m_saved;
     bool m_hadOwnPalette = false;
     bool m_coloured = false;
@@ -63,7 +63,7 @@ private:
     bool m_warned = false;
 };
 
-FocusColorFilter *FilterOf(QLineEdit *edit)
+FocusColorFilter *FilterOf(QWidget *edit)
 {
     for (QObject *child : edit->children()) {
         if (auto *filter = dynamic_cast<FocusColorFilter *>(child))
@@ -79,6 +79,14 @@ void InstallFocusColor(QLineEdit *edit)
     if (!edit || FilterOf(edit))
         return;
     edit->installEventFilter(new FocusColorFilter(edit));
+}
+
+void InstallFocusColor(QAbstractSpinBox *spinBox)
+{
+    // The spin box hands the focus to its edit field directly, past any filter of that field.
+    if (!spinBox || FilterOf(spinBox))
+        return;
+    spinBox->installEventFilter(new FocusColorFilter(spinBox));
 }
 
 void InstallFocusColors(QWidget *root)

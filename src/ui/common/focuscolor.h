@@ -2,6 +2,7 @@
 
 #include <QColor>
 
+class QAbstractSpinBox;
 class QLineEdit;
 class QWidget;
 
@@ -16,6 +17,8 @@ inline const QColor WarningColor{255, 182, 182};
 // Gives the edit field the focus colour while it holds the focus; on leaving it gets back the
 // background it had before. Safe to call more than once for the same field.
 void InstallFocusColor(QLineEdit *edit);
+// The same for a spin box (its edit field shows the spin box's colours).
+void InstallFocusColor(QAbstractSpinBox *spinBox);
 
 // Shows the edit field in the warning colour, over the focus colour, until it is called again
 // with false; the field then has the focus colour or its own background again.

@@ -284,7 +284,7 @@ void Tfrm_CimkeNyom::printLabels(bool direct)
 {
     storeFields();
     const QList<Label> labels = GatherLabels(m_session.db(), m_selection, m_session.settings().LabelCount);
-    CimkeJelentes(this, labels, currentLayout(), direct);
+    CimkeJelentes(this, labels, currentLayout(), direct, m_session.settings().calibration);
 }
 
 void Tfrm_CimkeNyom::showEvent(QShowEvent *event)
@@ -352,9 +352,11 @@ void CimkeNyomtatas(QWidget *owner, Session &session, const LabelSelection &sele
     window.exec();
 }
 
-void CimkeJelentes(QWidget *owner, const QList<Label> &labels, const LabelLayout &layout, bool print)
+void CimkeJelentes(QWidget *owner, const QList<Label> &labels, const LabelLayout &layout, bool print,
+                   const Calibration &calibration)
 {
-    const report::Report report = MakeCimke(labels, layout);
+    report::Report report = MakeCimke(labels, layout);
+    report.applyCalibration(calibration);
     if (print)
         PrintReportDirect(report);
     else

@@ -80,8 +80,10 @@ private:
 // Shows the label printing window modally (CimkeNyomtatas).
 void CimkeNyomtatas(QWidget *owner, Session &session, const LabelSelection &selection);
 
-// The label sheet report of the labels: printed at once on the default printer, or previewed
-// (returns when the preview is closed). Throws Error for a sheet that cannot be laid out.
-void CimkeJelentes(QWidget *owner, const QList<Label> &labels, const LabelLayout &layout, bool print);
+// The label sheet report of the labels, moved by the label sheet's printer alignment: printed
+// at once on the default printer, or previewed (returns when the preview is closed). Throws
+// Error for a sheet that cannot be laid out.
+void CimkeJelentes(QWidget *owner, const QList<Label> &labels, const LabelLayout &layout, bool print,
+                   const Calibration &calibration);
 
 } // namespace kartevo

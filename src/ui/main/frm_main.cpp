@@ -73,6 +73,9 @@ void Tfrm_Main::FormCreate()
             ShowError(Session::MissingDatabaseText(m_session->databasePath()), this);
             return;
         }
+        // Offsets of the configuration file that could not be used are told once.
+        if (const QString problems = TakeCalibrationProblems(m_session->settings().calibration); !problems.isEmpty())
+            ShowError(problems, this);
         FillGroupFilter();
         ComboBox1->setCurrentIndex(0);
         setWindowTitle(QStringLiteral("Kartevo V%1").arg(QStringLiteral(KARTEVO_VERSION)));

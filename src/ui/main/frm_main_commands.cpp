@@ -9,6 +9,7 @@
 #include "ui/labels/frm_cimkenyom.h"
 #include "ui/masterdata/frm_szerkeszt.h"
 #include "ui/masterdata/pickers.h"
+#include "ui/printing/frm_igazitas.h"
 #include "ui/printing/printcommands.h"
 
 #include <QAction>
@@ -76,8 +77,9 @@ void Tfrm_Main::connectCommandWindows()
         CimkeNyomtatas(this, *m_session,
                        LabelSelectionFor(context.scope, clients.currentKey(), context.filterGroup, context.sortField));
     });
-    wire("aNyomtat", [this] { PrintClientList(this, DBGrid1, false); });
-    wire("aNyomtatKep", [this] { PrintClientList(this, DBGrid1, true); });
+    wire("aIgazitas", [this] { NyomtatasIgazitasa(this, *m_session); });
+    wire("aNyomtat", [this] { PrintClientList(this, DBGrid1, false, m_session->settings().calibration); });
+    wire("aNyomtatKep", [this] { PrintClientList(this, DBGrid1, true, m_session->settings().calibration); });
 }
 
 } // namespace kartevo

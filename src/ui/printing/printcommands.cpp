@@ -153,7 +153,8 @@ void PrintCod(QWidget *owner, const PrintCommandContext &context)
     RunCodPrint(host, MakeRunContext(context));
 }
 
-void PrintGrid(QWidget *owner, const QTableView *grid, bool direct, const QString &title, int fontSize)
+void PrintGrid(QWidget *owner, const QTableView *grid, bool direct, const QString &title, int fontSize,
+               const Calibration &calibration)
 {
     const QAbstractItemModel *model = grid->model();
     const QHeaderView *header = grid->horizontalHeader();
@@ -181,16 +182,17 @@ void PrintGrid(QWidget *owner, const QTableView *grid, bool direct, const QStrin
             cells.append(model->index(row, column).data(Qt::DisplayRole).toString());
         rows.append(cells);
     }
-    const report::Report report = MakeGridPrint(columns, grid->width(), rows, title, fontSize);
+    report::Report report = MakeGridPrint(columns, grid->width(), rows, title, fontSize);
+    report.applyCalibration(calibration);
     if (direct)
         PrintReportDirect(report);
     else
         PreviewReport(owner, report);
 }
 
-void PrintClientList(QWidget *owner, const QTableView *grid, bool preview)
+void PrintClientList(QWidget *owner, const QTableView *grid, bool preview, const Calibration &calibration)
 {
-    PrintGrid(owner, grid, !preview, QStringLiteral("Ügyfelek"), 8);
+    PrintGrid(owner, grid, !preview, QStringLiteral("Ügyfelek"), 8, calibration);
 }
 
 } // namespace kartevo

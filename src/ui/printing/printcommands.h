@@ -46,10 +46,12 @@ void PrintCheque(QWidget *owner, const PrintCommandContext &context);
 void PrintCod(QWidget *owner, const PrintCommandContext &context);
 
 // PrintGrid: the list printout of a grid as shown (columns, widths, titles, alignment, rows of
-// its model); direct prints on the default printer, otherwise the preview.
-void PrintGrid(QWidget *owner, const QTableView *grid, bool direct, const QString &title, int fontSize);
+// its model); direct prints on the default printer, otherwise the preview; either with the
+// list's printer alignment.
+void PrintGrid(QWidget *owner, const QTableView *grid, bool direct, const QString &title, int fontSize,
+               const Calibration &calibration);
 // aNyomtat (preview false) and aNyomtatKep (preview true): PrintGrid of the client grid with the
 // title "Ügyfelek" and font size 8.
-void PrintClientList(QWidget *owner, const QTableView *grid, bool preview);
+void PrintClientList(QWidget *owner, const QTableView *grid, bool preview, const Calibration &calibration);
 
 } // namespace kartevo
