@@ -10,6 +10,8 @@
 #include "ui/masterdata/frm_szerkeszt.h"
 #include "ui/masterdata/pickers.h"
 #include "ui/printing/printcommands.h"
+#include "ui/tools/frm_programok.h"
+#include "ui/tools/frm_sql.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -78,6 +80,8 @@ void Tfrm_Main::connectCommandWindows()
     });
     wire("aNyomtat", [this] { PrintClientList(this, DBGrid1, false); });
     wire("aNyomtatKep", [this] { PrintClientList(this, DBGrid1, true); });
+    wire("aSQL", [this] { ShowSqlConsole(this, *m_session); });
+    wire("aProgram", [this] { ShowProgramCatalog(this, *m_session); });
 }
 
 } // namespace kartevo
