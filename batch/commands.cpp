@@ -14,6 +14,7 @@
 #include "printing/gridprint.h"
 #include "printing/printrun.h"
 #include "printing/reportrenderer.h"
+#include "tools/sqlconsole.h"
 
 #include <QCoreApplication>
 #include <QHash>
@@ -115,6 +116,23 @@ int runInfo(Context &context)
     return ExitOk;
 }
 
+// Runs an SQL file as the console runs a script: statement by statement, each committed by
+// itself, stopping at the first failing one.
+int runSql(Context &context)
+{
+    if (context.args.size() != 1)
+        throw UsageError(QStringLiteral("sql: one SQL file is taken"));
+    const QString text = ReadSqlFile(context.args.first());
+    const auto session = openSession(context);
+    SqlConsole console(session->db());
+    const SqlConsole::Outcome outcome = console.runScript(text);
+    QString message = outcome.message;
+    message.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    if (!outcome.ok)
+        throw Error(message);
+    out() << message << '\n';
+    return ExitOk;
+}
 
 // ---------------------------------------------------------------------------------------------
 // Printing to PDF
@@ -623,6 +641,11 @@ const std::vector<Command> &commands()
          "Prints the calibration sheet of a stationery family: rulers along the top and left edges and "
          "two crosshairs with their coordinates, without the family's offset.",
          true, runCalibrationSheet},
+        {"sql", "sql FILE",
+         "Runs an SQL file (code page 1250) on the database as the SQL console runs a script: each "
+         "statement ends at its \";\" and is committed by itself; text after the last complete "
+         "statement is not run. Stops at the first failing statement (the ones before it stay done).",
+         false, runSql},
     };
     return table;
 }

@@ -208,18 +208,41 @@ bool DataSet::locateValue(const QString &field, const QVariant &value)
 void DataSet::readRows(Statement &statement)
 {
     const int columns = statement.columnCount();
-    m_rows.reset(columns);
+    QStringList names;
+    for (int column = 0; column < columns; ++column)
+        names.append(statement.columnName(column));
+    setFieldNames(names);
+    while (statement.step())
+        m_rows.appendFromStatement(statement.handle());
+    m_rows.squeeze();
+}
+
+void DataSet::setFieldNames(const QStringList &names)
+{
+    m_rows.reset(int(names.size()));
     m_fieldNames.clear();
     m_fieldIndex.clear();
-    for (int column = 0; column < columns; ++column) {
-        const QString name = statement.columnName(column);
+    for (int column = 0; column < names.size(); ++column) {
+        const QString &name = names.at(column);
         m_fieldNames.append(name);
         // With two fields of the same name the first one answers.
         m_fieldIndex.insert(name.toLower(), m_fieldIndex.value(name.toLower(), column));
     }
-    while (statement.step())
-        m_rows.appendFromStatement(statement.handle());
+}
+
+void DataSet::loadValues(const QStringList &fieldNames, const QList<QVariantList> &rows)
+{
+    m_state = State::Browse;
+    m_buffer.clear();
+    setFieldNames(fieldNames);
+    for (const QVariantList &row : rows)
+        m_rows.insert(m_rows.rowCount(), row);
     m_rows.squeeze();
+    m_open = true;
+    setCursor(recordCount() > 0 ? 0 : -1);
+    m_bof = true;
+    Q_EMIT dataReset();
+    Q_EMIT afterScroll();
 }
 
 void DataSet::readAll(Statement &statement)

@@ -92,6 +92,9 @@ protected:
     // Reads the rows again, then puts the cursor on the row whose field `keyColumn` holds `key`,
     // or as near to the old position as possible.
     void reload(Statement &statement, int keyColumn);
+    // Takes rows given as values (an in-memory table), one list per row in the order of the
+    // field names; the cursor goes to the first row.
+    void loadValues(const QStringList &fieldNames, const QList<QVariantList> &rows);
     void clear();
     int requireField(const QString &name) const;
     // Called before the cursor moves while a row is being edited; writes the row by default.
@@ -107,6 +110,7 @@ protected:
 
 private:
     void readRows(Statement &statement);
+    void setFieldNames(const QStringList &names);
     // Reads every row of the statement into a browsing, open data set; on failure it is left empty.
     void readAll(Statement &statement);
     QVariant currentValue(int column) const;

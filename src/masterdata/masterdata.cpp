@@ -177,10 +177,10 @@ std::optional<QChar> SearchStartChar(QChar typed)
     return std::nullopt;
 }
 
-QList<int> ListColumnWidths(const QList<double> &fractions, int gridWidth)
+QList<int> ListColumnWidths(const QList<double> &fractions, int gridWidth, int reserved)
 {
     QList<int> widths;
-    const int available = gridWidth - 40;
+    const int available = gridWidth - reserved;
     for (double fraction : fractions)
         widths.append(int(available * fraction)); // truncated towards zero, as the layout wants
     return widths;

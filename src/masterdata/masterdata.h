@@ -64,9 +64,9 @@ bool SearchList(DataSet &list, const QString &column, const QString &text);
 // digit, a letter a-z or one of á é í ó ö ő ú ü ű; nothing for any other character.
 std::optional<QChar> SearchStartChar(QChar typed);
 
-// Column widths of a list window after a resize: each fraction of (grid width - 40), cut to
-// whole pixels.
-QList<int> ListColumnWidths(const QList<double> &fractions, int gridWidth);
+// Column widths of a list window after a resize: each fraction of (grid width - reserved), cut
+// to whole pixels.
+QList<int> ListColumnWidths(const QList<double> &fractions, int gridWidth, int reserved = 40);
 
 // The numeric fields of the label-format dialog.
 //

@@ -93,7 +93,7 @@ private Q_SLOTS:
         QTest::newRow("aBetuCsokkent") << "aBetuCsokkent" << "Betűméret csökkentése" << "Betűméret csökkentése"
                                        << "F12" << true;
         QTest::newRow("aProgram") << "aProgram" << "További programok" << "További programok, letöltések" << ""
-                                  << false;
+                                  << true;
         QTest::newRow("aBezar") << "aBezar" << "Bezár" << "Bezár" << "" << true;
     }
     void commandTable()
@@ -126,7 +126,7 @@ private Q_SLOTS:
         }
         QCOMPARE(enabled, Split("aUj aSzerkeszt aTorol aJelol aJelolMind aJelolSzuntet aNyomtat aNyomtatKep "
                                 "aBoritek1 aBoritek2 aBoritek3 aAjanlott aCsekk aUtanvet aCimke aBetuNovel "
-                                "aBetuCsokkent aCsoport aIranyitoszam aFelado aCimkek aIgazitas aBezar"));
+                                "aBetuCsokkent aCsoport aIranyitoszam aFelado aCimkek aSQL aProgram aIgazitas aBezar"));
     }
 
     void menusToolbarsAndContextMenu()

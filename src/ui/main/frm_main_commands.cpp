@@ -11,6 +11,8 @@
 #include "ui/masterdata/pickers.h"
 #include "ui/printing/frm_igazitas.h"
 #include "ui/printing/printcommands.h"
+#include "ui/tools/frm_programok.h"
+#include "ui/tools/frm_sql.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -80,6 +82,8 @@ void Tfrm_Main::connectCommandWindows()
     wire("aIgazitas", [this] { NyomtatasIgazitasa(this, *m_session); });
     wire("aNyomtat", [this] { PrintClientList(this, DBGrid1, false, m_session->settings().calibration); });
     wire("aNyomtatKep", [this] { PrintClientList(this, DBGrid1, true, m_session->settings().calibration); });
+    wire("aSQL", [this] { ShowSqlConsole(this, *m_session); });
+    wire("aProgram", [this] { ShowProgramCatalog(this, *m_session); });
 }
 
 } // namespace kartevo

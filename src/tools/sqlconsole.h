@@ -1,0 +1,68 @@
+#pragma once
+
+#include "core/query.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+namespace kartevo {
+
+class Database;
+
+// The text the console runs, with the blanks and control characters around it removed.
+QString TrimSqlText(const QString &text);
+
+// Whether the console opens the text as a query: after trimming it begins with SELECT in any
+// letter case.
+bool IsSelectText(const QString &text);
+
+// The statements of a script, each ending where SQLite takes a statement for complete (a ";"
+// outside string literals, quoted names and comments), with the line breaks and blanks before
+// it. Text after the last complete statement is returned in rest and is not a statement.
+QStringList SplitSqlScript(const QString &text, QString *rest = nullptr);
+
+// The console's message about a failed query or statement.
+QString SqlErrorText(const QString &engineMessage);
+// The console's message after a script ran to its end.
+QString SqlDoneText();
+
+// Reads an SQL file of the console (code page 1250, any line ends) as the editor's text.
+QString ReadSqlFile(const QString &fileName);
+// Writes the editor's text as an SQL file: code page 1250, every line ended by CR LF, through
+// OutputFile. Throws Error when it cannot be written.
+void WriteSqlFile(const QString &fileName, const QString &text);
+
+// The run of the SQL console on the shared connection: a SELECT text is opened as a query
+// whose rows stay in query(); any other text is run as a script, statement by statement, each
+// committed by itself, stopping at the first failing one.
+class SqlConsole final {
+public:
+    explicit SqlConsole(Database &db);
+
+    struct Outcome {
+        bool isQuery = false;
+        bool ok = false;
+        int executed = 0;   // statements of a script that ran
+        QString message;    // what the user is told: the error, or the script's done text
+    };
+
+    // Called before the first statement with (0, total) and after each executed statement with
+    // the number done so far; the window moves its progress bar and lets its events run.
+    using Progress = std::function<void(int done, int total)>;
+
+    // The console's run command: a query or a script, as the text says.
+    Outcome run(const QString &text, const Progress &progress = {});
+    // The two branches on their own; the script runs its trimmed text.
+    Outcome runQuery(const QString &text);
+    Outcome runScript(const QString &text, const Progress &progress = {});
+
+    Query &query() { return m_query; }
+    void close();
+
+private:
+    Query m_query;
+};
+
+} // namespace kartevo

@@ -1,0 +1,43 @@
+#include "ui/common/filedialogs.h"
+
+#include <QDir>
+#include <QFileDialog>
+
+namespace kartevo {
+
+namespace {
+
+FileChooser *g_chooser = nullptr;
+
+QString RunDialog(QWidget *owner, const FileDialogOptions &options, bool save)
+{
+    QDir().mkpath(options.folder);
+    QFileDialog dialog(owner, options.title, options.folder, options.filter);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(options.defaultSuffix);
+    if (!options.fileName.isEmpty())
+        dialog.selectFile(options.fileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().first();
+}
+
+} // namespace
+
+QString ChooseOpenFile(QWidget *owner, const FileDialogOptions &options)
+{
+    return g_chooser ? g_chooser->chooseOpen(owner, options) : RunDialog(owner, options, false);
+}
+
+QString ChooseSaveFile(QWidget *owner, const FileDialogOptions &options)
+{
+    return g_chooser ? g_chooser->chooseSave(owner, options) : RunDialog(owner, options, true);
+}
+
+void SetFileChooser(FileChooser *chooser)
+{
+    g_chooser = chooser;
+}
+
+} // namespace kartevo

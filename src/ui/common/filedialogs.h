@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace kartevo {
+
+// What a file dialog shows: its title, the folder it starts in, one filter ("SQL files
+// (*.sql)"), the extension added to a name typed without one, and the proposed file name.
+struct FileDialogOptions {
+    QString title;
+    QString folder;
+    QString filter;
+    QString defaultSuffix;
+    QString fileName;
+};
+
+// The open and save dialogs of the program; each gives the chosen file or an empty text when
+// the user cancelled. The save dialog asks before replacing an existing file.
+QString ChooseOpenFile(QWidget *owner, const FileDialogOptions &options);
+QString ChooseSaveFile(QWidget *owner, const FileDialogOptions &options);
+
+// Tests answer the file dialogs through this interface instead of a person.
+class FileChooser {
+public:
+    virtual ~FileChooser() = default;
+    virtual QString chooseOpen(QWidget *owner, const FileDialogOptions &options) = 0;
+    virtual QString chooseSave(QWidget *owner, const FileDialogOptions &options) = 0;
+};
+
+// Replaces the dialogs (tests); null restores the real ones. Not owned.
+void SetFileChooser(FileChooser *chooser);
+
+} // namespace kartevo
