@@ -53,7 +53,7 @@ const CommandDef kCommands[] = {
     {"aIranyitoszam", "Irányítószámok", nullptr, nullptr, true},
     {"aFelado", "Feladók", nullptr, nullptr, true},
     {"aCimkek", "Címkék", nullptr, nullptr, true},
-    {"aNyelv", "Nyelv megadás", nullptr, nullptr, false},
+    {"aNyelv", "Nyelv megadás", nullptr, nullptr, true},
     {"aSQL", "Szabad lekérdezés", nullptr, nullptr, false},
     {"aBeallit", "Beállítások", nullptr, nullptr, false},
     {"aSugo", "Súgó", nullptr, "F1", false},

@@ -1,11 +1,13 @@
 // The commands of the main window that open other windows: the client edit dialog, the
-// master-data lists and the print commands.
+// master-data lists, the print commands and the language choice.
 #include "ui/main/frm_main.h"
 
 #include "core/error.h"
 #include "core/session.h"
 #include "masterdata/masterdata.h"
 #include "ui/common/application.h"
+#include "ui/common/translation.h"
+#include "ui/dialogs/frm_lang.h"
 #include "ui/labels/frm_cimkenyom.h"
 #include "ui/masterdata/frm_szerkeszt.h"
 #include "ui/masterdata/pickers.h"
@@ -75,6 +77,11 @@ void Tfrm_Main::connectCommandWindows()
         const PrintCommandContext context = printContext();
         CimkeNyomtatas(this, *m_session,
                        LabelSelectionFor(context.scope, clients.currentKey(), context.filterGroup, context.sortField));
+    });
+    wire("aNyelv", [this] {
+        // The main window takes the new language at once, every other window when next shown.
+        if (NyelvValasztas(this, *m_session))
+            TranslateForm(this);
     });
     wire("aNyomtat", [this] { PrintClientList(this, DBGrid1, false); });
     wire("aNyomtatKep", [this] { PrintClientList(this, DBGrid1, true); });
