@@ -236,7 +236,9 @@ private Q_SLOTS:
                     missing.append(u"[%1] %2=%3"_s.arg(section, key, made.readString(section, key, {})));
             }
         }
-        QVERIFY2(missing.isEmpty(), qPrintable(u"\n"_s + missing.join(u'\n')));
+        for (const QString &line : std::as_const(missing))
+            qWarning("missing in English.ini: %s", qPrintable(line));
+        QVERIFY(missing.isEmpty());
     }
 };
 

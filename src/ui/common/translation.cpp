@@ -76,7 +76,19 @@ std::optional<TextKind> KindOf(QObject *object)
 // entered, nor are the items of a radio group.
 void Walk(QObject *object, const std::function<void(QObject *, TextKind)> &visit)
 {
-    for (QObject *child : object->children()) {
+    QObjectList children = object->children();
+    // A stack's pages in their order (showing a page moves it to the end of the children).
+    if (auto *stack = qobject_cast<QStackedWidget *>(object)) {
+        QObjectList pages;
+        for (int i = 0; i < stack->count(); ++i)
+            pages.append(stack->widget(i));
+        for (QObject *child : std::as_const(children)) {
+            if (!pages.contains(child))
+                pages.append(child);
+        }
+        children = pages;
+    }
+    for (QObject *child : std::as_const(children)) {
         if (qobject_cast<QStatusBar *>(child) || qobject_cast<QMenu *>(child) || qobject_cast<QToolBar *>(child))
             continue;
         const std::optional<TextKind> kind = KindOf(child);
