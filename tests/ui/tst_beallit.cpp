@@ -255,11 +255,19 @@ private Q_SLOTS:
             QTest::keyClick(window, Qt::Key_Escape);
         });
         demo.trigger("aFontos");
+        // "Nyomtat" sends the whole agreement straight to the printer (here: the print folder).
+        const QString printDir = demo.inst.dir.filePath(u"nyomtato"_s);
+        qputenv("KARTEVO_PRINT_DIR", printDir.toLocal8Bit());
         WhenModal([](QWidget *window) {
             QCOMPARE(window->size(), QSize(700, 500));
+            QTest::mouseClick(Child<QPushButton>(window, "Button1"), Qt::LeftButton);
             QTest::keyClick(window, Qt::Key_Escape);
         });
         demo.trigger("aFontos");
+        qunsetenv("KARTEVO_PRINT_DIR");
+        const QString printed = PdfText(printDir + u"/kartevo-0001.pdf"_s);
+        QVERIFY2(printed.contains(u"Felhasználói szerződés"_s), qPrintable(printed));
+        QVERIFY(printed.contains(u"A program telepítésével és használatával"_s));
         for (const char *command : {"aNevjegy", "aTamogat"}) {
             WhenModal([](QWidget *window) { QTest::keyClick(window, Qt::Key_Escape); });
             demo.trigger(command);

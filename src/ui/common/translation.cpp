@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLayout>
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
@@ -127,8 +128,13 @@ void SetCaption(QObject *object, const QString &text)
     auto *widget = qobject_cast<QWidget *>(object);
     if (QTabWidget *tabs = widget ? TabOwner(widget) : nullptr)
         tabs->setTabText(tabs->indexOf(widget), text);
-    else if (auto *label = qobject_cast<QLabel *>(object))
+    else if (auto *label = qobject_cast<QLabel *>(object)) {
         label->setText(text);
+        // A label placed by hand takes the room of its new text; a layout sizes its own.
+        QWidget *parent = label->parentWidget();
+        if (!label->wordWrap() && (!parent || !parent->layout() || parent->layout()->indexOf(label) < 0))
+            label->adjustSize();
+    }
     else if (auto *button = qobject_cast<QAbstractButton *>(object))
         button->setText(text);
     else if (auto *box = qobject_cast<QGroupBox *>(object))
