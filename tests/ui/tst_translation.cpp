@@ -139,6 +139,12 @@ private Q_SLOTS:
         auto *newButton = demo.w().findChild<QToolButton *>(u"tb_aUj"_s);
         QVERIFY(newButton);
         QCOMPARE(newButton->text(), u"New client"_s);
+        // A list window's button that shows the command's caption follows it.
+        WriteBytes(lang, ToCp1250(u"[frm_Felado]\r\naUj.Caption=New sender\r\n"_s));
+        Tfrm_Felado senders(&demo.w(), demo.w().session(), false);
+        senders.show();
+        QCOMPARE(senders.findChild<QAction *>(u"aUj"_s)->iconText(), u"New sender"_s);
+        senders.close();
         QCOMPARE(demo.w().findChild<QLabel *>(u"Label3"_s)->text(), u"Group filter"_s);
         QCOMPARE(demo.w().findChild<QLabel *>(u"Label2"_s)->text(), QString());
         QCOMPARE(demo.w().findChild<QLabel *>(u"Label4"_s)->text(), printLabel);

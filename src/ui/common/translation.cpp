@@ -203,7 +203,11 @@ void ApplyWindowTexts(QWidget *window, const WindowTexts &texts)
         switch (kind) {
         case TextKind::Command: {
             auto *action = qobject_cast<QAction *>(object);
+            // Tool buttons show the icon text: it follows when it showed the old caption.
+            const bool buttonsFollow = action->iconText() == action->text();
             action->setText(element.caption);
+            if (buttonsFollow)
+                action->setIconText(element.caption);
             action->setToolTip(element.hint);
             action->setStatusTip(element.hint);
             break;
