@@ -1,5 +1,6 @@
 // The desktop program: fixes the folders, creates the main window and runs until it closes.
 #include "core/folders.h"
+#include "i18n/language.h"
 #include "ui/common/application.h"
 #include "ui/main/frm_main.h"
 
@@ -7,6 +8,8 @@ int main(int argc, char *argv[])
 {
     kartevo::KartevoApplication app(argc, argv);
     kartevo::InstallApplicationLook(app);
+    // "kiir" as the first argument: every window and report writes its texts to DataFolder/lang.ini.
+    kartevo::SetTemplateMode(kartevo::IsTemplateArgument(app.arguments()));
 
     const kartevo::Folders folders =
         kartevo::ComputeFolders(QCoreApplication::applicationDirPath(), kartevo::DesktopWorkArea());

@@ -17,6 +17,7 @@
 #include "tools/sqlconsole.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QHash>
 #include <QSet>
 #include <QTextStream>
@@ -50,6 +51,7 @@ QTextStream &err()
 struct Context {
     QStringList args;
     QString databaseOverride;
+    QString languageOverride; // --lang: the language file of this run instead of the Lang setting
 };
 
 struct Command {
@@ -80,6 +82,9 @@ std::unique_ptr<Session> openSession(const Context &context)
         err() << problems << '\n';
         err().flush();
     }
+    // Reports are translated from the Lang setting like in the program; nothing is saved.
+    if (!context.languageOverride.isEmpty())
+        session->settings().Lang = context.languageOverride;
     return session;
 }
 
@@ -652,9 +657,11 @@ const std::vector<Command> &commands()
 
 void printUsage(QTextStream &stream)
 {
-    stream << "Usage: kartevo-batch [--db FILE] COMMAND [ARGUMENTS]\n\n"
+    stream << "Usage: kartevo-batch [--db FILE] [--lang FILE] COMMAND [ARGUMENTS]\n\n"
            << "Options:\n"
            << "  --db FILE   use this database instead of the configured one\n"
+           << "  --lang FILE translate the printed envelopes and forms with this language file\n"
+           << "              instead of the one the Lang setting names\n"
            << "  --help      show this text\n\n"
            << "Commands:\n";
     for (const Command &command : commands())
@@ -691,6 +698,16 @@ int Run(const QStringList &arguments)
         }
         if (option == QLatin1String("--db") && !rest.isEmpty()) {
             context.databaseOverride = rest.takeFirst();
+            continue;
+        }
+        if (option == QLatin1String("--lang") && !rest.isEmpty()) {
+            // A mistyped name must not print the forms untranslated without a word.
+            const QFileInfo language(rest.takeFirst());
+            if (!language.isFile()) {
+                err() << "kartevo-batch: --lang: no such file: " << language.filePath() << '\n';
+                return ExitUsage;
+            }
+            context.languageOverride = language.absoluteFilePath();
             continue;
         }
         err() << "kartevo-batch: unknown or incomplete option: " << option << "\n\n";

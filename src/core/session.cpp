@@ -1,5 +1,7 @@
 #include "core/session.h"
 
+#include "i18n/language.h"
+
 #include "core/error.h"
 #include "core/outputfile.h"
 #include "core/schema.h"
@@ -12,7 +14,11 @@ namespace kartevo {
 
 Session::Session(const Folders &folders) : m_folders(folders) {}
 
-Session::~Session() = default;
+Session::~Session()
+{
+    if (LanguageSettings() == &m_settings)
+        SetLanguageSettings(nullptr);
+}
 
 QString Session::ResolveDatabase(const Folders &folders, const TBeall &settings)
 {
@@ -68,6 +74,8 @@ Session::OpenResult Session::open(const Options &options)
     if (!options.databaseOverride.isEmpty())
         m_settings.Path = QDir::fromNativeSeparators(options.databaseOverride);
     m_databasePath = ResolveDatabase(m_folders, m_settings);
+    // Windows and reports take their texts from the language file this run's settings name.
+    SetLanguageSettings(&m_settings);
     // No print output may ever replace the address book or the settings.
     SetProtectedFiles(DatabaseFiles(m_databasePath) << m_folders.IniFileName);
     if (!QFileInfo(m_databasePath).isFile())

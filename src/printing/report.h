@@ -47,9 +47,13 @@ enum class ItemKind { Text, Picture, Line };
 // System data printed by a text item after its caption.
 enum class SysData { None, PageNumber, DateTime, ReportTitle };
 
+// An item with this tag is neither translated nor written to the language template.
+constexpr int kSkipTranslationTag = 999;
+
 struct Item {
     QString name;
     ItemKind kind = ItemKind::Text;
+    int tag = 0;
     // Position in the band. A line runs from (left, top) to (left + width, top + height).
     double left = 0, top = 0, width = 0, height = 0;
 

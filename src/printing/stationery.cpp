@@ -1,5 +1,7 @@
 #include "printing/stationery.h"
 
+#include "i18n/language.h"
+
 #include "core/database.h"
 #include "core/error.h"
 #include "core/helpers.h"
@@ -234,6 +236,7 @@ Report MakeBoritek(EnvelopeKind kind)
             contact->font.size = sizes.contact;
         };
     }
+    TranslateReport(report);
     return report;
 }
 
@@ -272,19 +275,22 @@ NameFontSizes ShrunkNameFonts(int nameLength, const NameThresholds &t, NameFontS
     return sizes;
 }
 
-void LoadEnvelopePicture(Report &report, const QString &fileName)
+QImage ReadEnvelopePicture(const QString &fileName)
 {
-    if (fileName.isEmpty() || !QFileInfo(fileName).isFile())
-        return;
-    Item *picture = report.item(QStringLiteral("QRImage1"));
-    if (!picture)
-        return;
     QImageReader reader(fileName, QFileInfo(fileName).suffix().toLower().toLatin1());
     reader.setDecideFormatFromContent(false);
     QImage image = reader.read();
     if (image.isNull())
         throw Error(QStringLiteral("A boríték képe nem olvasható: %1 (%2)").arg(fileName, reader.errorString()));
-    picture->picture = image;
+    return image;
+}
+
+void LoadEnvelopePicture(Report &report, const QString &fileName)
+{
+    if (fileName.isEmpty() || !QFileInfo(fileName).isFile())
+        return;
+    if (Item *picture = report.item(QStringLiteral("QRImage1")))
+        picture->picture = ReadEnvelopePicture(fileName);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -355,6 +361,8 @@ Report MakeCsekk(qint64 amount)
         {"QRDBText9",  140.9, 63.8, 49.9, 4.3, "Qry", "cim_cim", T8, L, White},
         {"QRDBText10", 140.9, 71.8, 49.9, 5.0, "Qry", "cim_irsz", Figures, L, White},
     });
+    // The run-time texts come after the translation, which works on the design texts.
+    TranslateReport(report);
     const QString figures = AmountInFigures(amount);
     const QString words = SzamBetuvel(double(amount));
     for (const char *name : {"QRLabel1", "QRLabel2", "QRLabel3"})
@@ -374,6 +382,7 @@ Report MakeCsekk2(const QString &message)
         {"QRDBText2", 77.7, 59.9, 49.9, 4.3, "Tbl", "varoscim", F("Tahoma", 8), L, White},
         {"QRDBText4", 77.7, 71.8, 49.9, 5.0, "Tbl", "irsz", F("Courier New", 12, Bold), L, White},
     });
+    TranslateReport(report);
     ApplyReplacedCaption(report, "QRLabel4", message);
     return report;
 }
@@ -397,6 +406,7 @@ Report MakeUtanvet(qint64 amount)
         {"QRDBText4", 2.6,  14.6, 9.6,  4.3, "Qry", "cim_irsz", T8, L, White},
         {"QRDBText7", 73.4, 72.8, 54.9, 7.3, "Tbl", "irsz", F("Courier New", 18, Bold), L, White},
     });
+    TranslateReport(report);
     const QString figures = AmountInFigures(amount);
     ApplyReplacedCaption(report, "QRLabel1", figures);
     ApplyReplacedCaption(report, "QRLabel3", figures);

@@ -2,6 +2,7 @@
 
 #include "printing/report.h"
 
+#include <QImage>
 #include <QString>
 
 namespace kartevo {
@@ -24,6 +25,9 @@ QString EnvelopePictureKey(EnvelopeKind kind);
 // leaves the box empty; a file that exists but cannot be read as a picture throws Error.
 // The file type follows the file's extension.
 void LoadEnvelopePicture(report::Report &report, const QString &fileName);
+// The picture file as LoadEnvelopePicture reads it (the settings dialog's previews too). Throws
+// Error naming the file when it cannot be read as a picture.
+QImage ReadEnvelopePicture(const QString &fileName);
 
 // Font sizes of the client name and contact items for a name of the given length.
 struct NameFontSizes {

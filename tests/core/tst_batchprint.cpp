@@ -135,6 +135,35 @@ private Q_SLOTS:
         QVERIFY(PageTexts(cod).value(0).contains(QStringLiteral("kettőszázötven")));
     }
 
+    // The envelope is translated from the Lang setting; --lang replaces it for one run, and a
+    // --lang file that does not exist is refused.
+    void translatedEnvelope()
+    {
+        const QString mine = m_dir.filePath(QStringLiteral("mine.ini"));
+        const QString other = m_dir.filePath(QStringLiteral("other.ini"));
+        test::WriteBytes(mine, "[qrBoritek]\r\nQRLabel1.Caption=for the attention of\r\n");
+        test::WriteBytes(other, "[QRBORITEK]\r\nqrlabel1.caption=zu Handen\r\n");
+        const QString data = m_dir.filePath(QStringLiteral("xdg/Kartevo"));
+        QDir().mkpath(data);
+        test::WriteBytes(data + QStringLiteral("/Kartevo.ini"), "[Lang]\r\nLang=" + mine.toLocal8Bit() + "\r\n");
+        const QString pdf = m_dir.filePath(QStringLiteral("lang.pdf"));
+        const QStringList envelope{QStringLiteral("envelope"), QStringLiteral("c6"), QStringLiteral("--client"),
+                                   QStringLiteral("1"), QStringLiteral("--pdf"), pdf};
+        Result result = Batch(envelope);
+        QFile::remove(data + QStringLiteral("/Kartevo.ini"));
+        QVERIFY2(result.code == 0, qPrintable(result.err));
+        QVERIFY(PageTexts(pdf).value(0).contains(QStringLiteral("for the attention of")));
+        QVERIFY(!PageTexts(pdf).value(0).contains(QStringLiteral("részére")));
+
+        result = Batch(QStringList{QStringLiteral("--lang"), other} + envelope);
+        QVERIFY2(result.code == 0, qPrintable(result.err));
+        QVERIFY(PageTexts(pdf).value(0).contains(QStringLiteral("zu Handen")));
+
+        result = Batch(QStringList{QStringLiteral("--lang"), m_dir.filePath(QStringLiteral("nincs.ini"))} + envelope);
+        QCOMPARE(result.code, 2);
+        QVERIFY(result.err.contains(QStringLiteral("nincs.ini")));
+    }
+
     void list()
     {
         const QString pdf = m_dir.filePath(QStringLiteral("list.pdf"));

@@ -126,7 +126,8 @@ private Q_SLOTS:
         }
         QCOMPARE(enabled, Split("aUj aSzerkeszt aTorol aJelol aJelolMind aJelolSzuntet aNyomtat aNyomtatKep "
                                 "aBoritek1 aBoritek2 aBoritek3 aAjanlott aCsekk aUtanvet aCimke aBetuNovel "
-                                "aBetuCsokkent aCsoport aIranyitoszam aFelado aCimkek aSQL aIgazitas aProgram aBezar"));
+                                "aBetuCsokkent aCsoport aIranyitoszam aFelado aCimkek aNyelv aSQL aBeallit aIgazitas aSugo "
+                                "aTamogat aFontos aHonlap aLevel aProgram aUjdonsag aNevjegy aBezar"));
     }
 
     void menusToolbarsAndContextMenu()

@@ -42,6 +42,7 @@ public:
         asked.append(options);
         return answer;
     }
+    QString chooseFolder(QWidget *, const QString &) override { return {}; }
 };
 
 // The console over the demo clients, shown and active so that its keys work.

@@ -65,6 +65,15 @@ QVariant DataSetModel::headerData(int section, Qt::Orientation orientation, int 
     return {};
 }
 
+bool DataSetModel::setHeaderData(int section, Qt::Orientation orientation, const QVariant &value, int role)
+{
+    if (role != Qt::DisplayRole || orientation != Qt::Horizontal || section < 0 || section >= m_columns.size())
+        return false;
+    m_columns[section].title = value.toString();
+    Q_EMIT headerDataChanged(orientation, section, section);
+    return true;
+}
+
 void BindGridToCursor(QTableView *grid, DataSetModel *model)
 {
     DataSet *dataSet = &model->dataSet();

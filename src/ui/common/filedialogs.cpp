@@ -11,7 +11,8 @@ FileChooser *g_chooser = nullptr;
 
 QString RunDialog(QWidget *owner, const FileDialogOptions &options, bool save)
 {
-    QDir().mkpath(options.folder);
+    if (!options.folder.isEmpty())
+        QDir().mkpath(options.folder);
     QFileDialog dialog(owner, options.title, options.folder, options.filter);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
@@ -33,6 +34,11 @@ QString ChooseOpenFile(QWidget *owner, const FileDialogOptions &options)
 QString ChooseSaveFile(QWidget *owner, const FileDialogOptions &options)
 {
     return g_chooser ? g_chooser->chooseSave(owner, options) : RunDialog(owner, options, true);
+}
+
+QString ChooseFolder(QWidget *owner, const QString &start)
+{
+    return g_chooser ? g_chooser->chooseFolder(owner, start) : QFileDialog::getExistingDirectory(owner, QString(), start);
 }
 
 void SetFileChooser(FileChooser *chooser)

@@ -20,6 +20,8 @@ struct FileDialogOptions {
 // the user cancelled. The save dialog asks before replacing an existing file.
 QString ChooseOpenFile(QWidget *owner, const FileDialogOptions &options);
 QString ChooseSaveFile(QWidget *owner, const FileDialogOptions &options);
+// A folder, the dialog starting at start; empty when cancelled.
+QString ChooseFolder(QWidget *owner, const QString &start);
 
 // Tests answer the file dialogs through this interface instead of a person.
 class FileChooser {
@@ -27,6 +29,7 @@ public:
     virtual ~FileChooser() = default;
     virtual QString chooseOpen(QWidget *owner, const FileDialogOptions &options) = 0;
     virtual QString chooseSave(QWidget *owner, const FileDialogOptions &options) = 0;
+    virtual QString chooseFolder(QWidget *owner, const QString &start) = 0;
 };
 
 // Replaces the dialogs (tests); null restores the real ones. Not owned.

@@ -8,6 +8,7 @@
 #include "ui/common/focuscolor.h"
 #include "ui/common/glyphbutton.h"
 #include "ui/common/resources.h"
+#include "ui/common/translation.h"
 #include "ui/common/windowstate.h"
 #include "ui/masterdata/pickers.h"
 #include "ui/printing/printoutput.h"
@@ -57,9 +58,10 @@ protected:
     }
 };
 
-QLabel *AddLabel(QWidget *parent, const QString &text, int left, int top)
+QLabel *AddLabel(QWidget *parent, const char *name, const QString &text, int left, int top)
 {
     auto *label = new QLabel(text, parent);
+    label->setObjectName(QLatin1String(name));
     label->move(left, top);
     label->adjustSize();
     return label;
@@ -122,26 +124,28 @@ Tfrm_CimkeNyom::Tfrm_CimkeNyom(QWidget *owner, Session &session, const LabelSele
     GroupBox2 = new QGroupBox(QStringLiteral("Címke (etikett)"), this);
     GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
     GroupBox2->setGeometry(8, 76, 325, 169);
-    AddLabel(GroupBox2, QStringLiteral("Bal margó"), 12, 20);
+    AddLabel(GroupBox2, "Label1", QStringLiteral("Bal margó"), 12, 20);
     Edit1 = AddEdit(GroupBox2, "Edit1", QRect(12, 36, 93, 21));
-    AddLabel(GroupBox2, QStringLiteral("Felső margó"), 112, 20);
+    AddLabel(GroupBox2, "Label2", QStringLiteral("Felső margó"), 112, 20);
     Edit2 = AddEdit(GroupBox2, "Edit2", QRect(112, 36, 93, 21));
-    AddLabel(GroupBox2, QStringLiteral("Magasság"), 212, 20);
+    AddLabel(GroupBox2, "Label3", QStringLiteral("Magasság"), 212, 20);
     Edit4 = AddEdit(GroupBox2, "Edit4", QRect(212, 36, 93, 21));
-    AddLabel(GroupBox2, QStringLiteral("Oszlopszám"), 12, 64);
+    AddLabel(GroupBox2, "Label4", QStringLiteral("Oszlopszám"), 12, 64);
     Edit3 = AddEdit(GroupBox2, "Edit3", QRect(12, 80, 65, 21));
     QIcon hand(QStringLiteral(":/kartevo/hand.svg"));
     hand.addFile(QStringLiteral(":/kartevo/hand_disabled.svg"), QSize(), QIcon::Disabled);
     BitBtn1 = GlyphButton(GroupBox2, "BitBtn1", hand, QRect(80, 80, 25, 25));
     Edit7 = AddEdit(GroupBox2, "Edit7", QRect(112, 80, 193, 21));
     Edit7->setReadOnly(true);
-    AddLabel(GroupBox2, QStringLiteral("Hányadik?"), 12, 112);
+    AddLabel(GroupBox2, "Label5", QStringLiteral("Hányadik?"), 12, 112);
     Edit6 = AddEdit(GroupBox2, "Edit6", QRect(12, 128, 93, 26));
     QFont big(QStringLiteral("Arial"));
     big.setBold(true);
     big.setPixelSize(15);
     Edit6->setFont(big);
     BitBtn3 = GlyphButton(GroupBox2, "BitBtn3", QIcon(QStringLiteral(":/kartevo/font.svg")), QRect(112, 128, 193, 25));
+    // It shows the chosen font, not a caption of its own.
+    BitBtn3->setProperty("tag", report::kSkipTranslationTag);
 
     GroupBox1 = new QGroupBox(QStringLiteral("Lap"), this);
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
@@ -292,6 +296,7 @@ void Tfrm_CimkeNyom::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
     if (event->spontaneous())
         return;
+    TranslateOnShow(this);
     RestoreWindowPos(this, m_session.folders().IniFileName);
     ApplyFontSize(this, m_session.settings().FontSize);
     // The field captions take the room of the window's font size.

@@ -9,6 +9,7 @@
 #include "ui/common/messages.h"
 #include "ui/main/clientgriddelegate.h"
 #include "ui/main/frm_logo.h"
+#include "ui/common/translation.h"
 #include "ui/common/windowstate.h"
 
 #include <QAction>
@@ -166,6 +167,7 @@ void Tfrm_Main::showEvent(QShowEvent *event)
 void Tfrm_Main::FormShow()
 {
     updateSortColumn();
+    TranslateOnShow(this);
     const TBeall &settings = m_session->settings();
     const QRect workArea = DesktopWorkArea();
     if (settings.FullScreen) {

@@ -1,11 +1,18 @@
 // The commands of the main window that open other windows: the client edit dialog, the
-// master-data lists and the print commands.
+// master-data lists, the print commands, the language choice, the settings and the
+// information windows.
 #include "ui/main/frm_main.h"
 
 #include "core/error.h"
+#include "core/folders.h"
+#include "core/helpers.h"
 #include "core/session.h"
 #include "masterdata/masterdata.h"
 #include "ui/common/application.h"
+#include "ui/common/translation.h"
+#include "ui/dialogs/frm_beallit.h"
+#include "ui/dialogs/frm_lang.h"
+#include "ui/dialogs/infowindows.h"
 #include "ui/labels/frm_cimkenyom.h"
 #include "ui/masterdata/frm_szerkeszt.h"
 #include "ui/masterdata/pickers.h"
@@ -84,6 +91,29 @@ void Tfrm_Main::connectCommandWindows()
     wire("aNyomtatKep", [this] { PrintClientList(this, DBGrid1, true, m_session->settings().calibration); });
     wire("aSQL", [this] { ShowSqlConsole(this, *m_session); });
     wire("aProgram", [this] { ShowProgramCatalog(this, *m_session); });
+    wire("aNyelv", [this] {
+        // The main window takes the new language at once, every other window when next shown.
+        if (NyelvValasztas(this, *m_session))
+            TranslateForm(this);
+    });
+    wire("aBeallit", [this] { Beallitasok(this, *m_session); });
+
+    // The "Súgó" menu: pages of the installation and the maker's addresses open in the desktop's
+    // programs; a missing help folder opens nothing.
+    const auto openInstalled = [this](const char *name) {
+        const QString programFolder = m_session->folders().ProgramFolder;
+        const QString file = InstallationFile(programFolder, QString::fromLatin1(name));
+        if (!file.isEmpty())
+            ShellOpen(file, programFolder);
+    };
+    wire("aSugo", [openInstalled] { openInstalled("Help/index.htm"); });
+    wire("aUjdonsag", [openInstalled] { openInstalled("Help/ujdonsag.htm"); });
+    wire("aHonlap", [] { ShellOpen(MakerHomePage(), {}); });
+    wire("aLevel", [] { ShellOpen(QStringLiteral("mailto:%1?subject=Kartevo").arg(MakerMailAddress()), {}); });
+    wire("aNevjegy", [this] { ShowAboutBox(this, *m_session); });
+    wire("aTamogat", [this] { ShowSupportWindow(this, *m_session); });
+    wire("aFontos", [this] { ShowReadme(this, *m_session); });
+
 }
 
 } // namespace kartevo

@@ -96,12 +96,14 @@ void Tfrm_Main::createLayout()
         return label;
     };
     bottom->addWidget(grey(QStringLiteral("Csoport szűrés")));
+    bottom->itemAt(bottom->count() - 1)->widget()->setObjectName(QStringLiteral("Label3"));
     ComboBox1 = new QComboBox(Panel2);
     ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
     ComboBox1->setFixedWidth(145);
     bottom->addWidget(ComboBox1);
     bottom->addSpacing(12);
     bottom->addWidget(grey(QStringLiteral("Nyomtatás")));
+    bottom->itemAt(bottom->count() - 1)->widget()->setObjectName(QStringLiteral("Label4"));
     ComboBox2 = new QComboBox(Panel2);
     ComboBox2->setObjectName(QStringLiteral("ComboBox2"));
     ComboBox2->setFixedWidth(145);

@@ -5,6 +5,7 @@
 #include "ui/common/application.h"
 #include "ui/common/dialogkeys.h"
 #include "ui/common/focuscolor.h"
+#include "ui/common/translation.h"
 #include "ui/common/windowstate.h"
 
 #include <QKeyEvent>
@@ -29,6 +30,8 @@ TEditDialog::TEditDialog(QWidget *owner, Session &session, const QString &name, 
 QLabel *TEditDialog::addLabel(QWidget *parent, const QString &text, int left, int top)
 {
     auto *label = new QLabel(text, parent);
+    // Named for the language file; a dialog may rename it.
+    label->setObjectName(QStringLiteral("Label%1").arg(m_labels.size() + 1));
     label->move(left, top);
     label->adjustSize();
     m_labels.append(label);
@@ -83,6 +86,7 @@ void TEditDialog::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
     if (event->spontaneous())
         return;
+    TranslateOnShow(this);
     RestoreWindowPos(this, m_session.folders().IniFileName);
     ApplyFontSize(this, m_session.settings().FontSize);
     // Labels grow with the font; they keep their top-left corner.

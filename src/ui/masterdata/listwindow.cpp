@@ -13,6 +13,7 @@
 #include "ui/masterdata/editdialog.h"
 #include "ui/masterdata/listicons.h"
 #include "ui/main/clientgriddelegate.h"
+#include "ui/common/translation.h"
 #include "ui/common/windowstate.h"
 
 #include <QAction>
@@ -327,6 +328,7 @@ void TListWindow::FormShow()
 {
     highlightColumn(0);
     resize(m_def.designSize);
+    TranslateOnShow(this);
     RestoreWindowRect(this, m_session.folders().IniFileName, m_session.folders().WorkArea);
     OwnerDrawMenus(this);
     ApplyFontSize(this, m_session.settings().FontSize);

@@ -4,6 +4,7 @@
 #include "ui/common/application.h"
 #include "ui/common/dialogkeys.h"
 #include "ui/common/focuscolor.h"
+#include "ui/common/translation.h"
 #include "ui/common/windowstate.h"
 
 // QScintilla's headers use the plain signals/slots keywords, which this project switches off.
@@ -127,6 +128,7 @@ void Tfrm_Csekk::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
     if (event->spontaneous())
         return;
+    TranslateOnShow(this);
     RestoreWindowPos(this, m_iniFileName);
     ApplyFontSize(this, m_fontSize);
     if (m_fontSize > 0)

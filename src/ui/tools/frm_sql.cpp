@@ -6,6 +6,7 @@
 #include "ui/common/filedialogs.h"
 #include "ui/common/menustyle.h"
 #include "ui/common/messages.h"
+#include "ui/common/translation.h"
 #include "ui/common/windowstate.h"
 #include "ui/main/clientgriddelegate.h"
 
@@ -215,6 +216,7 @@ void Tfrm_SQL::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
     if (event->spontaneous())
         return;
+    TranslateOnShow(this);
     RestoreWindowRect(this, m_session.folders().IniFileName, m_session.folders().WorkArea);
     Memo1->setFocus(Qt::OtherFocusReason);
     OwnerDrawMenus(this);
