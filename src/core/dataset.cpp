@@ -3,6 +3,8 @@
 #include "core/error.h"
 #include "core/statement.h"
 
+#include <sqlite3.h>
+
 namespace kartevo {
 
 DataSet::DataSet(QObject *parent)
@@ -210,10 +212,12 @@ void DataSet::readRows(Statement &statement)
     const int columns = statement.columnCount();
     m_rows.reset(columns);
     m_fieldNames.clear();
+    m_declaredTypes.clear();
     m_fieldIndex.clear();
     for (int column = 0; column < columns; ++column) {
         const QString name = statement.columnName(column);
         m_fieldNames.append(name);
+        m_declaredTypes.append(QString::fromUtf8(sqlite3_column_decltype(statement.handle(), column)));
         // With two fields of the same name the first one answers.
         m_fieldIndex.insert(name.toLower(), m_fieldIndex.value(name.toLower(), column));
     }
@@ -270,6 +274,7 @@ void DataSet::clear()
     const bool wasOpen = m_open;
     m_rows.reset(0);
     m_fieldNames.clear();
+    m_declaredTypes.clear();
     m_fieldIndex.clear();
     m_buffer.clear();
     m_state = State::Browse;

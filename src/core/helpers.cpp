@@ -246,7 +246,7 @@ qint64 ParseIntLoose(const QString &text)
     return ok ? result : 0;
 }
 
-QString JoinLines(const QString &text, const QString &separator)
+QStringList SplitTextLines(const QString &text)
 {
     if (text.isEmpty())
         return {};
@@ -254,10 +254,15 @@ QString JoinLines(const QString &text, const QString &separator)
     normalised.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     normalised.replace(u'\r', u'\n');
     QStringList lines = normalised.split(u'\n');
-    if (lines.size() > 1 && lines.last().isEmpty())
+    if (lines.last().isEmpty())
         lines.removeLast();
+    return lines;
+}
+
+QString JoinLines(const QString &text, const QString &separator)
+{
     QString result;
-    for (const QString &line : lines) {
+    for (const QString &line : SplitTextLines(text)) {
         result += line;
         result += separator;
     }
