@@ -1,11 +1,14 @@
 // The commands of the main window that open other windows: the client edit dialog, the
-// master-data lists and the print commands.
+// master-data lists, import and export, and the print commands.
 #include "ui/main/frm_main.h"
 
 #include "core/error.h"
 #include "core/session.h"
 #include "masterdata/masterdata.h"
 #include "ui/common/application.h"
+#include "ui/exchange/frm_grid2html.h"
+#include "ui/exchange/frm_hatarolt.h"
+#include "ui/exchange/frm_import.h"
 #include "ui/labels/frm_cimkenyom.h"
 #include "ui/masterdata/frm_szerkeszt.h"
 #include "ui/masterdata/pickers.h"
@@ -76,6 +79,16 @@ void Tfrm_Main::connectCommandWindows()
         CimkeNyomtatas(this, *m_session,
                        LabelSelectionFor(context.scope, clients.currentKey(), context.filterGroup, context.sortField));
     });
+    wire("aImport", [this] {
+        ShowImport(this, *m_session, [this] {
+            ClientList &clients = openClients();
+            clients.reopenAt(clients.currentKey());
+            FillGroupFilter();
+            updateCounter();
+        });
+    });
+    wire("aExcelbe", [this] { ShowExport(this, *m_session, openClients().table(), ClientList::ColumnTitles()); });
+    wire("aHtml", [this] { ShowGrid2Html(this, *m_session, DBGrid1, QStringLiteral("Ügyfelek")); });
     wire("aNyomtat", [this] { PrintClientList(this, DBGrid1, false); });
     wire("aNyomtatKep", [this] { PrintClientList(this, DBGrid1, true); });
 }
