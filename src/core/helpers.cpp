@@ -171,8 +171,10 @@ QString DelimitedField(const QString &delimiters, const QString &line, int n)
         return {};
     int field = 1;
     qsizetype start = 0;
+    const bool single = delimiters.size() == 1;
+    const QChar delimiter = single ? delimiters.front() : QChar();
     for (qsizetype i = 0; i < line.size(); ++i) {
-        if (!delimiters.contains(line.at(i)))
+        if (single ? line.at(i) != delimiter : !delimiters.contains(line.at(i)))
             continue;
         if (field == n)
             return line.mid(start, i - start);

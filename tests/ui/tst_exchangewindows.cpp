@@ -41,6 +41,8 @@ class TestExchangeWindows : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase() { Tfrm_Main::SetSplashEnabled(false); }
+
     void cleanup()
     {
         Tfrm_Grid2Html::SetFileOpener(nullptr);
@@ -65,7 +67,9 @@ private Q_SLOTS:
             auto *window = qobject_cast<Tfrm_Import *>(modal);
             QVERIFY(window);
             QCOMPARE(window->SynEdit1->text(), QString());
-            QTest::keyClick(window, Qt::Key_O, Qt::ControlModifier);
+            QCOMPARE(window->aMegnyit->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
+            QCOMPARE(window->aBetolt->shortcut(), QKeySequence(QStringLiteral("Ctrl+R")));
+            window->aMegnyit->trigger();
             QCOMPARE(dialogs.asked.size(), 1);
             QVERIFY(window->SynEdit1->text().startsWith(QStringLiteral("Név;")));
             QCOMPARE(window->EncodingLabel->text(), QStringLiteral("Kódolás: UTF-8"));
@@ -73,11 +77,11 @@ private Q_SLOTS:
             window->CheckBox1->click();
             QCOMPARE(GutterText(window->SynEdit1, 0), QStringLiteral("0"));
             QCOMPARE(GutterText(window->SynEdit1, 2), QStringLiteral("2"));
-            QTest::keyClick(window, Qt::Key_R, Qt::ControlModifier);
+            window->aBetolt->trigger();
             QCOMPARE(demo.prompter.infos, QStringList{QStringLiteral("Betöltés kész.")});
             QCOMPARE(demo.rows(), 32);
             QVERIFY(demo.groups()->findText(QStringLiteral("Kertészek")) >= 0);
-            QTest::keyClick(window, Qt::Key_Escape);
+            window->aBezar->trigger();
             checked = true;
         });
         demo.trigger("aImport");
