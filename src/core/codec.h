@@ -11,9 +11,9 @@ namespace kartevo {
 QByteArray ToCp1250(QStringView text);
 QString FromCp1250(const QByteArray &bytes);
 
-// An encoder for code page 1250 kept over many texts (one per line of an export), counting the
+// An encoder for code page 1250 used for many texts (one per line of an export), counting the
 // characters it could not hold; they are written as '?', or as HTML character references
-// ("&#337;") for a page, which lose nothing and are not counted.
+// ("&#28450;") for a page, which lose nothing and are not counted.
 class Cp1250Encoder {
 public:
     enum class Unmappable { Question, HtmlReference };
