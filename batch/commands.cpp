@@ -4,10 +4,15 @@
 #include "core/database.h"
 #include "core/error.h"
 #include "core/folders.h"
+#include "core/helpers.h"
 #include "core/outputfile.h"
 #include "core/session.h"
 #include "core/statement.h"
 #include "core/tableview.h"
+#include "exchange/biffexport.h"
+#include "exchange/csvimport.h"
+#include "exchange/delimitedexport.h"
+#include "exchange/htmlexport.h"
 #include "labels/labels.h"
 #include "printing/amountwords.h"
 #include "printing/calibrationsheet.h"
@@ -18,6 +23,7 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QDateTime>
 #include <QHash>
 #include <QSet>
 #include <QTextStream>
@@ -610,6 +616,92 @@ int runCalibrationSheet(Context &context)
     return ExitOk;
 }
 
+// ---------------------------------------------------------------------------------------------
+// Import and export
+// ---------------------------------------------------------------------------------------------
+
+QChar separatorOption(const QString &command, const PrintOptions &options)
+{
+    const QString name = options.has("separator") ? options.value("separator") : QStringLiteral("semicolon");
+    static const QList<std::pair<QString, QChar>> separators = {
+        {QStringLiteral("semicolon"), u';'}, {QStringLiteral("comma"), u','},
+        {QStringLiteral("tab"), u'\t'}, {QStringLiteral("bar"), u'|'}};
+    for (const auto &[word, separator] : separators) {
+        if (name == word)
+            return separator;
+    }
+    throw UsageError(QStringLiteral("%1: --separator takes semicolon, comma, tab or bar").arg(command));
+}
+
+int runImport(Context &context)
+{
+    const QString command = QStringLiteral("import");
+    const PrintOptions options = parsePrintOptions(command, context.args, {"separator"}, {"header"});
+    if (options.words.size() != 1)
+        throw UsageError(QStringLiteral("import: one FILE is needed"));
+    const QChar separator = separatorOption(command, options);
+    const auto session = openSession(context);
+    const ImportText text = ReadImportFile(options.words.first());
+    try {
+        const ImportSummary summary =
+            ImportClients(session->db(), SplitTextLines(text.text), separator, options.has("header"));
+        out() << summary.clients << " client(s) and " << summary.groups << " group(s) added (" << text.encoding
+              << ").\n";
+    } catch (const ImportError &e) {
+        out() << e.kept.clients << " client(s) and " << e.kept.groups << " group(s) added before line " << e.line
+              << ".\n";
+        throw;
+    }
+    return ExitOk;
+}
+
+int runExport(Context &context)
+{
+    const QString command = QStringLiteral("export");
+    const PrintOptions options = parsePrintOptions(command, context.args, {"separator", "quote"},
+                                                   {"no-header", "field-names"});
+    if (options.words.size() != 1)
+        throw UsageError(QStringLiteral("export: one FILE is needed"));
+    const QString file = options.words.first();
+    DelimitedOptions delimited;
+    delimited.separator = separatorOption(command, options);
+    const QString quote = options.has("quote") ? options.value("quote") : QStringLiteral("none");
+    if (quote == QLatin1String("double"))
+        delimited.quote = QStringLiteral("\"");
+    else if (quote == QLatin1String("single"))
+        delimited.quote = QStringLiteral("'");
+    else if (quote != QLatin1String("none"))
+        throw UsageError(QStringLiteral("export: --quote takes none, double or single"));
+    delimited.noHeader = options.has("no-header");
+    delimited.fieldNames = options.has("field-names");
+
+    const auto session = openSession(context);
+    const auto clients = openClientList(session->db(), std::nullopt, QStringLiteral("ugyfel_nev"));
+    ExportResult result;
+    if (IsHtmlName(file)) {
+        QList<HtmlColumn> columns;
+        int gridWidth = 44; // the grid's row indicator and scroll bar
+        for (const auto &[field, column] : clientGridColumns()) {
+            columns.append({column.title, column.width, FieldAlign::Left, clients->fieldIndex(field)});
+            gridWidth += column.width;
+        }
+        result = ExportToFile(file, [&](QIODevice &device) {
+            return WriteHtmlPage(device, *clients, QStringLiteral("Ügyfelek"), columns, gridWidth,
+                                 QDateTime::currentDateTime());
+        }, true);
+    } else {
+        const QList<ExportField> fields = ExportFieldsOf(*clients, ClientList::ColumnTitles());
+        result = ExportToFile(file, [&](QIODevice &device) {
+            return IsWorksheetName(file) ? WriteWorksheet(device, *clients, fields)
+                                         : WriteDelimited(device, *clients, fields, delimited);
+        });
+    }
+    out() << result.records << " client(s) written to " << file << '\n';
+    if (result.unmappable > 0)
+        err() << UnmappableNote(result.unmappable) << '\n';
+    return ExitOk;
+}
+
 const std::vector<Command> &commands()
 {
     static const std::vector<Command> table = {
@@ -651,6 +743,17 @@ const std::vector<Command> &commands()
          "statement ends at its \";\" and is committed by itself; text after the last complete "
          "statement is not run. Stops at the first failing statement (the ones before it stay done).",
          false, runSql},
+        {"import", "import FILE [--separator semicolon|comma|tab|bar] [--header]",
+         "Adds one client per line of a delimited file (name, contact, postal code, town, address, "
+         "group), and the groups that are new. --header skips the first line. The file is read as "
+         "UTF-8 when it is valid UTF-8, otherwise as code page 1250. When a client cannot be stored "
+         "the clients before it stay and the command fails.",
+         false, runImport},
+        {"export", "export FILE [--separator semicolon|comma|tab|bar] [--quote none|double|single] [--no-header] [--field-names]",
+         "Writes the client table in name order: FILE ending in .xls is a worksheet, .htm or .html an "
+         "HTML page of the client list's columns, anything else delimited text in code page 1250 "
+         "(header of column titles, or field names with --field-names).",
+         false, runExport},
     };
     return table;
 }

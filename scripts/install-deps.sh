@@ -7,6 +7,7 @@ packages=(
   xvfb xauth xdotool poppler-utils imagemagick
   fonts-liberation2 fonts-dejavu-core fonts-wine
   cmake g++ ninja-build libbenchmark-dev pkg-config
+  python3-xlrd
 )
 
 missing=()

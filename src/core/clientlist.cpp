@@ -42,6 +42,14 @@ const QList<ClientColumn> &ClientList::Columns()
     return columns;
 }
 
+QHash<QString, QString> ClientList::ColumnTitles()
+{
+    QHash<QString, QString> titles;
+    for (const ClientColumn &column : Columns())
+        titles.insert(column.field, column.title);
+    return titles;
+}
+
 QList<int> ClientList::ColumnWidths(int gridWidth)
 {
     // Whole-number arithmetic, so that 501 × 27 % is exactly 135.27 and a half is a half.

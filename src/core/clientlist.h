@@ -3,6 +3,7 @@
 #include "core/tableview.h"
 
 #include <QChar>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -41,6 +42,8 @@ public:
 
     // The columns of the grid, left to right.
     static const QList<ClientColumn> &Columns();
+    // The titles of the grid's columns by field name, the labels of the fields in exports.
+    static QHash<QString, QString> ColumnTitles();
     static constexpr int MarkColumnWidth = 55;
     // Widths of the grid's columns for a grid W pixels wide: the mark column keeps its 55
     // pixels, every other column gets (W - 99) × its share, rounded half to even.

@@ -1,6 +1,7 @@
 #include "core/codec.h"
 
 #include "core/error.h"
+#include "core/helpers.h"
 
 #include <QFile>
 #include <QStringDecoder>
@@ -14,17 +15,52 @@ constexpr const char *kCodePage = "windows-1250";
 
 QByteArray ToCp1250(QStringView text)
 {
+    return Cp1250Encoder().encode(text);
+}
+
+QByteArray Cp1250Encoder::encode(QStringView text)
+{
+    // Plain ASCII, the usual case, needs no converter at all.
+    bool ascii = true;
+    for (QChar ch : text) {
+        if (ch.unicode() >= 0x80) {
+            ascii = false;
+            break;
+        }
+    }
+    if (ascii)
+        return text.toLatin1();
     QStringEncoder encoder(kCodePage, QStringConverter::Flag::Stateless);
     QByteArray bytes = encoder.encode(text);
-    if (encoder.isValid() && !encoder.hasError())
+    if (encoder.isValid() && !encoder.hasError() && !bytes.contains('\x1A'))
         return bytes;
     // Fall back to one character at a time so that only the unmappable ones become '?'.
     bytes.clear();
-    for (QChar ch : text) {
-        const int code = Cp1250Code(ch);
-        bytes.append(code < 0 ? '?' : char(code));
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar ch = text.at(i);
+        if (ch.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            // One character outside the basic plane.
+            appendUnmappable(bytes, QChar::surrogateToUcs4(ch, text.at(i + 1)));
+            ++i;
+            continue;
+        }
+        const int code = ch.unicode() == 0x1A ? 0x1A : Cp1250Code(ch);
+        if (code < 0)
+            appendUnmappable(bytes, ch.unicode());
+        else
+            bytes.append(char(code));
     }
     return bytes;
+}
+
+void Cp1250Encoder::appendUnmappable(QByteArray &bytes, char32_t ch)
+{
+    if (m_mode == Unmappable::HtmlReference) {
+        bytes.append("&#").append(QByteArray::number(uint(ch))).append(';');
+        return;
+    }
+    bytes.append('?');
+    ++m_unmappable;
 }
 
 QString FromCp1250(const QByteArray &bytes)
@@ -51,13 +87,7 @@ QStringList ReadCp1250Lines(const QString &fileName)
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         throw Error(QStringLiteral("A fájl nem olvasható: %1 (%2)").arg(fileName, file.errorString()));
-    QString text = FromCp1250(file.readAll());
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    QStringList lines = text.split(QLatin1Char('\n'));
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
-    return lines;
+    return SplitTextLines(FromCp1250(file.readAll()));
 }
 
 } // namespace kartevo

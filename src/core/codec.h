@@ -11,6 +11,25 @@ namespace kartevo {
 QByteArray ToCp1250(QStringView text);
 QString FromCp1250(const QByteArray &bytes);
 
+// An encoder for code page 1250 used for many texts (one per line of an export), counting the
+// characters it could not hold; they are written as '?', or as HTML character references
+// ("&#28450;") for a page, which lose nothing and are not counted.
+class Cp1250Encoder {
+public:
+    enum class Unmappable { Question, HtmlReference };
+    explicit Cp1250Encoder(Unmappable mode = Unmappable::Question) : m_mode(mode) {}
+
+    QByteArray encode(QStringView text);
+    // Characters written as '?' so far because the code page has no place for them.
+    int unmappable() const { return m_unmappable; }
+
+private:
+    void appendUnmappable(QByteArray &bytes, char32_t ch);
+
+    Unmappable m_mode;
+    int m_unmappable = 0;
+};
+
 // The code of one character in code page 1250, or -1 when the code page cannot hold it.
 int Cp1250Code(QChar ch);
 

@@ -3,6 +3,8 @@
 #include "core/error.h"
 #include "core/statement.h"
 
+#include <sqlite3.h>
+
 namespace kartevo {
 
 DataSet::DataSet(QObject *parent)
@@ -212,6 +214,9 @@ void DataSet::readRows(Statement &statement)
     for (int column = 0; column < columns; ++column)
         names.append(statement.columnName(column));
     setFieldNames(names);
+    // The types the columns were declared with (empty for an expression), for the exports.
+    for (int column = 0; column < columns; ++column)
+        m_declaredTypes.append(QString::fromUtf8(sqlite3_column_decltype(statement.handle(), column)));
     while (statement.step())
         m_rows.appendFromStatement(statement.handle());
     m_rows.squeeze();
@@ -221,6 +226,7 @@ void DataSet::setFieldNames(const QStringList &names)
 {
     m_rows.reset(int(names.size()));
     m_fieldNames.clear();
+    m_declaredTypes.clear();
     m_fieldIndex.clear();
     for (int column = 0; column < names.size(); ++column) {
         const QString &name = names.at(column);
@@ -293,6 +299,7 @@ void DataSet::clear()
     const bool wasOpen = m_open;
     m_rows.reset(0);
     m_fieldNames.clear();
+    m_declaredTypes.clear();
     m_fieldIndex.clear();
     m_buffer.clear();
     m_state = State::Browse;

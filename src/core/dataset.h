@@ -59,6 +59,9 @@ public:
     int fieldIndex(const QString &name) const; // -1 when missing
     QStringList fieldNames() const { return m_fieldNames; }
     int fieldCount() const { return int(m_fieldNames.size()); }
+    // The type a field's column was declared with (CHAR(75), INTEGER, ...); empty for an
+    // expression or a field outside the data set.
+    QString declaredType(int column) const { return m_declaredTypes.value(column); }
 
     // Moves to the first row from the top whose field text begins with the prefix: the letters
     // A-Z and the Hungarian accented letters (á é í ó ö ő ú ü ű) match either case, every other
@@ -118,6 +121,7 @@ private:
 
     RowStore m_rows;
     QStringList m_fieldNames;
+    QStringList m_declaredTypes;
     QHash<QString, int> m_fieldIndex; // lower-case name -> column
     int m_current = -1;
     bool m_bof = true;

@@ -171,8 +171,10 @@ QString DelimitedField(const QString &delimiters, const QString &line, int n)
         return {};
     int field = 1;
     qsizetype start = 0;
+    const bool single = delimiters.size() == 1;
+    const QChar delimiter = single ? delimiters.front() : QChar();
     for (qsizetype i = 0; i < line.size(); ++i) {
-        if (!delimiters.contains(line.at(i)))
+        if (single ? line.at(i) != delimiter : !delimiters.contains(line.at(i)))
             continue;
         if (field == n)
             return line.mid(start, i - start);
@@ -246,7 +248,7 @@ qint64 ParseIntLoose(const QString &text)
     return ok ? result : 0;
 }
 
-QString JoinLines(const QString &text, const QString &separator)
+QStringList SplitTextLines(const QString &text)
 {
     if (text.isEmpty())
         return {};
@@ -254,10 +256,15 @@ QString JoinLines(const QString &text, const QString &separator)
     normalised.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     normalised.replace(u'\r', u'\n');
     QStringList lines = normalised.split(u'\n');
-    if (lines.size() > 1 && lines.last().isEmpty())
+    if (lines.last().isEmpty())
         lines.removeLast();
+    return lines;
+}
+
+QString JoinLines(const QString &text, const QString &separator)
+{
     QString result;
-    for (const QString &line : lines) {
+    for (const QString &line : SplitTextLines(text)) {
         result += line;
         result += separator;
     }

@@ -66,6 +66,10 @@ double ParseFloatLoose(const QString &text);
 // does an empty or unreadable one.
 qint64 ParseIntLoose(const QString &text);
 
+// The lines of a text: a line ends at CR LF, LF or CR; a line break at the very end does not
+// make an extra empty line, and an empty text has no line at all.
+QStringList SplitTextLines(const QString &text);
+
 // Each line of the text followed by the separator. Lines end at CR LF, LF or CR; a line break
 // at the very end does not make an extra empty line. An empty text gives an empty text.
 QString JoinLines(const QString &text, const QString &separator);

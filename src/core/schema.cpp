@@ -89,17 +89,26 @@ QString SortKey(const QVariant &value)
     return FoldAccents(value.toString()).left(kSortKeyLength);
 }
 
+const QList<SortKeyColumn> &ClientSortKeyColumns()
+{
+    static const QList<SortKeyColumn> columns = {
+        {QStringLiteral("ugyfel_nev"), QStringLiteral("ugyfel_nevs")},
+        {QStringLiteral("cim_varos"), QStringLiteral("cim_vaross")},
+        {QStringLiteral("kapcsolat"), QStringLiteral("kapcsolats")},
+        {QStringLiteral("csoport"), QStringLiteral("csoports")},
+    };
+    return columns;
+}
+
 void ApplyClientWriteRule(TableView &clients)
 {
-    const auto keyOf = [&clients](const char *field) {
-        const QString name = QLatin1String(field);
-        return SortKey(clients.fieldIndex(name) >= 0 ? clients.value(name) : QVariant());
-    };
-    clients.setValue(QStringLiteral("ugyfel_nevs"), keyOf("ugyfel_nev"));
-    clients.setValue(QStringLiteral("cim_vaross"), keyOf("cim_varos"));
-    clients.setValue(QStringLiteral("kapcsolats"), keyOf("kapcsolat"));
-    if (clients.fieldIndex(QStringLiteral("csoports")) >= 0)
-        clients.setValue(QStringLiteral("csoports"), keyOf("csoport"));
+    for (const SortKeyColumn &column : ClientSortKeyColumns()) {
+        // csoports comes with the schema upgrade; the other keys are in every client table.
+        if (column.key == QLatin1String("csoports") && clients.fieldIndex(column.key) < 0)
+            continue;
+        const QVariant value = clients.fieldIndex(column.column) >= 0 ? clients.value(column.column) : QVariant();
+        clients.setValue(column.key, SortKey(value));
+    }
     if (IsMissingKey(clients.value(QStringLiteral("ugyfel"))))
         clients.setValue(QStringLiteral("ugyfel"), NextId(clients.database(), QStringLiteral("ugyfel")));
 }

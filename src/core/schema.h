@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -23,6 +24,13 @@ QString FoldAccents(const QString &text);
 
 // The sort and search key of a text column: its first 20 characters folded; empty for NULL.
 QString SortKey(const QVariant &value);
+
+// The client columns that have a sort key, each with the column that holds its key.
+struct SortKeyColumn {
+    QString column;
+    QString key;
+};
+const QList<SortKeyColumn> &ClientSortKeyColumns();
 
 // The client write rule, installed as the beforePost hook of the client table view: fills the
 // sort keys (ugyfel_nevs, cim_vaross, kapcsolats and, once the column exists, csoports) and

@@ -6,9 +6,6 @@
 
 namespace kartevo {
 
-namespace {
-
-// The first `width` characters of a text; a character outside the BMP counts as one.
 QString CutToWidth(const QString &text, int width)
 {
     if (width <= 0 || text.size() <= width)
@@ -21,8 +18,6 @@ QString CutToWidth(const QString &text, int width)
     }
     return text.left(end);
 }
-
-} // namespace
 
 TableView::TableView(Database &db, const QString &tableName, QObject *parent)
     : DataSet(parent), m_db(db), m_table(tableName)

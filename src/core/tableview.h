@@ -12,6 +12,10 @@ namespace kartevo {
 
 class Database;
 
+// The first `width` characters of a text, as a CHAR(width) column keeps it (a character outside
+// the basic plane counts as one); a width of 0 or less keeps the whole text.
+QString CutToWidth(const QString &text, int width);
+
 // Every row of one table, read with its rowid, with editing of one row at a time.
 //
 // Filter and order take effect at the next open() or refresh(). A posted row stays where it
@@ -26,6 +30,10 @@ public:
 
     Database &database() const { return m_db; }
     const QString &tableName() const { return m_table; }
+
+    // The field that holds the rowid (the last one), which is not a column of the table; -1
+    // while closed.
+    int rowidColumn() const { return m_rowidColumn; }
 
     void setFilter(const QString &filter) { m_filter = filter; }
     const QString &filter() const { return m_filter; }

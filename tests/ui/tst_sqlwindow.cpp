@@ -113,12 +113,19 @@ private Q_SLOTS:
         QCOMPARE(w.DBGrid1->model(), nullptr);
     }
 
-    void exportHiddenWithoutHandler()
+    // The program's own Export: the export window on the query's result.
+    void exportOpensTheExportWindow()
     {
         Console console;
-        QVERIFY(!console.window.aExport->isVisible());
-        console.runKey(QStringLiteral("SELECT 1"));
-        QVERIFY(!console.window.aExport->isEnabled());
+        console.runKey(QStringLiteral("SELECT ugyfel_nev, cim_varos FROM ugyfel"));
+        QString opened;
+        WhenModal([&](QWidget *modal) {
+            opened = modal->objectName();
+            static_cast<QDialog *>(modal)->reject();
+        });
+        QTest::keyClick(&console.window, Qt::Key_E, Qt::ControlModifier);
+        QCOMPARE(opened, QStringLiteral("frm_Hatarolt"));
+        QVERIFY(console.demo.prompter.errors.isEmpty());
     }
 
     void script_data()

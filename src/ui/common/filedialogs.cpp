@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 
 namespace kartevo {
 
@@ -25,6 +26,16 @@ QString RunDialog(QWidget *owner, const FileDialogOptions &options, bool save)
 }
 
 } // namespace
+
+FileDialogOptions FileDialogAt(const QString &start, const QString &filter, const QString &defaultSuffix)
+{
+    FileDialogOptions options;
+    options.folder = start.isEmpty() ? QString() : QFileInfo(start).path();
+    options.filter = filter;
+    options.defaultSuffix = defaultSuffix.startsWith(u'.') ? defaultSuffix.mid(1) : defaultSuffix;
+    options.fileName = start;
+    return options;
+}
 
 QString ChooseOpenFile(QWidget *owner, const FileDialogOptions &options)
 {

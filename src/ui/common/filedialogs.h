@@ -16,6 +16,10 @@ struct FileDialogOptions {
     QString fileName;
 };
 
+// A dialog that starts at a file name: in its folder with the name selected. A default suffix
+// may be given with or without its dot.
+FileDialogOptions FileDialogAt(const QString &start, const QString &filter, const QString &defaultSuffix);
+
 // The open and save dialogs of the program; each gives the chosen file or an empty text when
 // the user cancelled. The save dialog asks before replacing an existing file.
 QString ChooseOpenFile(QWidget *owner, const FileDialogOptions &options);

@@ -195,9 +195,8 @@ void Tfrm_Beallit::loadPreview(int index)
 
 void Tfrm_Beallit::BitBtn1Click()
 {
-    const QString file = ChooseOpenFile(this, {QString(), QFileInfo(Edit2->text()).path(),
-                                               QStringLiteral("SQB állományok (*.sqb)"), QStringLiteral("sqb"),
-                                               Edit2->text()});
+    const QString file = ChooseOpenFile(
+        this, FileDialogAt(Edit2->text(), QStringLiteral("SQB állományok (*.sqb)"), QStringLiteral("sqb")));
     if (!file.isEmpty())
         Edit2->setText(file);
 }
@@ -220,8 +219,7 @@ void Tfrm_Beallit::BitBtn2Click()
 
 void Tfrm_Beallit::choosePicture(int index)
 {
-    const QString file = ChooseOpenFile(this, {QString(), QFileInfo(PictureEdits[index]->text()).path(),
-                                               kPictureFilter, QStringLiteral("jpg"), PictureEdits[index]->text()});
+    const QString file = ChooseOpenFile(this, FileDialogAt(PictureEdits[index]->text(), kPictureFilter, QStringLiteral("jpg")));
     if (file.isEmpty())
         return;
     // The field keeps the name also when the picture cannot be read.

@@ -28,8 +28,7 @@ class Session;
 // the session (settings and the one database connection) for the whole run.
 //
 // Every command is an action named as in the command table (aUj, aTorol, ...), reachable with
-// action(). The commands whose windows are not built yet (import, exports, SQL, the catalog)
-// are disabled; the code that brings
+// action(). A command whose window is not built yet is disabled; the code that brings
 // such a window enables the action and connects its handler (see frm_main_commands.cpp).
 class Tfrm_Main final : public QMainWindow {
     Q_OBJECT

@@ -30,7 +30,7 @@ struct CommandDef {
 // The command table, in the order of the program's menus.
 const CommandDef kCommands[] = {
     {"aUj", "Új ügyfél", nullptr, "Ins", true},
-    {"aImport", "Új ügyfelek (CSV import)", nullptr, "Alt+Ins", false},
+    {"aImport", "Új ügyfelek (CSV import)", nullptr, "Alt+Ins", true},
     {"aSzerkeszt", "Szerkeszt", nullptr, "F2", true},
     {"aTorol", "Töröl", nullptr, "Ctrl+Del", true},
     {"aJelol", "Jelöl", nullptr, "Ctrl+M", true},
@@ -38,8 +38,8 @@ const CommandDef kCommands[] = {
     {"aJelolSzuntet", "Összes jelölést megszűntet", nullptr, nullptr, true},
     {"aNyomtat", "Nyomtat", nullptr, "Ctrl+P", true},
     {"aNyomtatKep", "Nyomtatási kép", nullptr, "Ctrl+K", true},
-    {"aExcelbe", "Excelbe...", nullptr, "Ctrl+E", false},
-    {"aHtml", "Html export", nullptr, "Ctrl+H", false},
+    {"aExcelbe", "Excelbe...", nullptr, "Ctrl+E", true},
+    {"aHtml", "Html export", nullptr, "Ctrl+H", true},
     {"aBoritek1", "Boríték (C6)", "Boríték nyomtatás C6 (114*162mm)", "F3", true},
     {"aBoritek2", "Boríték (LA/4)", "Boríték nyomtatás LA/4 (DL 110*220mm)", "F4", true},
     {"aBoritek3", "Boríték (LC5)", "Boríték nyomtatás (LC5 162*229mm)", "F5", true},

@@ -1,6 +1,6 @@
 // The commands of the main window that open other windows: the client edit dialog, the
-// master-data lists, the print commands, the language choice, the settings and the
-// information windows.
+// master-data lists, import and export, the print commands, the language choice, the settings
+// and the information windows.
 #include "ui/main/frm_main.h"
 
 #include "core/error.h"
@@ -13,6 +13,9 @@
 #include "ui/dialogs/frm_beallit.h"
 #include "ui/dialogs/frm_lang.h"
 #include "ui/dialogs/infowindows.h"
+#include "ui/exchange/frm_grid2html.h"
+#include "ui/exchange/frm_hatarolt.h"
+#include "ui/exchange/frm_import.h"
 #include "ui/labels/frm_cimkenyom.h"
 #include "ui/masterdata/frm_szerkeszt.h"
 #include "ui/masterdata/pickers.h"
@@ -114,6 +117,16 @@ void Tfrm_Main::connectCommandWindows()
     wire("aTamogat", [this] { ShowSupportWindow(this, *m_session); });
     wire("aFontos", [this] { ShowReadme(this, *m_session); });
 
+    wire("aImport", [this] {
+        ShowImport(this, *m_session, [this] {
+            ClientList &clients = openClients();
+            clients.reopenAt(clients.currentKey());
+            FillGroupFilter();
+            updateCounter();
+        });
+    });
+    wire("aExcelbe", [this] { ShowExport(this, *m_session, openClients().table(), ClientList::ColumnTitles()); });
+    wire("aHtml", [this] { ShowGrid2Html(this, *m_session, DBGrid1, QStringLiteral("Ügyfelek")); });
 }
 
 } // namespace kartevo

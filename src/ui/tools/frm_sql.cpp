@@ -7,6 +7,7 @@
 #include "ui/common/menustyle.h"
 #include "ui/common/messages.h"
 #include "ui/common/translation.h"
+#include "ui/exchange/frm_hatarolt.h"
 #include "ui/common/windowstate.h"
 #include "ui/main/clientgriddelegate.h"
 
@@ -91,7 +92,6 @@ void Tfrm_SQL::createActions()
     aBezar = make("aBezar", QStringLiteral("Bezár"), QStringLiteral("Bezár"), {});
     aFuttat = make("aFuttat", QStringLiteral("Futtat"), QStringLiteral("SQL lekérdezés"), QKeySequence(Qt::Key_F5));
     aExport->setEnabled(false);
-    aExport->setVisible(bool(ExportHandler()));
 
     ConnectCommand(aUj, this, [this] { Memo1->clear(); });
     ConnectCommand(aMegnyit, this, [this] { aMegnyitExecute(); });
@@ -255,8 +255,12 @@ void Tfrm_SQL::aMentExecute()
 
 void Tfrm_SQL::aExportExecute()
 {
-    if (ExportHandler() && m_console.query().isOpen())
+    if (!m_console.query().isOpen())
+        return;
+    if (ExportHandler())
         ExportHandler()(this, m_console.query());
+    else
+        ShowExport(this, m_session, m_console.query());
 }
 
 // Shows the query's rows in the result grid, or takes them away before the query closes.
@@ -265,7 +269,7 @@ void Tfrm_SQL::showResult(bool open)
     DBGrid1->setModel(nullptr);
     delete m_model;
     m_model = nullptr;
-    aExport->setEnabled(open && bool(ExportHandler()));
+    aExport->setEnabled(open);
     if (!open)
         return;
     QList<GridColumn> columns;

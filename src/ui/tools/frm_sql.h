@@ -22,8 +22,8 @@ class DataSet;
 class DataSetModel;
 class Session;
 
-// What the console's Export command does with a query result: opens the export window on it.
-// While no handler is set the command is hidden.
+// What the console's Export command does with a query result. Without a handler (the program)
+// it opens the export window on the result; tests set one to see what would be exported.
 using SqlExportHandler = std::function<void(QWidget *owner, DataSet &result)>;
 void SetSqlExportHandler(SqlExportHandler handler);
 

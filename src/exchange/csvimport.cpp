@@ -1,0 +1,189 @@
+#include "exchange/csvimport.h"
+
+#include "core/codec.h"
+#include "core/database.h"
+#include "core/helpers.h"
+#include "core/schema.h"
+#include "core/statement.h"
+#include "core/tableview.h"
+
+#include <QFile>
+#include <QSet>
+#include <QStringDecoder>
+
+#include <sqlite3.h>
+
+namespace kartevo {
+
+namespace {
+
+// The client columns of fields 1 to 6 of a line.
+const char *const kFieldColumns[] = {"ugyfel_nev", "kapcsolat", "cim_irsz", "cim_varos", "cim_cim", "csoport"};
+constexpr int kFieldCount = 6;
+constexpr int kGroupField = 5;
+
+// Group names compared as the import compares them: only A-Z without regard to case.
+QString GroupMatchKey(const QString &name)
+{
+    QString key = name;
+    for (QChar &ch : key) {
+        if (ch >= u'A' && ch <= u'Z')
+            ch = QChar(ch.unicode() + ('a' - 'A'));
+    }
+    return key;
+}
+
+// Runs a prepared statement that has no result and can run again.
+void Run(Statement &statement)
+{
+    statement.exec();
+    statement.reset();
+}
+
+} // namespace
+
+ImportText DecodeImportBytes(const QByteArray &bytes)
+{
+    static const QByteArray bom("\xEF\xBB\xBF");
+    const bool hasBom = bytes.startsWith(bom);
+    const QByteArray body = hasBom ? bytes.mid(bom.size()) : bytes;
+    bool ascii = true;
+    for (const char c : body) {
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            ascii = false;
+            break;
+        }
+    }
+    if (hasBom || !ascii) {
+        QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+        QString text = decoder.decode(body);
+        if (!decoder.hasError())
+            return {text, QString::fromLatin1(Utf8EncodingName)};
+    }
+    return {FromCp1250(bytes), QString::fromLatin1(Cp1250EncodingName)};
+}
+
+ImportText ReadImportFile(const QString &fileName)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Error(QStringLiteral("A fájl nem olvasható: %1 (%2)").arg(fileName, file.errorString()));
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw Error(QStringLiteral("A fájl nem olvasható: %1 (%2)").arg(fileName, file.errorString()));
+    return DecodeImportBytes(bytes);
+}
+
+QChar ImportSeparator(int choice)
+{
+    switch (choice) {
+    case 1:
+        return u',';
+    case 2:
+        return u'\t';
+    default:
+        return u';';
+    }
+}
+
+ImportSummary ImportClients(Database &db, const QStringList &lines, QChar separator, bool firstLineNames,
+                            const std::function<void(int line)> &progress)
+{
+    ImportSummary summary;
+    const int first = firstLineNames ? 1 : 0;
+    if (lines.size() <= first)
+        return summary;
+
+    // Widths of the columns a field goes into, and of the group list's name.
+    const QStringList clientColumns = db.columnNames(QStringLiteral("ugyfel"));
+    const QList<int> clientWidths = db.columnWidths(QStringLiteral("ugyfel"));
+    int widths[kFieldCount];
+    for (int i = 0; i < kFieldCount; ++i)
+        widths[i] = clientWidths.value(clientColumns.indexOf(QLatin1String(kFieldColumns[i]), 0));
+    const int groupWidth = db.columnWidth(QStringLiteral("csoport"), QStringLiteral("csoport"));
+
+    QStringList columns = {QStringLiteral("ugyfel"), QStringLiteral("jelolve")};
+    for (const char *column : kFieldColumns)
+        columns.append(QLatin1String(column));
+    QList<int> keyFields; // the field each sort key is made from
+    for (const SortKeyColumn &key : ClientSortKeyColumns()) {
+        columns.append(key.key);
+        for (int i = 0; i < kFieldCount; ++i) {
+            if (key.column == QLatin1String(kFieldColumns[i]))
+                keyFields.append(i);
+        }
+    }
+    QStringList marks(columns.size(), QStringLiteral("?"));
+    Statement insertClient(db, QStringLiteral("INSERT INTO ugyfel (%1) VALUES (%2)")
+                                   .arg(columns.join(QStringLiteral(", ")), marks.join(QStringLiteral(", "))));
+    Statement insertGroup(db, QStringLiteral("INSERT INTO csoport (csoport, csoports) VALUES (?, ?)"));
+
+    QSet<QString> groups;
+    {
+        Statement read(db, QStringLiteral("SELECT csoport FROM csoport"));
+        while (read.step())
+            groups.insert(GroupMatchKey(read.column(0).toString()));
+    }
+
+    // One transaction for the whole file (a caller's own transaction is used as it is). A client
+    // is one INSERT, which the engine takes back by itself when it fails (a savepoint around it
+    // would only cost a fifth of the import's time), so the rows before it stay.
+    const bool ownTransaction = sqlite3_get_autocommit(db.handle()) != 0;
+    if (ownTransaction)
+        db.exec(QStringLiteral("BEGIN"));
+    const auto finish = [&] {
+        if (ownTransaction)
+            db.exec(QStringLiteral("COMMIT"));
+    };
+
+    const QString delimiters(separator);
+    qint64 key = NextId(db, QStringLiteral("ugyfel"));
+    for (int index = first; index < lines.size(); ++index) {
+        const QString &line = lines.at(index);
+        QString fields[kFieldCount];
+        for (int i = 0; i < kFieldCount; ++i)
+            fields[i] = CutToWidth(DelimitedField(delimiters, line, i + 1), widths[i]);
+
+        try {
+            int param = 1;
+            insertClient.bind(param++, key);
+            insertClient.bind(param++, QStringLiteral("N"));
+            for (const QString &field : fields)
+                insertClient.bind(param++, field);
+            for (const int field : std::as_const(keyFields))
+                insertClient.bind(param++, SortKey(fields[field]));
+            Run(insertClient);
+        } catch (const Error &e) {
+            insertClient.reset();
+            const QString message = QStringLiteral("A(z) %1. sor nem tölthető be: %2").arg(index + 1).arg(e.message());
+            if (sqlite3_get_autocommit(db.handle()) != 0 && ownTransaction) {
+                // The engine gave up the whole transaction (disk full, I/O error).
+                throw ImportError(message + QStringLiteral("\nEgy ügyfél sem került be."), ImportSummary{}, index + 1);
+            }
+            finish();
+            throw ImportError(message, summary, index + 1);
+        }
+        ++summary.clients;
+
+        const QString group = CutToWidth(fields[kGroupField], groupWidth);
+        if (!group.isEmpty() && !groups.contains(GroupMatchKey(group))) {
+            try {
+                insertGroup.bind(1, group);
+                insertGroup.bind(2, SortKey(group));
+                Run(insertGroup);
+                groups.insert(GroupMatchKey(group));
+                ++summary.groups;
+            } catch (const Error &) {
+                // A group that cannot be stored is left out; its clients keep their group name.
+                insertGroup.reset();
+            }
+        }
+        ++key;
+        if (progress)
+            progress(index);
+    }
+    finish();
+    return summary;
+}
+
+} // namespace kartevo
