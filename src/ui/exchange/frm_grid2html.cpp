@@ -7,6 +7,7 @@
 #include "ui/common/datasetmodel.h"
 #include "ui/common/filedialogs.h"
 #include "ui/common/focuscolor.h"
+#include "ui/common/translation.h"
 #include "ui/common/windowstate.h"
 
 #include <QCheckBox>
@@ -196,6 +197,7 @@ void Tfrm_Grid2Html::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
     if (event->spontaneous())
         return;
+    TranslateOnShow(this);
     RestoreWindowPos(this, m_session.folders().IniFileName);
     ApplyFontSize(this, m_session.settings().FontSize);
 }

@@ -8,6 +8,7 @@
 #include "ui/common/filedialogs.h"
 #include "ui/common/focuscolor.h"
 #include "ui/common/messages.h"
+#include "ui/common/translation.h"
 #include "ui/common/windowstate.h"
 
 #include <QCheckBox>
@@ -250,6 +251,7 @@ void Tfrm_Hatarolt::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
     if (event->spontaneous())
         return;
+    TranslateOnShow(this);
     RestoreWindowPos(this, m_session.folders().IniFileName);
     ApplyFontSize(this, m_session.settings().FontSize);
 }

@@ -6,6 +6,7 @@
 #include "ui/common/application.h"
 #include "ui/common/filedialogs.h"
 #include "ui/common/messages.h"
+#include "ui/common/translation.h"
 #include "ui/common/windowstate.h"
 
 #include <QAction>
@@ -211,6 +212,7 @@ void Tfrm_Import::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
     if (event->spontaneous())
         return;
+    TranslateOnShow(this);
     RestoreWindowRect(this, m_session.folders().IniFileName, m_session.folders().WorkArea);
     ApplyFontSize(this, m_session.settings().FontSize);
     SynEdit1->setFont(EditorFont(m_session.settings().FontSize));
