@@ -14,6 +14,7 @@
 #include "exchange/delimitedexport.h"
 #include "exchange/htmlexport.h"
 #include "labels/labels.h"
+#include "masterdata/addresscheck.h"
 #include "printing/amountwords.h"
 #include "printing/calibrationsheet.h"
 #include "printing/gridprint.h"
@@ -702,6 +703,28 @@ int runExport(Context &context)
     return ExitOk;
 }
 
+// Address check
+// ---------------------------------------------------------------------------------------------
+
+int runCheck(Context &context)
+{
+    const PrintOptions options =
+        parsePrintOptions(QStringLiteral("check"), context.args, {}, {"duplicates-only", "addresses-only"});
+    if (!options.words.isEmpty())
+        throw UsageError(QStringLiteral("check: takes no other argument"));
+    if (options.has("duplicates-only") && options.has("addresses-only"))
+        throw UsageError(QStringLiteral("check: --duplicates-only and --addresses-only exclude each other"));
+    const CheckScope scope = options.has("duplicates-only") ? CheckScope::DuplicatesOnly
+                             : options.has("addresses-only") ? CheckScope::AddressesOnly
+                                                             : CheckScope::Everything;
+    const auto session = openSession(context);
+    for (const AddressFinding &finding : CheckAddresses(session->db(), scope)) {
+        out() << finding.client << '\t' << FindingCodeWord(finding.code) << '\t' << FindingText(finding) << '\t'
+              << (finding.other == 0 ? QString() : QString::number(finding.other)) << '\n';
+    }
+    return ExitOk;
+}
+
 const std::vector<Command> &commands()
 {
     static const std::vector<Command> table = {
@@ -754,6 +777,12 @@ const std::vector<Command> &commands()
          "HTML page of the client list's columns, anything else delimited text in code page 1250 "
          "(header of column titles, or field names with --field-names).",
          false, runExport},
+        {"check", "check [--duplicates-only | --addresses-only]",
+         "Checks the addresses of every client against the postal-code table and looks for likely "
+         "duplicates (same name once accents, case, punctuation and the company form are set aside; "
+         "same postal code and street under another name). One tab-separated line per finding: key, "
+         "finding code, text, the other client's key of a duplicate. Nothing is changed.",
+         false, runCheck},
     };
     return table;
 }
