@@ -17,6 +17,7 @@
 #include "ui/exchange/frm_hatarolt.h"
 #include "ui/exchange/frm_import.h"
 #include "ui/labels/frm_cimkenyom.h"
+#include "ui/masterdata/frm_cimellenorzes.h"
 #include "ui/masterdata/frm_szerkeszt.h"
 #include "ui/masterdata/pickers.h"
 #include "ui/printing/frm_igazitas.h"
@@ -74,6 +75,12 @@ void Tfrm_Main::connectCommandWindows()
     wire("aIranyitoszam", [this] { ShowIrszList(this, *m_session); });
     wire("aFelado", [this] { ShowFeladoList(this, *m_session); });
     wire("aCimkek", [this] { ShowCimkeList(this, *m_session); });
+    wire("aCimellenorzes", [this] {
+        ShowCimellenorzes(this, *m_session);
+        // Clients edited or marked from the check: show them as they are now.
+        ClientList &clients = openClients();
+        clients.reopenAt(clients.currentKey());
+    });
     // Every new, renamed or deleted group shows in the group filter at once.
     connect(&GroupEvents::instance(), &GroupEvents::changed, this, &Tfrm_Main::FillGroupFilter);
 
