@@ -212,6 +212,42 @@ private Q_SLOTS:
         QCOMPARE(f.table().asString(QStringLiteral("cim_varos")), town);
     }
 
+    // The warning line follows the typed postal code and town, and never stops the save.
+    void postalCodeAndTownWarning_data()
+    {
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QString>("town");
+        QTest::addColumn<QString>("warning");
+        QTest::newRow("agree") << QStringLiteral("1011") << QStringLiteral("Budapest") << QString();
+        QTest::newRow("agree without accents and case") << QStringLiteral("9021") << QStringLiteral("GYŐR") << QString();
+        QTest::newRow("second town of a shared code") << QStringLiteral("7838") << QStringLiteral("Piskó") << QString();
+        QTest::newRow("disagree") << QStringLiteral("1011") << QStringLiteral("Szeged")
+                                  << QStringLiteral("Figyelem: Szeged nem a(z) 1011 irányítószámhoz tartozik.");
+        QTest::newRow("unknown code: no warning yet") << QStringLiteral("101") << QStringLiteral("Szeged") << QString();
+    }
+    void postalCodeAndTownWarning()
+    {
+        QFETCH(QString, code);
+        QFETCH(QString, town);
+        QFETCH(QString, warning);
+        Fixture f;
+        WhenModal([&](QWidget *dialog) {
+            QVERIFY(QTest::qWaitForWindowActive(dialog));
+            auto *line = Child<QLabel>(dialog, "Label7");
+            QVERIFY(line);
+            Type(dialog, "DBEdit1", QStringLiteral("Próba"));
+            Type(dialog, "DBEdit4", QStringLiteral("Szeged"));
+            Type(dialog, "DBEdit3", QStringLiteral("6720"));
+            QCOMPARE(line->text(), QString());
+            Type(dialog, "DBEdit4", town);
+            Type(dialog, "DBEdit3", code);
+            QCOMPARE(line->text(), warning);
+            Child<QPushButton>(dialog, "Button1")->click();
+        });
+        QVERIFY(EditClient(nullptr, *f.session, f.table(), true));
+        QCOMPARE(f.table().asString(QStringLiteral("cim_varos")), town);
+    }
+
     // Leaving a postal code of several towns with the town empty lets the user choose the town
     // in the postal-code list, opened on that code, instead of taking the first one.
     void aSharedPostalCodeOpensThePicker_data()

@@ -3,6 +3,7 @@
 #include "core/session.h"
 #include "core/tableview.h"
 #include "masterdata/masterdata.h"
+#include "printing/report.h"
 #include "ui/common/application.h"
 #include "ui/common/glyphbutton.h"
 #include "ui/common/messages.h"
@@ -40,7 +41,7 @@ void Tfrm_Szerkeszt::SetPictureDraw(int (*draw)()) { g_pictureDraw = draw; }
 
 Tfrm_Szerkeszt::Tfrm_Szerkeszt(QWidget *owner, Session &session, TableView &clients)
     : TEditDialog(owner, session, QStringLiteral("frm_Szerkeszt"), QStringLiteral("Szerkesztés"), QSize(483, 295)),
-      m_clients(clients)
+      m_clients(clients), m_towns(session.db())
 {
     EnsureResources();
     PageControl1 = new QTabWidget(this);
@@ -83,6 +84,17 @@ Tfrm_Szerkeszt::Tfrm_Szerkeszt(QWidget *owner, Session &session, TableView &clie
 
     addLabel(page, QStringLiteral("cím"), 8, 144)->setObjectName(QStringLiteral("Label5"));
     DBEdit5 = addEdit(page, QStringLiteral("DBEdit5"), clients, QStringLiteral("cim_cim"), QRect(8, 160, 453, 21));
+
+    Label7 = new QLabel(page);
+    Label7->setObjectName(QStringLiteral("Label7"));
+    Label7->setGeometry(80, 184, 300, 14);
+    Label7->setProperty("tag", report::kSkipTranslationTag); // its text is set while typing
+    QPalette warning = Label7->palette();
+    warning.setColor(QPalette::WindowText, QColor(192, 0, 0));
+    Label7->setPalette(warning);
+    connect(DBEdit3, &QLineEdit::textChanged, this, &Tfrm_Szerkeszt::updateTownWarning);
+    connect(DBEdit4, &QLineEdit::textChanged, this, &Tfrm_Szerkeszt::updateTownWarning);
+    updateTownWarning();
 
     Image1 = PersonPicture(page, "Image1", "person_blue.svg");
     Image2 = PersonPicture(page, "Image2", "person_green_tie.svg");
@@ -134,6 +146,11 @@ void Tfrm_Szerkeszt::accept()
         return;
     }
     TEditDialog::accept();
+}
+
+void Tfrm_Szerkeszt::updateTownWarning()
+{
+    Label7->setText(PostalTownWarning(m_towns, DBEdit3->text(), DBEdit4->text()));
 }
 
 void Tfrm_Szerkeszt::DBEdit3Exit()

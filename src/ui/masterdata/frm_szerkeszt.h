@@ -1,5 +1,6 @@
 #pragma once
 
+#include "masterdata/addresscheck.h"
 #include "ui/masterdata/editdialog.h"
 
 class QLabel;
@@ -16,6 +17,8 @@ class TableView;
 // is filled from the postal code when it is empty (a code of several towns opens the
 // postal-code picker on it), the postal-code and group pickers fill their fields, and one
 // button copies the name into the contact field. A client without a name is not accepted.
+// While the typed postal code and town do not agree a warning line says so; it does not stop
+// the save.
 class Tfrm_Szerkeszt final : public TEditDialog {
     Q_OBJECT
 public:
@@ -32,6 +35,7 @@ public:
     QPushButton *BitBtn1 = nullptr; // postal-code picker
     QPushButton *BitBtn2 = nullptr; // name to contact
     QPushButton *BitBtn3 = nullptr; // group picker
+    QLabel *Label7 = nullptr; // the postal code and town warning
     QLabel *Image1 = nullptr;
     QLabel *Image2 = nullptr;
     QLabel *Image3 = nullptr;
@@ -52,8 +56,10 @@ private:
     void BitBtn2Click();
     void BitBtn3Click();
     void DBEdit3Exit();
+    void updateTownWarning();
 
     TableView &m_clients;
+    PostalTowns m_towns;
 };
 
 // The client list's "Új ügyfél" (newClient) and "Szerkeszt" commands: the dialog over a new
