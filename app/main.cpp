@@ -2,6 +2,7 @@
 #include "core/folders.h"
 #include "i18n/language.h"
 #include "ui/common/application.h"
+#include "ui/common/termination.h"
 #include "ui/main/frm_main.h"
 
 int main(int argc, char *argv[])
@@ -15,7 +16,10 @@ int main(int argc, char *argv[])
         kartevo::ComputeFolders(QCoreApplication::applicationDirPath(), kartevo::DesktopWorkArea());
     kartevo::SetAppFolders(folders);
 
+    // SIGTERM, SIGINT and the end of the desktop session close the main window like "Bezár".
+    kartevo::TerminationGuard termination;
     kartevo::Tfrm_Main mainWindow(folders);
+    termination.watch(&mainWindow);
     if (mainWindow.startupStopped())
         return 1;
     mainWindow.show();

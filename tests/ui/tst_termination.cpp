@@ -1,0 +1,135 @@
+// The desktop program asked to stop by a signal closes its main window as its close command
+// does: the settings and the window's geometry are written, the database is closed, and the
+// program ends normally instead of being killed.
+#include "core/inifile.h"
+#include "ui/common/termination.h"
+
+#include <QCloseEvent>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <csignal>
+
+using namespace kartevo;
+
+namespace {
+
+// A main window that notes what happened, in order.
+class Window final : public QWidget {
+public:
+    explicit Window(QStringList &log) : m_log(log) {}
+
+protected:
+    void closeEvent(QCloseEvent *event) override
+    {
+        m_log << QStringLiteral("window closed");
+        event->accept();
+    }
+
+private:
+    QStringList &m_log;
+};
+
+} // namespace
+
+class TestTermination : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void signalClosesTheMainWindow_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("SIGTERM") << int(SIGTERM);
+        QTest::newRow("SIGINT") << int(SIGINT);
+    }
+    void signalClosesTheMainWindow()
+    {
+        QFETCH(int, signal);
+        // A data folder with the delivered database and no configuration file yet.
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString home = dir.filePath(QStringLiteral("xdg"));
+        const QString data = home + QStringLiteral("/Kartevo");
+        QVERIFY(QDir().mkpath(data));
+        const QString database = data + QStringLiteral("/Kartevo.sqb");
+        QVERIFY(QFile::copy(QStringLiteral(KARTEVO_BUILD_SHARE_DIR "/Kartevo.sqb"), database));
+        QVERIFY(QFile::setPermissions(database, QFile::ReadOwner | QFile::WriteOwner));
+        const QString ini = data + QStringLiteral("/Kartevo.ini");
+
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_DATA_HOME"), home);
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        process.setProcessEnvironment(env);
+        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process.start(QStringLiteral(KARTEVO_BIN_DIR "/kartevo"));
+        QVERIFY2(process.waitForStarted(30000), qPrintable(process.errorString()));
+
+        // It runs once it has made its folders in the data folder and opened the database.
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(data + QStringLiteral("/Images")), 60000);
+        QCOMPARE(process.state(), QProcess::Running);
+        QVERIFY(!QFileInfo::exists(ini));
+
+        QCOMPARE(::kill(pid_t(process.processId()), signal), 0);
+        QVERIFY(process.waitForFinished(60000));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 0);
+
+        // Written as the close command writes it: the settings and the window's section.
+        QVERIFY(QFileInfo::exists(ini));
+        const IniFile file(ini);
+        QVERIFY(file.sections().contains(QStringLiteral("Screen")));
+        QVERIFY(file.valueExists(QStringLiteral("Database"), QStringLiteral("Path")));
+        for (const char *key : {"Left", "Top", "Width", "Height"})
+            QVERIFY2(file.valueExists(QStringLiteral("frm_Main"), QLatin1String(key)), key);
+        QVERIFY(file.readInteger(QStringLiteral("frm_Main"), QStringLiteral("Width"), 0) > 0);
+        QVERIFY(file.readInteger(QStringLiteral("frm_Main"), QStringLiteral("Height"), 0) > 0);
+        // The database was closed, not left behind mid-write.
+        QVERIFY(!QFileInfo::exists(database + QStringLiteral("-journal")));
+        QVERIFY(!QFileInfo::exists(database + QStringLiteral("-wal")));
+    }
+
+    // A signal that arrives while a command waits in a modal dialog cancels the dialog; the
+    // window closes once the command has returned.
+    void signalCancelsTheOpenDialogFirst()
+    {
+        QStringList log;
+        TerminationGuard guard;
+        Window window(log);
+        guard.watch(&window, 0); // no QApplication::exec() here
+        window.show();
+
+        QDialog dialog(&window);
+        QTimer::singleShot(0, &dialog, [] { ::raise(SIGTERM); });
+        const int result = dialog.exec();
+        log << QStringLiteral("command ended");
+        QCOMPARE(result, int(QDialog::Rejected));
+        QTRY_VERIFY_WITH_TIMEOUT(log.contains(QStringLiteral("window closed")), 30000);
+        QCOMPARE(log, QStringList({QStringLiteral("command ended"), QStringLiteral("window closed")}));
+        QVERIFY(!window.isVisible());
+    }
+
+    // The handlers are gone with the guard: a second guard can be made.
+    void guardCanBeMadeAgain()
+    {
+        QStringList log;
+        {
+            TerminationGuard first;
+        }
+        TerminationGuard second;
+        Window window(log);
+        second.watch(&window, 0);
+        window.show();
+        ::raise(SIGINT);
+        QTRY_COMPARE_WITH_TIMEOUT(log, QStringList{QStringLiteral("window closed")}, 30000);
+    }
+};
+
+QTEST_MAIN(TestTermination)
+#include "tst_termination.moc"
