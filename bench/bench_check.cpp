@@ -41,16 +41,7 @@ public:
 private:
     CheckDatabase()
     {
-        const QString programFolder = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
-        const QString delivered = InstallationFile(programFolder, QStringLiteral("Kartevo.sqb"));
-        const QString script = InstallationFile(programFolder, QStringLiteral("cimke.sql"));
-        if (delivered.isEmpty() || script.isEmpty())
-            throw Error(QStringLiteral("Kartevo.sqb or cimke.sql is missing beside the program"));
-        const QString path = m_dir.filePath(QStringLiteral("Kartevo.sqb"));
-        QFile::copy(delivered, path);
-        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
-        m_db.open(path);
-        UpgradeSchema(m_db, script);
+        OpenDeliveredCopy(m_dir, m_db);
         fill();
     }
 
@@ -59,12 +50,7 @@ private:
         const QStringList surnames = Words("Nagy Kovács Tóth Szabó Horváth Varga Kiss Molnár Németh Farkas Fülöp Ördög");
         const QStringList forms = Words("Kft. Bt. Zrt. Kkt.");
         const QStringList streets = Words("Petőfi Kossuth Rákóczi Dózsa Széchenyi Ady Arany Jókai Béke Fő");
-        std::vector<std::pair<QString, QString>> places;
-        {
-            Statement postal(m_db, QStringLiteral("SELECT irsz, varos FROM irsz"));
-            while (postal.step())
-                places.emplace_back(postal.column(0).toString(), postal.column(1).toString());
-        }
+        const std::vector<std::pair<QString, QString>> places = PostalPlaces(m_db);
         m_db.exec(QStringLiteral("BEGIN"));
         Statement insert(m_db, QStringLiteral(
             "INSERT INTO ugyfel (ugyfel, ugyfel_nev, cim_irsz, cim_varos, cim_cim, jelolve) VALUES (?, ?, ?, ?, ?, 'N')"));

@@ -50,6 +50,35 @@ inline QStringList Words(const char *text)
     return QString::fromUtf8(text).split(QLatin1Char(' '), Qt::SkipEmptyParts);
 }
 
+// A copy of the delivered database in dir, opened in db and upgraded; its path. Throws Error
+// when the installation files are not beside the program.
+inline QString OpenDeliveredCopy(const QTemporaryDir &dir, Database &db)
+{
+    const QString programFolder = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
+    const QString delivered = InstallationFile(programFolder, QStringLiteral("Kartevo.sqb"));
+    const QString script = InstallationFile(programFolder, QStringLiteral("cimke.sql"));
+    if (delivered.isEmpty() || script.isEmpty())
+        throw Error(QStringLiteral("Kartevo.sqb or cimke.sql is missing beside the program"));
+    const QString path = dir.filePath(QStringLiteral("Kartevo.sqb"));
+    QFile::copy(delivered, path);
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    db.open(path);
+    UpgradeSchema(db, script);
+    return path;
+}
+
+// The postal codes with their towns. Throws Error when the table is empty.
+inline std::vector<std::pair<QString, QString>> PostalPlaces(Database &db)
+{
+    std::vector<std::pair<QString, QString>> places;
+    Statement postal(db, QStringLiteral("SELECT irsz, varos FROM irsz"));
+    while (postal.step())
+        places.emplace_back(postal.column(0).toString(), postal.column(1).toString());
+    if (places.empty())
+        throw Error(QStringLiteral("the postal code table is empty"));
+    return places;
+}
+
 // The delivered database, upgraded and filled with fictitious clients, built once.
 class ClientDatabase {
 public:
@@ -80,17 +109,7 @@ private:
 private:
     ClientDatabase()
     {
-        const QString programFolder = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
-        const QString delivered = InstallationFile(programFolder, QStringLiteral("Kartevo.sqb"));
-        const QString script = InstallationFile(programFolder, QStringLiteral("cimke.sql"));
-        if (delivered.isEmpty() || script.isEmpty())
-            throw Error(QStringLiteral("Kartevo.sqb or cimke.sql is missing beside the program"));
-        const QString path = m_dir.filePath(QStringLiteral("Kartevo.sqb"));
-        m_path = path;
-        QFile::copy(delivered, path);
-        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
-        m_db.open(path);
-        UpgradeSchema(m_db, script);
+        m_path = OpenDeliveredCopy(m_dir, m_db);
         fill();
     }
 
@@ -118,14 +137,7 @@ private:
         const QStringList streetKinds = Words("utca út tér köz sor körút");
         const QStringList groups = Words("Ügyfél Szállító Partner Hivatal Bank Iskola Önkormányzat Egyesület");
 
-        std::vector<std::pair<QString, QString>> places; // postal code, town
-        {
-            Statement postal(m_db, QStringLiteral("SELECT irsz, varos FROM irsz"));
-            while (postal.step())
-                places.emplace_back(postal.column(0).toString(), postal.column(1).toString());
-        }
-        if (places.empty())
-            throw Error(QStringLiteral("the postal code table is empty"));
+        const std::vector<std::pair<QString, QString>> places = PostalPlaces(m_db);
 
         std::mt19937 random(20240611);
         const auto pick = [&random](const QStringList &list) {
