@@ -96,7 +96,7 @@ void CheckOutputTarget(const QString &target)
 {
     for (const QString &file : ProtectedFiles()) {
         if (SameFile(target, file))
-            throw Error(QStringLiteral("A nyomtatás nem írhatja felül a program saját fájlját (adatbázis vagy "
+            throw Error(QStringLiteral("A kimenet nem írhatja felül a program saját fájlját (adatbázis vagy "
                                        "beállítások): %1")
                             .arg(target));
     }

@@ -71,6 +71,10 @@ ImportText ReadImportFile(const QString &fileName)
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw Error(QStringLiteral("A fájl nem olvasható: %1 (%2)").arg(fileName, file.errorString()));
+    // Text files hold no zero bytes; a database, a picture or a worksheet does, and would
+    // otherwise turn into clients made of its bytes.
+    if (bytes.contains('\0'))
+        throw Error(QStringLiteral("Ez a fájl nem szöveges fájl, nem tölthető be: %1").arg(fileName));
     return DecodeImportBytes(bytes);
 }
 

@@ -206,6 +206,20 @@ private Q_SLOTS:
         QTemporaryDir dir;
         QVERIFY_THROWS_EXCEPTION(Error, ReadImportFile(dir.filePath(QStringLiteral("nincs.csv"))));
     }
+
+    // A database, picture or worksheet chosen by mistake is refused, not turned into clients.
+    void fileThatIsNotTextIsRefused()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("Kartevo.sqb"));
+        test::WriteBytes(file, QByteArray("SQLite format 3\0\x10\0;x;1011;Budapest;", 40));
+        try {
+            ReadImportFile(file);
+            QFAIL("a binary file was read as clients");
+        } catch (const Error &error) {
+            QVERIFY(error.message().contains(QStringLiteral("nem szöveges")));
+        }
+    }
 };
 
 QTEST_GUILESS_MAIN(TestCsvImport)
