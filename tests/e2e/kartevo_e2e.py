@@ -6,7 +6,9 @@ print spooler) ends with exit code 77, which CTest reports as skipped, unless th
 variable CI is set: there a missing tool is a failure, so CI never skips them silently.
 """
 import contextlib
+import glob
 import os
+import re
 import shutil
 import signal
 import sqlite3
@@ -116,6 +118,94 @@ def query(database, sql, parameters=()):
         connection.close()
 
 
+def wait_query(database, sql, expected, timeout=30, parameters=()):
+    """Polls a query until its rows equal expected (a list of tuples); fails with the rows last
+    seen. A database locked by the program's own write counts as not yet."""
+    seen = []
+
+    def matches():
+        try:
+            seen[:] = [query(database, sql, parameters)]
+        except sqlite3.OperationalError as error:
+            seen[:] = [str(error)]
+            return False
+        return seen[0] == expected
+
+    end = time.monotonic() + timeout
+    while not matches():
+        if time.monotonic() > end:
+            fail("timed out after %g s waiting for %s to give %r; last seen: %r"
+                 % (timeout, sql, expected, seen[0] if seen else None))
+        time.sleep(0.05)
+    return expected
+
+
+def wait_files(folder, count, timeout=30, pattern="*"):
+    """Polls until folder holds count files matching pattern (more is a failure too); returns
+    them sorted by name. Files written under a temporary name and renamed in place are whole
+    once they show up."""
+    def files():
+        return sorted(glob.glob(os.path.join(folder, pattern)))
+
+    end = time.monotonic() + timeout
+    while len(files()) < count:
+        if time.monotonic() > end:
+            fail("timed out after %g s waiting for %d files in %s; found: %r"
+                 % (timeout, count, folder, [os.path.basename(f) for f in files()]))
+        time.sleep(0.05)
+    found = files()
+    if len(found) != count:
+        fail("expected %d files in %s, found %r" % (count, folder, [os.path.basename(f) for f in found]))
+    return found
+
+
+PT_MM = 25.4 / 72.0
+
+
+class PdfPage:
+    """One page as pdftotext -bbox reads it: its size and its words with their boxes, in
+    millimetres from the top left corner."""
+
+    def __init__(self, width, height, words):
+        self.width = width
+        self.height = height
+        self.words = words  # [(text, x_min, y_min, x_max, y_max)]
+
+    def text(self):
+        return " ".join(w[0] for w in self.words)
+
+    def find(self, phrase):
+        """The box (x_min, y_min, x_max, y_max) of the first run of words spelling phrase, or None."""
+        wanted = phrase.split()
+        texts = [w[0] for w in self.words]
+        for i in range(len(texts) - len(wanted) + 1):
+            if texts[i:i + len(wanted)] == wanted:
+                run = self.words[i:i + len(wanted)]
+                return (min(w[1] for w in run), min(w[2] for w in run),
+                        max(w[3] for w in run), max(w[4] for w in run))
+        return None
+
+
+def pdf_pages(path):
+    """The pages of a PDF file (pdftotext -bbox of poppler-utils); fails when it cannot be read."""
+    require_tools("pdftotext")
+    result = subprocess.run(["pdftotext", "-bbox", path, "-"], capture_output=True, timeout=60)
+    if result.returncode != 0:
+        fail("pdftotext cannot read %s: %s" % (path, result.stderr.decode("utf-8", "replace").strip()))
+    xml = result.stdout.decode("utf-8", "replace")
+    unescape = {"&lt;": "<", "&gt;": ">", "&quot;": '"', "&apos;": "'", "&amp;": "&"}
+    pages = []
+    for chunk in xml.split("<page ")[1:]:
+        size = re.match(r'width="([0-9.]+)" height="([0-9.]+)"', chunk)
+        words = []
+        for m in re.finditer(r'<word xMin="([0-9.]+)" yMin="([0-9.]+)" xMax="([0-9.]+)" yMax="([0-9.]+)">([^<]*)</word>',
+                             chunk):
+            text = re.sub(r"&[a-z]+;", lambda e: unescape.get(e.group(0), e.group(0)), m.group(5))
+            words.append((text, *(float(m.group(i)) * PT_MM for i in range(1, 5))))
+        pages.append(PdfPage(float(size.group(1)) * PT_MM, float(size.group(2)) * PT_MM, words))
+    return pages
+
+
 def read_ini(path):
     """The sections of a Kartevo.ini (code page 1250, CRLF) as {section: {key: value}}."""
     sections = {}
@@ -182,6 +272,9 @@ class Display:
     def title(self, window):
         return self.xdotool("getwindowname", window).strip()
 
+    def focused_window(self):
+        return self.xdotool("getwindowfocus", check=False).strip()
+
     def keys(self, window, *keys):
         """Focuses window (there is no window manager: the focus is set directly) and sends key
         names (xdotool's names: ctrl+m, F3, Insert, Return, Tab, …)."""
@@ -197,6 +290,33 @@ class Display:
 
     def screenshot(self, path):
         subprocess.run(["import", "-display", self.name, "-window", "root", path], check=False)
+
+    def snapshot(self, name):
+        """A screenshot NAME.png into the folder named by KARTEVO_E2E_SHOTS, when it is set: to
+        look at what a test does as a user would see it."""
+        folder = os.environ.get("KARTEVO_E2E_SHOTS")
+        if folder:
+            os.makedirs(folder, exist_ok=True)
+            self.screenshot(os.path.join(folder, name + ".png"))
+
+
+@contextlib.contextmanager
+def evidence_on_failure(paths, display, program, name):
+    """When the block fails (or raises), saves a screenshot of the display into the work folder
+    as NAME-failure.png and prints the program's output, both named in the test's output."""
+    try:
+        yield
+    except BaseException as error:
+        if isinstance(error, SystemExit) and error.code in (0, None, SKIPPED):
+            raise
+        folder = paths.work or os.getcwd()
+        os.makedirs(folder, exist_ok=True)
+        shot = os.path.join(folder, name + "-failure.png")
+        display.screenshot(shot)
+        print("screenshot of the failure: " + shot, flush=True)
+        if program is not None:
+            print("kartevo's output:\n" + program.output(), flush=True)
+        raise
 
 
 class Program:
