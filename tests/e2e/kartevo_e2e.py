@@ -371,3 +371,136 @@ class Program:
             self.process.kill()
             self.process.wait()
         self.log.close()
+
+
+CAPTURE_BACKEND = """#!/bin/sh
+# Lists itself without arguments; saves every job's data unchanged as job-N.data.
+if [ $# -eq 0 ]; then
+  echo 'direct capture "Capture" "Capture backend"'
+  exit 0
+fi
+out=%(folder)s
+if [ $# -ge 6 ]; then cp "$6" "$out/.job-$1"; else cat > "$out/.job-$1"; fi || exit 1
+mv "$out/.job-$1" "$out/job-$1.data"
+"""
+
+CUPSD_CONF = """Listen %(socket)s
+LogLevel info
+Browsing No
+WebInterface No
+DefaultAuthType None
+MaxJobs 0
+<Location />
+  Order allow,deny
+  Allow all
+</Location>
+<Location /admin>
+  Order allow,deny
+  Allow all
+</Location>
+<Policy default>
+  <Limit All>
+    Order deny,allow
+  </Limit>
+</Policy>
+"""
+
+CUPS_FILES_CONF = """ServerRoot %(root)s/etc
+ServerBin %(root)s/lib
+DataDir /usr/share/cups
+RequestRoot %(root)s/spool
+TempDir %(root)s/spool/tmp
+CacheDir %(root)s/cache
+StateDir %(root)s/state
+AccessLog %(root)s/log/access_log
+ErrorLog %(root)s/log/error_log
+PageLog %(root)s/log/page_log
+Printcap %(root)s/printcap
+"""
+
+
+class Spooler:
+    """A print scheduler of its own (cupsd -f with a temporary ServerRoot, listening on a socket
+    file only), with one raw queue "capture", the default printer, whose backend saves every
+    job's data unchanged into self.jobs. The machine's own scheduler and its configuration are
+    left alone; programs reach this one through self.env (CUPS_SERVER). Stopped by its process
+    id at the end. Needs root (the scheduler runs its backends as root or as the lp user)."""
+
+    def __init__(self):
+        self.root = None
+        self.process = None
+
+    def __enter__(self):
+        require_tools("cupsd", "lpadmin", "lpstat")
+        if os.geteuid() != 0:
+            skip("the print scheduler runs only as root here")
+        # A short path: a socket's name is limited to about 100 characters.
+        self.root = tempfile.mkdtemp(prefix="kartevo-cups-")
+        os.chmod(self.root, 0o755)
+        for folder in ("etc", "lib/backend", "lib/daemon", "spool/tmp", "cache", "state", "log", "jobs"):
+            os.makedirs(os.path.join(self.root, folder))
+        self.jobs = os.path.join(self.root, "jobs")
+        self.socket = os.path.join(self.root, "cups.sock")
+        self.env = dict(os.environ, CUPS_SERVER=self.socket)
+        self.env.pop("PRINTER", None)
+        self.env.pop("LPDEST", None)
+        # The scheduler starts its backends through cups-exec; a raw queue needs no filters.
+        for name in ("cups-exec",):
+            system = os.path.join("/usr/lib/cups/daemon", name)
+            if not os.path.exists(system):
+                skip("%s is missing (scripts/install-deps.sh installs cups-daemon)" % system)
+            os.symlink(system, os.path.join(self.root, "lib/daemon", name))
+        backend = os.path.join(self.root, "lib/backend/capture")
+        with open(backend, "w") as f:
+            f.write(CAPTURE_BACKEND % {"folder": self.jobs})
+        os.chmod(backend, 0o700)  # root-owned and private: run as root, so it may write here
+        values = {"root": self.root, "socket": self.socket}
+        with open(os.path.join(self.root, "etc/cupsd.conf"), "w") as f:
+            f.write(CUPSD_CONF % values)
+        with open(os.path.join(self.root, "etc/cups-files.conf"), "w") as f:
+            f.write(CUPS_FILES_CONF % values)
+        self.process = subprocess.Popen(
+            ["cupsd", "-f", "-c", os.path.join(self.root, "etc/cupsd.conf"),
+             "-s", os.path.join(self.root, "etc/cups-files.conf")],
+            stdout=subprocess.DEVNULL, stderr=subprocess.STDOUT)
+        try:
+            wait_until(lambda: self.process.poll() is not None or self.lp("lpstat", "-r", check=False) == 0,
+                       30, "the print scheduler to answer")
+            if self.process.poll() is not None:
+                fail("cupsd ended at start with %s:\n%s" % (self.process.returncode, self.log()))
+            self.lp("lpadmin", "-p", "capture", "-E", "-v", "capture:/", "-m", "raw")
+            self.lp("lpadmin", "-d", "capture")
+        except BaseException:
+            self.__exit__()
+            raise
+        return self
+
+    def lp(self, *command, check=True):
+        result = subprocess.run(command, env=self.env, capture_output=True, text=True, timeout=30)
+        if check and result.returncode != 0:
+            fail("%s: %s\n%s" % (" ".join(command), result.stderr.strip(), self.log()))
+        return result.returncode
+
+    def log(self):
+        try:
+            with open(os.path.join(self.root, "log/error_log"), errors="replace") as f:
+                return "the scheduler's log:\n" + f.read()[-4000:]
+        except OSError:
+            return "(the scheduler wrote no log)"
+
+    def wait_jobs(self, count, timeout=60):
+        """The captured jobs' files once count jobs have arrived, in job order."""
+        files = wait_until(lambda: (lambda found: found if len(found) >= count else None)(
+            glob.glob(os.path.join(self.jobs, "job-*.data"))), timeout, "%d print jobs" % count)
+        return sorted(files, key=lambda f: int(re.search(r"job-(\d+)", f).group(1)))
+
+    def __exit__(self, *exc):
+        if self.process is not None and self.process.poll() is None:
+            self.process.terminate()
+            try:
+                self.process.wait(15)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait()
+        if self.root:
+            shutil.rmtree(self.root, ignore_errors=True)
