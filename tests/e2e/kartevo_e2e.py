@@ -373,6 +373,8 @@ class Program:
         self.log.close()
 
 
+CUPS_EXEC = "/usr/lib/cups/daemon/cups-exec"
+
 CAPTURE_BACKEND = """#!/bin/sh
 # Lists itself without arguments; saves every job's data unchanged as job-N.data.
 if [ $# -eq 0 ]; then
@@ -424,7 +426,8 @@ class Spooler:
     file only), with one raw queue "capture", the default printer, whose backend saves every
     job's data unchanged into self.jobs. The machine's own scheduler and its configuration are
     left alone; programs reach this one through self.env (CUPS_SERVER). Stopped by its process
-    id at the end. Needs root (the scheduler runs its backends as root or as the lp user)."""
+    id at the end. Runs as any user: a scheduler started by root runs the private backend as
+    root, one started by another user runs everything as that user."""
 
     def __init__(self):
         self.root = None
@@ -432,42 +435,39 @@ class Spooler:
 
     def __enter__(self):
         require_tools("cupsd", "lpadmin", "lpstat")
-        if os.geteuid() != 0:
-            skip("the print scheduler runs only as root here")
-        # A short path: a socket's name is limited to about 100 characters.
+        if not os.path.exists(CUPS_EXEC):
+            skip("%s is missing (scripts/install-deps.sh installs cups-daemon)" % CUPS_EXEC)
+        # A short path: a socket's name is limited to about 100 characters. Only its owner
+        # reaches the scheduler's folder, its socket included.
         self.root = tempfile.mkdtemp(prefix="kartevo-cups-")
-        os.chmod(self.root, 0o755)
-        for folder in ("etc", "lib/backend", "lib/daemon", "spool/tmp", "cache", "state", "log", "jobs"):
-            os.makedirs(os.path.join(self.root, folder))
         self.jobs = os.path.join(self.root, "jobs")
         self.socket = os.path.join(self.root, "cups.sock")
         self.env = dict(os.environ, CUPS_SERVER=self.socket)
         self.env.pop("PRINTER", None)
         self.env.pop("LPDEST", None)
-        # The scheduler starts its backends through cups-exec; a raw queue needs no filters.
-        for name in ("cups-exec",):
-            system = os.path.join("/usr/lib/cups/daemon", name)
-            if not os.path.exists(system):
-                skip("%s is missing (scripts/install-deps.sh installs cups-daemon)" % system)
-            os.symlink(system, os.path.join(self.root, "lib/daemon", name))
-        backend = os.path.join(self.root, "lib/backend/capture")
-        with open(backend, "w") as f:
-            f.write(CAPTURE_BACKEND % {"folder": self.jobs})
-        os.chmod(backend, 0o700)  # root-owned and private: run as root, so it may write here
-        values = {"root": self.root, "socket": self.socket}
-        with open(os.path.join(self.root, "etc/cupsd.conf"), "w") as f:
-            f.write(CUPSD_CONF % values)
-        with open(os.path.join(self.root, "etc/cups-files.conf"), "w") as f:
-            f.write(CUPS_FILES_CONF % values)
-        self.process = subprocess.Popen(
-            ["cupsd", "-f", "-c", os.path.join(self.root, "etc/cupsd.conf"),
-             "-s", os.path.join(self.root, "etc/cups-files.conf")],
-            stdout=subprocess.DEVNULL, stderr=subprocess.STDOUT)
         try:
+            for folder in ("etc", "lib/backend", "lib/daemon", "spool/tmp", "cache", "state", "log", "jobs"):
+                os.makedirs(os.path.join(self.root, folder))
+            # The scheduler starts its backends through cups-exec; a raw queue needs no filters.
+            os.symlink(CUPS_EXEC, os.path.join(self.root, "lib/daemon/cups-exec"))
+            backend = os.path.join(self.root, "lib/backend/capture")
+            with open(backend, "w") as f:
+                f.write(CAPTURE_BACKEND % {"folder": self.jobs})
+            os.chmod(backend, 0o700)  # private to its owner: the scheduler runs it as that user
+            values = {"root": self.root, "socket": self.socket}
+            with open(os.path.join(self.root, "etc/cupsd.conf"), "w") as f:
+                f.write(CUPSD_CONF % values)
+            with open(os.path.join(self.root, "etc/cups-files.conf"), "w") as f:
+                f.write(CUPS_FILES_CONF % values)
+            with open(os.path.join(self.root, "log/cupsd.out"), "wb") as out:
+                self.process = subprocess.Popen(
+                    ["cupsd", "-f", "-c", os.path.join(self.root, "etc/cupsd.conf"),
+                     "-s", os.path.join(self.root, "etc/cups-files.conf")],
+                    stdout=out, stderr=subprocess.STDOUT)
             wait_until(lambda: self.process.poll() is not None or self.lp("lpstat", "-r", check=False) == 0,
                        30, "the print scheduler to answer")
             if self.process.poll() is not None:
-                fail("cupsd ended at start with %s:\n%s" % (self.process.returncode, self.log()))
+                skip("cupsd ended at start with exit code %s; %s" % (self.process.returncode, self.log()))
             self.lp("lpadmin", "-p", "capture", "-E", "-v", "capture:/", "-m", "raw")
             self.lp("lpadmin", "-d", "capture")
         except BaseException:
@@ -482,17 +482,27 @@ class Spooler:
         return result.returncode
 
     def log(self):
-        try:
-            with open(os.path.join(self.root, "log/error_log"), errors="replace") as f:
-                return "the scheduler's log:\n" + f.read()[-4000:]
-        except OSError:
-            return "(the scheduler wrote no log)"
+        """The end of the scheduler's output and log, for failure messages."""
+        text = ""
+        for name in ("cupsd.out", "error_log"):
+            try:
+                with open(os.path.join(self.root, "log", name), errors="replace") as f:
+                    text += f.read()
+            except OSError:
+                pass
+        return "the scheduler's log:\n" + (text[-4000:] or "(empty)")
 
     def wait_jobs(self, count, timeout=60):
         """The captured jobs' files once count jobs have arrived, in job order."""
-        files = wait_until(lambda: (lambda found: found if len(found) >= count else None)(
-            glob.glob(os.path.join(self.jobs, "job-*.data"))), timeout, "%d print jobs" % count)
-        return sorted(files, key=lambda f: int(re.search(r"job-(\d+)", f).group(1)))
+        end = time.monotonic() + timeout
+        while True:
+            found = glob.glob(os.path.join(self.jobs, "job-*.data"))
+            if len(found) >= count:
+                return sorted(found, key=lambda f: int(re.search(r"job-(\d+)\.data$", f).group(1)))
+            if time.monotonic() > end:
+                fail("timed out after %g s waiting for %d print jobs, %d arrived; %s"
+                     % (timeout, count, len(found), self.log()))
+            time.sleep(0.05)
 
     def __exit__(self, *exc):
         if self.process is not None and self.process.poll() is None:

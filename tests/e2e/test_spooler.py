@@ -81,50 +81,46 @@ with temporary_folder(paths) as home, Display() as display, Spooler() as spooler
                     "--sender", "1")
     env = {"CUPS_SERVER": spooler.socket}
 
-    try:
-        # Straight to the printer: F3 (scope "Aktuális"), F8 with the amount typed in.
-        with Program(paths, display, home, env=env) as program, \
-                evidence_on_failure(paths, display, program, "spooler-direct"):
-            main = display.wait_window(MAIN_WINDOW)
-            display.keys(main, "F3")
-            spooler.wait_jobs(1)
-            display.keys(main, "F8")
-            amount = display.wait_window(AMOUNT_DIALOG)
-            display.keys(amount, "ctrl+a")
-            display.type(amount, str(AMOUNT))
-            display.snapshot("spooler-amount")
-            display.keys(amount, "Return")
-            display.wait_no_window(AMOUNT_DIALOG)
-            spooler.wait_jobs(2)
-            program.signal()
-            program.expect_clean_end()
+    # Straight to the printer: F3 (scope "Aktuális"), F8 with the amount typed in.
+    with Program(paths, display, home, env=env) as program, \
+            evidence_on_failure(paths, display, program, "spooler-direct"):
+        main = display.wait_window(MAIN_WINDOW)
+        display.keys(main, "F3")
+        spooler.wait_jobs(1)
+        display.keys(main, "F8")
+        amount = display.wait_window(AMOUNT_DIALOG)
+        display.keys(amount, "ctrl+a")
+        display.type(amount, str(AMOUNT))
+        display.snapshot("spooler-amount")
+        display.keys(amount, "Return")
+        display.wait_no_window(AMOUNT_DIALOG)
+        spooler.wait_jobs(2)
+        program.signal()
+        program.expect_clean_end()
 
-        # The preview: its print button opens the print dialog, on the capture queue; Enter prints.
-        with open(os.path.join(data, "Kartevo.ini"), encoding="cp1250", newline="") as f:
-            ini = f.read()
-        if "UsePrinter=1" not in ini:
-            fail("Kartevo.ini lost UsePrinter=1: %r" % ini)
-        with open(os.path.join(data, "Kartevo.ini"), "w", encoding="cp1250", newline="") as f:
-            f.write(ini.replace("UsePrinter=1", "UsePrinter=0"))
-        with Program(paths, display, home, env=env) as program, \
-                evidence_on_failure(paths, display, program, "spooler-preview"):
-            main = display.wait_window(MAIN_WINDOW)
-            display.keys(main, "F3")
-            preview = display.wait_window(PREVIEW)
-            display.snapshot("spooler-preview")
-            display.xdotool("mousemove", "--window", preview, *map(str, PREVIEW_PRINT_BUTTON), "click", "1")
-            dialog = display.wait_window(PRINT_DIALOG)
-            display.snapshot("spooler-print-dialog")
-            display.keys(dialog, "Return")
-            display.wait_no_window(PRINT_DIALOG)
-            jobs = spooler.wait_jobs(3)
-            # Printing from the preview closes it.
-            display.wait_no_window(PREVIEW)
-            program.signal()
-            program.expect_clean_end()
-    except SystemExit:
-        print(spooler.log())
-        raise
+    # The preview: its print button opens the print dialog, on the capture queue; Enter prints.
+    with open(os.path.join(data, "Kartevo.ini"), encoding="cp1250", newline="") as f:
+        ini = f.read()
+    if "UsePrinter=1" not in ini:
+        fail("Kartevo.ini lost UsePrinter=1: %r" % ini)
+    with open(os.path.join(data, "Kartevo.ini"), "w", encoding="cp1250", newline="") as f:
+        f.write(ini.replace("UsePrinter=1", "UsePrinter=0"))
+    with Program(paths, display, home, env=env) as program, \
+            evidence_on_failure(paths, display, program, "spooler-preview"):
+        main = display.wait_window(MAIN_WINDOW)
+        display.keys(main, "F3")
+        preview = display.wait_window(PREVIEW)
+        display.snapshot("spooler-preview")
+        display.xdotool("mousemove", "--window", preview, *map(str, PREVIEW_PRINT_BUTTON), "click", "1")
+        dialog = display.wait_window(PRINT_DIALOG)
+        display.snapshot("spooler-print-dialog")
+        display.keys(dialog, "Return")
+        display.wait_no_window(PRINT_DIALOG)
+        jobs = spooler.wait_jobs(3)
+        # Printing from the preview closes it.
+        display.wait_no_window(PREVIEW)
+        program.signal()
+        program.expect_clean_end()
 
     if len(jobs) != 3:
         fail("expected 3 print jobs, the queue got %d" % len(jobs))
