@@ -263,8 +263,14 @@ class Display:
         out = self.xdotool("search", "--onlyvisible", "--name", name, check=False)
         return [w for w in out.split()]
 
-    def wait_window(self, name, timeout=60):
-        return wait_until(lambda: (self.windows(name) or [None])[0], timeout, "a window named %r" % name)
+    def wait_window(self, name, timeout=60, program=None):
+        """The first window whose title matches name; with program given, its end stops the wait."""
+        def found():
+            if program is not None and not program.running():
+                fail("kartevo ended with exit code %s while a window named %r was awaited; its output:\n%s"
+                     % (program.process.returncode, name, program.output()))
+            return (self.windows(name) or [None])[0]
+        return wait_until(found, timeout, "a window named %r" % name)
 
     def wait_no_window(self, name, timeout=60):
         wait_until(lambda: not self.windows(name), timeout, "the window %r to close" % name)

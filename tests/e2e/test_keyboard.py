@@ -65,7 +65,7 @@ with temporary_folder(paths) as home, Display() as display:
 
     with Program(paths, display, home, env={"KARTEVO_PRINT_DIR": print_dir}) as program, \
             evidence_on_failure(paths, display, program, "keyboard"):
-        main = display.wait_window(MAIN_WINDOW)
+        main = display.wait_window(MAIN_WINDOW, program=program)
         if query(database, MARKED):
             fail("the demo data starts with marked clients: %r" % query(database, MARKED))
 

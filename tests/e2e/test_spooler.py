@@ -84,7 +84,7 @@ with temporary_folder(paths) as home, Display() as display, Spooler() as spooler
     # Straight to the printer: F3 (scope "Aktuális"), F8 with the amount typed in.
     with Program(paths, display, home, env=env) as program, \
             evidence_on_failure(paths, display, program, "spooler-direct"):
-        main = display.wait_window(MAIN_WINDOW)
+        main = display.wait_window(MAIN_WINDOW, program=program)
         display.keys(main, "F3")
         spooler.wait_jobs(1)
         display.keys(main, "F8")
@@ -107,7 +107,7 @@ with temporary_folder(paths) as home, Display() as display, Spooler() as spooler
         f.write(ini.replace("UsePrinter=1", "UsePrinter=0"))
     with Program(paths, display, home, env=env) as program, \
             evidence_on_failure(paths, display, program, "spooler-preview"):
-        main = display.wait_window(MAIN_WINDOW)
+        main = display.wait_window(MAIN_WINDOW, program=program)
         display.keys(main, "F3")
         preview = display.wait_window(PREVIEW)
         display.snapshot("spooler-preview")
