@@ -230,32 +230,61 @@ class Display:
 
     def __enter__(self):
         require_tools("Xvfb", "xdotool")
+        # Other X servers start and stop on the same machine: a server that went away or does
+        # not take a client at once is replaced by a new one on another number. -noreset: a
+        # server that resets when its last client leaves refuses the clients that come meanwhile
+        # (the probe below, a program started after another one ended).
+        for attempt in range(3):
+            if self.start():
+                return self
+            self.stop()
+        skip("Xvfb did not start or took no client; its output:\n" + self.log)
+
+    def start(self):
         read_end, write_end = os.pipe()
+        self.output = tempfile.TemporaryFile()
         self.process = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", self.size, "-nolisten", "tcp"],
-            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", self.size, "-nolisten", "tcp", "-noreset"],
+            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=self.output)
         os.close(write_end)
         with os.fdopen(read_end) as pipe:
             number = pipe.readline().strip()
         if not number:
-            self.process.kill()
-            skip("Xvfb did not start")
+            return False
         self.name = ":" + number
-        return self
+        end = time.monotonic() + 10
+        while self.process.poll() is None and time.monotonic() < end:
+            if self.xdotool("getdisplaygeometry", check=False):
+                return True
+            time.sleep(0.1)
+        return False
+
+    def stop(self):
+        if self.process.poll() is None:
+            self.process.terminate()
+            try:
+                self.process.wait(10)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait()
+        self.output.seek(0)
+        self.log = self.output.read().decode("utf-8", "replace")[-4000:]
+        self.output.close()
+
+    def state(self):
+        """Whether the server still runs, for failure messages."""
+        if self.process.poll() is None:
+            return "the X server %s still runs" % self.name
+        return "the X server %s ended with exit code %s" % (self.name, self.process.returncode)
 
     def __exit__(self, *exc):
-        self.process.terminate()
-        try:
-            self.process.wait(10)
-        except subprocess.TimeoutExpired:
-            self.process.kill()
-            self.process.wait()
+        self.stop()
 
     def xdotool(self, *args, check=True, timeout=30):
         result = subprocess.run(["xdotool", *args], env=dict(os.environ, DISPLAY=self.name),
                                 capture_output=True, text=True, timeout=timeout)
         if check and result.returncode != 0:
-            fail("xdotool %s: %s" % (" ".join(args), result.stderr.strip()))
+            fail("xdotool %s: %s (%s)" % (" ".join(args), result.stderr.strip(), self.state()))
         return result.stdout
 
     def windows(self, name):
@@ -267,8 +296,8 @@ class Display:
         """The first window whose title matches name; with program given, its end stops the wait."""
         def found():
             if program is not None and not program.running():
-                fail("kartevo ended with exit code %s while a window named %r was awaited; its output:\n%s"
-                     % (program.process.returncode, name, program.output()))
+                fail("kartevo ended with exit code %s while a window named %r was awaited (%s); its output:\n%s"
+                     % (program.process.returncode, name, self.state(), program.output()))
             return (self.windows(name) or [None])[0]
         return wait_until(found, timeout, "a window named %r" % name)
 
@@ -319,7 +348,7 @@ def evidence_on_failure(paths, display, program, name):
         os.makedirs(folder, exist_ok=True)
         shot = os.path.join(folder, name + "-failure.png")
         display.screenshot(shot)
-        print("screenshot of the failure: " + shot, flush=True)
+        print("screenshot of the failure: %s (%s)" % (shot, display.state()), flush=True)
         if program is not None:
             print("kartevo's output:\n" + program.output(), flush=True)
         raise
@@ -470,8 +499,7 @@ class Spooler:
                     ["cupsd", "-f", "-c", os.path.join(self.root, "etc/cupsd.conf"),
                      "-s", os.path.join(self.root, "etc/cups-files.conf")],
                     stdout=out, stderr=subprocess.STDOUT)
-            wait_until(lambda: self.process.poll() is not None or self.lp("lpstat", "-r", check=False) == 0,
-                       30, "the print scheduler to answer")
+            wait_until(lambda: self.process.poll() is not None or self.running(), 30, "the print scheduler to answer")
             if self.process.poll() is not None:
                 skip("cupsd ended at start with exit code %s; %s" % (self.process.returncode, self.log()))
             self.lp("lpadmin", "-p", "capture", "-E", "-v", "capture:/", "-m", "raw")
@@ -480,6 +508,12 @@ class Spooler:
             self.__exit__()
             raise
         return self
+
+    def running(self):
+        """Whether the scheduler answers on its socket (lpstat -r ends well either way)."""
+        result = subprocess.run(["lpstat", "-r"], env=dict(self.env, LC_ALL="C"), capture_output=True, text=True,
+                                timeout=30)
+        return result.stdout.strip() == "scheduler is running"
 
     def lp(self, *command, check=True):
         result = subprocess.run(command, env=self.env, capture_output=True, text=True, timeout=30)
