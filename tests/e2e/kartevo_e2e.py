@@ -39,14 +39,15 @@ def require_tools(*names):
 
 
 def wait_until(predicate, timeout, what):
-    """Polls predicate until it returns something true; fails naming what was awaited."""
+    """Polls predicate until it returns something true; fails naming what was awaited (a text,
+    or a function giving it, to tell what was seen last)."""
     end = time.monotonic() + timeout
     while True:
         value = predicate()
         if value:
             return value
         if time.monotonic() > end:
-            fail("timed out after %g s waiting for %s" % (timeout, what))
+            fail("timed out after %g s waiting for %s" % (timeout, what() if callable(what) else what))
         time.sleep(0.05)
 
 
@@ -121,22 +122,17 @@ def query(database, sql, parameters=()):
 def wait_query(database, sql, expected, timeout=30, parameters=()):
     """Polls a query until its rows equal expected (a list of tuples); fails with the rows last
     seen. A database locked by the program's own write counts as not yet."""
-    seen = []
+    seen = [None]
 
     def matches():
         try:
-            seen[:] = [query(database, sql, parameters)]
+            seen[0] = query(database, sql, parameters)
         except sqlite3.OperationalError as error:
-            seen[:] = [str(error)]
+            seen[0] = str(error)
             return False
         return seen[0] == expected
 
-    end = time.monotonic() + timeout
-    while not matches():
-        if time.monotonic() > end:
-            fail("timed out after %g s waiting for %s to give %r; last seen: %r"
-                 % (timeout, sql, expected, seen[0] if seen else None))
-        time.sleep(0.05)
+    wait_until(matches, timeout, lambda: "%s to give %r; last seen: %r" % (sql, expected, seen[0]))
     return expected
 
 
@@ -147,12 +143,8 @@ def wait_files(folder, count, timeout=30, pattern="*"):
     def files():
         return sorted(glob.glob(os.path.join(folder, pattern)))
 
-    end = time.monotonic() + timeout
-    while len(files()) < count:
-        if time.monotonic() > end:
-            fail("timed out after %g s waiting for %d files in %s; found: %r"
-                 % (timeout, count, folder, [os.path.basename(f) for f in files()]))
-        time.sleep(0.05)
+    wait_until(lambda: len(files()) >= count, timeout,
+               lambda: "%d files in %s; found: %r" % (count, folder, [os.path.basename(f) for f in files()]))
     found = files()
     if len(found) != count:
         fail("expected %d files in %s, found %r" % (count, folder, [os.path.basename(f) for f in found]))
@@ -306,9 +298,6 @@ class Display:
 
     def title(self, window):
         return self.xdotool("getwindowname", window).strip()
-
-    def focused_window(self):
-        return self.xdotool("getwindowfocus", check=False).strip()
 
     def keys(self, window, *keys):
         """Focuses window (there is no window manager: the focus is set directly) and sends key
@@ -534,15 +523,12 @@ class Spooler:
 
     def wait_jobs(self, count, timeout=60):
         """The captured jobs' files once count jobs have arrived, in job order."""
-        end = time.monotonic() + timeout
-        while True:
-            found = glob.glob(os.path.join(self.jobs, "job-*.data"))
-            if len(found) >= count:
-                return sorted(found, key=lambda f: int(re.search(r"job-(\d+)\.data$", f).group(1)))
-            if time.monotonic() > end:
-                fail("timed out after %g s waiting for %d print jobs, %d arrived; %s"
-                     % (timeout, count, len(found), self.log()))
-            time.sleep(0.05)
+        def jobs():
+            return glob.glob(os.path.join(self.jobs, "job-*.data"))
+
+        wait_until(lambda: len(jobs()) >= count, timeout,
+                   lambda: "%d print jobs, %d arrived; %s" % (count, len(jobs()), self.log()))
+        return sorted(jobs(), key=lambda f: int(re.search(r"job-(\d+)\.data$", f).group(1)))
 
     def __exit__(self, *exc):
         if self.process is not None and self.process.poll() is None:

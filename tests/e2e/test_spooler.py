@@ -28,6 +28,9 @@ PREVIEW_PRINT_BUTTON = (671, 18)
 AMOUNT = 2500
 
 paths = Paths()
+# Every program of the test prints to the scheduler's default queue, whatever the shell names.
+for variable in ("PRINTER", "LPDEST"):
+    os.environ.pop(variable, None)
 
 
 def batch_pdf(home, database, folder, name, *command):
