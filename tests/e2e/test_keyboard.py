@@ -20,8 +20,8 @@ CONFIG = "[Screen]\r\nFullScreen=0\r\nFontSize=9\r\n[Defaults]\r\nSender=1\r\nOn
 MARKED = "SELECT ugyfel FROM ugyfel WHERE jelolve='I' ORDER BY ugyfel"
 
 
-def printed_names(files):
-    """The text of every page of the printed files, one string per file."""
+def page_texts(files):
+    """The words of each printed file's one page, one string per file."""
     texts = []
     for path in files:
         pages = pdf_pages(path)
@@ -33,7 +33,7 @@ def printed_names(files):
 
 def check_prints(files, expected, others, what):
     """Each file names its client of expected (in order), and none names a client of others."""
-    texts = printed_names(files)
+    texts = page_texts(files)
     for text, name in zip(texts, expected):
         if name not in text:
             fail("%s: the envelope does not name %r: %r" % (what, name, text))
@@ -87,12 +87,12 @@ with temporary_folder(paths) as home, Display() as display:
         choose_sender(display)
         files = wait_files(print_dir, 1)
         check_prints(files, [second[1]], names, "scope Aktuális")
-        if sender not in printed_names(files)[0]:
+        if sender not in page_texts(files)[0]:
             fail("the envelope does not name the chosen sender %r" % sender)
         wait_query(database, MARKED, sorted([(first[0],), (second[0],)]))
 
-        # End chooses "Csak a kijelölteknek": one envelope per marked client, in name order,
-        # then every mark is cleared.
+        # End chooses "Csak a kijelölteknek": after the sender the run asks nothing more, prints
+        # one envelope per marked client straight away, in name order, then clears every mark.
         display.keys(main, "End")
         display.snapshot("keyboard-scope-marked")
         display.keys(main, "F3")
