@@ -458,7 +458,11 @@ class Spooler:
         self.process = None
 
     def __enter__(self):
-        require_tools("cupsd", "lpadmin", "lpstat")
+        # cupsd and lpadmin live in /usr/sbin, outside a common user's PATH.
+        search = os.environ.get("PATH", os.defpath) + os.pathsep + "/usr/sbin"
+        missing = [n for n in ("cupsd", "lpadmin", "lpstat") if shutil.which(n, path=search) is None]
+        if missing:
+            skip("missing: " + ", ".join(missing) + " (scripts/install-deps.sh installs them)")
         if not os.path.exists(CUPS_EXEC):
             skip("%s is missing (scripts/install-deps.sh installs cups-daemon)" % CUPS_EXEC)
         # A short path: a socket's name is limited to about 100 characters. Only its owner
@@ -466,7 +470,7 @@ class Spooler:
         self.root = tempfile.mkdtemp(prefix="kartevo-cups-")
         self.jobs = os.path.join(self.root, "jobs")
         self.socket = os.path.join(self.root, "cups.sock")
-        self.env = dict(os.environ, CUPS_SERVER=self.socket)
+        self.env = dict(os.environ, CUPS_SERVER=self.socket, PATH=search)
         self.env.pop("PRINTER", None)
         self.env.pop("LPDEST", None)
         try:
@@ -485,7 +489,7 @@ class Spooler:
                 f.write(CUPS_FILES_CONF % values)
             with open(os.path.join(self.root, "log/cupsd.out"), "wb") as out:
                 self.process = subprocess.Popen(
-                    ["cupsd", "-f", "-c", os.path.join(self.root, "etc/cupsd.conf"),
+                    [shutil.which("cupsd", path=search), "-f", "-c", os.path.join(self.root, "etc/cupsd.conf"),
                      "-s", os.path.join(self.root, "etc/cups-files.conf")],
                     stdout=out, stderr=subprocess.STDOUT)
             wait_until(lambda: self.process.poll() is not None or self.running(), 30, "the print scheduler to answer")
