@@ -8,6 +8,7 @@ packages=(
   fonts-liberation2 fonts-dejavu-core fonts-wine
   cmake g++ ninja-build libbenchmark-dev pkg-config
   python3-xlrd
+  cups-daemon cups-client
 )
 
 missing=()

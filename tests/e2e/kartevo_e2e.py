@@ -6,7 +6,9 @@ print spooler) ends with exit code 77, which CTest reports as skipped, unless th
 variable CI is set: there a missing tool is a failure, so CI never skips them silently.
 """
 import contextlib
+import glob
 import os
+import re
 import shutil
 import signal
 import sqlite3
@@ -37,14 +39,15 @@ def require_tools(*names):
 
 
 def wait_until(predicate, timeout, what):
-    """Polls predicate until it returns something true; fails naming what was awaited."""
+    """Polls predicate until it returns something true; fails naming what was awaited (a text,
+    or a function giving it, to tell what was seen last)."""
     end = time.monotonic() + timeout
     while True:
         value = predicate()
         if value:
             return value
         if time.monotonic() > end:
-            fail("timed out after %g s waiting for %s" % (timeout, what))
+            fail("timed out after %g s waiting for %s" % (timeout, what() if callable(what) else what))
         time.sleep(0.05)
 
 
@@ -116,6 +119,85 @@ def query(database, sql, parameters=()):
         connection.close()
 
 
+def wait_query(database, sql, expected, timeout=30, parameters=()):
+    """Polls a query until its rows equal expected (a list of tuples); fails with the rows last
+    seen. A database locked by the program's own write counts as not yet."""
+    seen = [None]
+
+    def matches():
+        try:
+            seen[0] = query(database, sql, parameters)
+        except sqlite3.OperationalError as error:
+            seen[0] = str(error)
+            return False
+        return seen[0] == expected
+
+    wait_until(matches, timeout, lambda: "%s to give %r; last seen: %r" % (sql, expected, seen[0]))
+    return expected
+
+
+def wait_files(folder, count, timeout=30, pattern="*"):
+    """Polls until folder holds count files matching pattern (more is a failure too); returns
+    them sorted by name. Files written under a temporary name and renamed in place are whole
+    once they show up."""
+    def files():
+        return sorted(glob.glob(os.path.join(folder, pattern)))
+
+    wait_until(lambda: len(files()) >= count, timeout,
+               lambda: "%d files in %s; found: %r" % (count, folder, [os.path.basename(f) for f in files()]))
+    found = files()
+    if len(found) != count:
+        fail("expected %d files in %s, found %r" % (count, folder, [os.path.basename(f) for f in found]))
+    return found
+
+
+PT_MM = 25.4 / 72.0
+
+
+class PdfPage:
+    """One page as pdftotext -bbox reads it: its size and its words with their boxes, in
+    millimetres from the top left corner."""
+
+    def __init__(self, width, height, words):
+        self.width = width
+        self.height = height
+        self.words = words  # [(text, x_min, y_min, x_max, y_max)]
+
+    def text(self):
+        return " ".join(w[0] for w in self.words)
+
+    def find(self, phrase):
+        """The box (x_min, y_min, x_max, y_max) of the first run of words spelling phrase, or None."""
+        wanted = phrase.split()
+        texts = [w[0] for w in self.words]
+        for i in range(len(texts) - len(wanted) + 1):
+            if texts[i:i + len(wanted)] == wanted:
+                run = self.words[i:i + len(wanted)]
+                return (min(w[1] for w in run), min(w[2] for w in run),
+                        max(w[3] for w in run), max(w[4] for w in run))
+        return None
+
+
+def pdf_pages(path):
+    """The pages of a PDF file (pdftotext -bbox of poppler-utils); fails when it cannot be read."""
+    require_tools("pdftotext")
+    result = subprocess.run(["pdftotext", "-bbox", path, "-"], capture_output=True, timeout=60)
+    if result.returncode != 0:
+        fail("pdftotext cannot read %s: %s" % (path, result.stderr.decode("utf-8", "replace").strip()))
+    xml = result.stdout.decode("utf-8", "replace")
+    unescape = {"&lt;": "<", "&gt;": ">", "&quot;": '"', "&apos;": "'", "&amp;": "&"}
+    pages = []
+    for chunk in xml.split("<page ")[1:]:
+        size = re.match(r'width="([0-9.]+)" height="([0-9.]+)"', chunk)
+        words = []
+        for m in re.finditer(r'<word xMin="([0-9.]+)" yMin="([0-9.]+)" xMax="([0-9.]+)" yMax="([0-9.]+)">([^<]*)</word>',
+                             chunk):
+            text = re.sub(r"&[a-z]+;", lambda e: unescape.get(e.group(0), e.group(0)), m.group(5))
+            words.append((text, *(float(m.group(i)) * PT_MM for i in range(1, 5))))
+        pages.append(PdfPage(float(size.group(1)) * PT_MM, float(size.group(2)) * PT_MM, words))
+    return pages
+
+
 def read_ini(path):
     """The sections of a Kartevo.ini (code page 1250, CRLF) as {section: {key: value}}."""
     sections = {}
@@ -140,32 +222,61 @@ class Display:
 
     def __enter__(self):
         require_tools("Xvfb", "xdotool")
+        # Other X servers start and stop on the same machine: a server that went away or does
+        # not take a client at once is replaced by a new one on another number. -noreset: a
+        # server that resets when its last client leaves refuses the clients that come meanwhile
+        # (the probe below, a program started after another one ended).
+        for attempt in range(3):
+            if self.start():
+                return self
+            self.stop()
+        skip("Xvfb did not start or took no client; its output:\n" + self.log)
+
+    def start(self):
         read_end, write_end = os.pipe()
+        self.output = tempfile.TemporaryFile()
         self.process = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", self.size, "-nolisten", "tcp"],
-            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", self.size, "-nolisten", "tcp", "-noreset"],
+            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=self.output)
         os.close(write_end)
         with os.fdopen(read_end) as pipe:
             number = pipe.readline().strip()
         if not number:
-            self.process.kill()
-            skip("Xvfb did not start")
+            return False
         self.name = ":" + number
-        return self
+        end = time.monotonic() + 10
+        while self.process.poll() is None and time.monotonic() < end:
+            if self.xdotool("getdisplaygeometry", check=False):
+                return True
+            time.sleep(0.1)
+        return False
+
+    def stop(self):
+        if self.process.poll() is None:
+            self.process.terminate()
+            try:
+                self.process.wait(10)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait()
+        self.output.seek(0)
+        self.log = self.output.read().decode("utf-8", "replace")[-4000:]
+        self.output.close()
+
+    def state(self):
+        """Whether the server still runs, for failure messages."""
+        if self.process.poll() is None:
+            return "the X server %s still runs" % self.name
+        return "the X server %s ended with exit code %s" % (self.name, self.process.returncode)
 
     def __exit__(self, *exc):
-        self.process.terminate()
-        try:
-            self.process.wait(10)
-        except subprocess.TimeoutExpired:
-            self.process.kill()
-            self.process.wait()
+        self.stop()
 
     def xdotool(self, *args, check=True, timeout=30):
         result = subprocess.run(["xdotool", *args], env=dict(os.environ, DISPLAY=self.name),
                                 capture_output=True, text=True, timeout=timeout)
         if check and result.returncode != 0:
-            fail("xdotool %s: %s" % (" ".join(args), result.stderr.strip()))
+            fail("xdotool %s: %s (%s)" % (" ".join(args), result.stderr.strip(), self.state()))
         return result.stdout
 
     def windows(self, name):
@@ -173,8 +284,14 @@ class Display:
         out = self.xdotool("search", "--onlyvisible", "--name", name, check=False)
         return [w for w in out.split()]
 
-    def wait_window(self, name, timeout=60):
-        return wait_until(lambda: (self.windows(name) or [None])[0], timeout, "a window named %r" % name)
+    def wait_window(self, name, timeout=60, program=None):
+        """The first window whose title matches name; with program given, its end stops the wait."""
+        def found():
+            if program is not None and not program.running():
+                fail("kartevo ended with exit code %s while a window named %r was awaited (%s); its output:\n%s"
+                     % (program.process.returncode, name, self.state(), program.output()))
+            return (self.windows(name) or [None])[0]
+        return wait_until(found, timeout, "a window named %r" % name)
 
     def wait_no_window(self, name, timeout=60):
         wait_until(lambda: not self.windows(name), timeout, "the window %r to close" % name)
@@ -197,6 +314,33 @@ class Display:
 
     def screenshot(self, path):
         subprocess.run(["import", "-display", self.name, "-window", "root", path], check=False)
+
+    def snapshot(self, name):
+        """A screenshot NAME.png into the folder named by KARTEVO_E2E_SHOTS, when it is set: to
+        look at what a test does as a user would see it."""
+        folder = os.environ.get("KARTEVO_E2E_SHOTS")
+        if folder:
+            os.makedirs(folder, exist_ok=True)
+            self.screenshot(os.path.join(folder, name + ".png"))
+
+
+@contextlib.contextmanager
+def evidence_on_failure(paths, display, program, name):
+    """When the block fails (or raises), saves a screenshot of the display into the work folder
+    as NAME-failure.png and prints the program's output, both named in the test's output."""
+    try:
+        yield
+    except BaseException as error:
+        if isinstance(error, SystemExit) and error.code in (0, None, SKIPPED):
+            raise
+        folder = paths.work or os.getcwd()
+        os.makedirs(folder, exist_ok=True)
+        shot = os.path.join(folder, name + "-failure.png")
+        display.screenshot(shot)
+        print("screenshot of the failure: %s (%s)" % (shot, display.state()), flush=True)
+        if program is not None:
+            print("kartevo's output:\n" + program.output(), flush=True)
+        raise
 
 
 class Program:
@@ -251,3 +395,152 @@ class Program:
             self.process.kill()
             self.process.wait()
         self.log.close()
+
+
+CUPS_EXEC = "/usr/lib/cups/daemon/cups-exec"
+
+CAPTURE_BACKEND = """#!/bin/sh
+# Lists itself without arguments; saves every job's data unchanged as job-N.data.
+if [ $# -eq 0 ]; then
+  echo 'direct capture "Capture" "Capture backend"'
+  exit 0
+fi
+out=%(folder)s
+if [ $# -ge 6 ]; then cp "$6" "$out/.job-$1"; else cat > "$out/.job-$1"; fi || exit 1
+mv "$out/.job-$1" "$out/job-$1.data"
+"""
+
+CUPSD_CONF = """Listen %(socket)s
+LogLevel info
+Browsing No
+WebInterface No
+DefaultAuthType None
+MaxJobs 0
+<Location />
+  Order allow,deny
+  Allow all
+</Location>
+<Location /admin>
+  Order allow,deny
+  Allow all
+</Location>
+<Policy default>
+  <Limit All>
+    Order deny,allow
+  </Limit>
+</Policy>
+"""
+
+CUPS_FILES_CONF = """ServerRoot %(root)s/etc
+ServerBin %(root)s/lib
+DataDir /usr/share/cups
+RequestRoot %(root)s/spool
+TempDir %(root)s/spool/tmp
+CacheDir %(root)s/cache
+StateDir %(root)s/state
+AccessLog %(root)s/log/access_log
+ErrorLog %(root)s/log/error_log
+PageLog %(root)s/log/page_log
+Printcap %(root)s/printcap
+"""
+
+
+class Spooler:
+    """A print scheduler of its own (cupsd -f with a temporary ServerRoot, listening on a socket
+    file only), with one raw queue "capture", the default printer, whose backend saves every
+    job's data unchanged into self.jobs. The machine's own scheduler and its configuration are
+    left alone; programs reach this one through self.env (CUPS_SERVER). Stopped by its process
+    id at the end. Runs as any user: a scheduler started by root runs the private backend as
+    root, one started by another user runs everything as that user."""
+
+    def __init__(self):
+        self.root = None
+        self.process = None
+
+    def __enter__(self):
+        # cupsd and lpadmin live in /usr/sbin, outside a common user's PATH.
+        search = os.environ.get("PATH", os.defpath) + os.pathsep + "/usr/sbin"
+        missing = [n for n in ("cupsd", "lpadmin", "lpstat") if shutil.which(n, path=search) is None]
+        if missing:
+            skip("missing: " + ", ".join(missing) + " (scripts/install-deps.sh installs them)")
+        if not os.path.exists(CUPS_EXEC):
+            skip("%s is missing (scripts/install-deps.sh installs cups-daemon)" % CUPS_EXEC)
+        # A short path: a socket's name is limited to about 100 characters. Only its owner
+        # reaches the scheduler's folder, its socket included.
+        self.root = tempfile.mkdtemp(prefix="kartevo-cups-")
+        self.jobs = os.path.join(self.root, "jobs")
+        self.socket = os.path.join(self.root, "cups.sock")
+        self.env = dict(os.environ, CUPS_SERVER=self.socket, PATH=search)
+        self.env.pop("PRINTER", None)
+        self.env.pop("LPDEST", None)
+        try:
+            for folder in ("etc", "lib/backend", "lib/daemon", "spool/tmp", "cache", "state", "log", "jobs"):
+                os.makedirs(os.path.join(self.root, folder))
+            # The scheduler starts its backends through cups-exec; a raw queue needs no filters.
+            os.symlink(CUPS_EXEC, os.path.join(self.root, "lib/daemon/cups-exec"))
+            backend = os.path.join(self.root, "lib/backend/capture")
+            with open(backend, "w") as f:
+                f.write(CAPTURE_BACKEND % {"folder": self.jobs})
+            os.chmod(backend, 0o700)  # private to its owner: the scheduler runs it as that user
+            values = {"root": self.root, "socket": self.socket}
+            with open(os.path.join(self.root, "etc/cupsd.conf"), "w") as f:
+                f.write(CUPSD_CONF % values)
+            with open(os.path.join(self.root, "etc/cups-files.conf"), "w") as f:
+                f.write(CUPS_FILES_CONF % values)
+            with open(os.path.join(self.root, "log/cupsd.out"), "wb") as out:
+                self.process = subprocess.Popen(
+                    [shutil.which("cupsd", path=search), "-f", "-c", os.path.join(self.root, "etc/cupsd.conf"),
+                     "-s", os.path.join(self.root, "etc/cups-files.conf")],
+                    stdout=out, stderr=subprocess.STDOUT)
+            wait_until(lambda: self.process.poll() is not None or self.running(), 30, "the print scheduler to answer")
+            if self.process.poll() is not None:
+                skip("cupsd ended at start with exit code %s; %s" % (self.process.returncode, self.log()))
+            self.lp("lpadmin", "-p", "capture", "-E", "-v", "capture:/", "-m", "raw")
+            self.lp("lpadmin", "-d", "capture")
+        except BaseException:
+            self.__exit__()
+            raise
+        return self
+
+    def running(self):
+        """Whether the scheduler answers on its socket (lpstat -r ends well either way)."""
+        result = subprocess.run(["lpstat", "-r"], env=dict(self.env, LC_ALL="C"), capture_output=True, text=True,
+                                timeout=30)
+        return result.stdout.strip() == "scheduler is running"
+
+    def lp(self, *command, check=True):
+        result = subprocess.run(command, env=self.env, capture_output=True, text=True, timeout=30)
+        if check and result.returncode != 0:
+            fail("%s: %s\n%s" % (" ".join(command), result.stderr.strip(), self.log()))
+        return result.returncode
+
+    def log(self):
+        """The end of the scheduler's output and log, for failure messages."""
+        text = ""
+        for name in ("cupsd.out", "error_log"):
+            try:
+                with open(os.path.join(self.root, "log", name), errors="replace") as f:
+                    text += f.read()
+            except OSError:
+                pass
+        return "the scheduler's log:\n" + (text[-4000:] or "(empty)")
+
+    def wait_jobs(self, count, timeout=60):
+        """The captured jobs' files once count jobs have arrived, in job order."""
+        def jobs():
+            return glob.glob(os.path.join(self.jobs, "job-*.data"))
+
+        wait_until(lambda: len(jobs()) >= count, timeout,
+                   lambda: "%d print jobs, %d arrived; %s" % (count, len(jobs()), self.log()))
+        return sorted(jobs(), key=lambda f: int(re.search(r"job-(\d+)\.data$", f).group(1)))
+
+    def __exit__(self, *exc):
+        if self.process is not None and self.process.poll() is None:
+            self.process.terminate()
+            try:
+                self.process.wait(15)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait()
+        if self.root:
+            shutil.rmtree(self.root, ignore_errors=True)
