@@ -198,6 +198,16 @@ def pdf_pages(path):
     return pages
 
 
+def snapshot_pdf(path, name):
+    """The first page of a PDF as NAME.png (50 dpi) into the folder named by KARTEVO_E2E_SHOTS,
+    when it is set: to look at what was printed."""
+    folder = os.environ.get("KARTEVO_E2E_SHOTS")
+    if folder:
+        os.makedirs(folder, exist_ok=True)
+        subprocess.run(["pdftoppm", "-r", "50", "-png", "-singlefile", path, os.path.join(folder, name)],
+                       check=False)
+
+
 def read_ini(path):
     """The sections of a Kartevo.ini (code page 1250, CRLF) as {section: {key: value}}."""
     sections = {}
@@ -308,9 +318,10 @@ class Display:
             time.sleep(0.1)
 
     def type(self, window, text):
-        """Types ASCII text (capital accented letters do not survive a bare X server)."""
+        """Types ASCII text (capital accented letters do not survive a bare X server); a text
+        starting with "-" is typed too, not taken for an option."""
         self.xdotool("windowfocus", "--sync", window)
-        self.xdotool("type", "--delay", "20", text)
+        self.xdotool("type", "--delay", "20", "--", text)
 
     def screenshot(self, path):
         subprocess.run(["import", "-display", self.name, "-window", "root", path], check=False)
