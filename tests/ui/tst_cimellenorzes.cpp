@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QStatusBar>
 #include <QTableView>
 #include <QTest>
@@ -175,6 +176,50 @@ private Q_SLOTS:
         });
         window.aExport->trigger();
         QCOMPARE(opened, QStringLiteral("frm_Hatarolt"));
+    }
+
+    // The tool bar's buttons take no focus: its commands have keys, pressed in the grid.
+    void commandKeys_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QKeySequence>("key");
+        QTest::addColumn<QString>("opens"); // the window the command opens, closed unchanged
+        QTest::newRow("Szerkeszt F2") << QStringLiteral("aSzerkeszt") << QKeySequence(Qt::Key_F2)
+                                      << QStringLiteral("frm_Szerkeszt");
+        QTest::newRow("Szerkeszt Enter") << QStringLiteral("aSzerkeszt") << QKeySequence(Qt::Key_Return)
+                                         << QStringLiteral("frm_Szerkeszt");
+        QTest::newRow("Kijelöl Ctrl+M") << QStringLiteral("aKijelol") << QKeySequence(Qt::CTRL | Qt::Key_M)
+                                        << QString();
+        QTest::newRow("Export Ctrl+E") << QStringLiteral("aExport") << QKeySequence(Qt::CTRL | Qt::Key_E)
+                                       << QStringLiteral("frm_Hatarolt");
+        QTest::newRow("Bezár Escape") << QStringLiteral("aBezar") << QKeySequence(Qt::Key_Escape) << QString();
+    }
+    void commandKeys()
+    {
+        QFETCH(QString, command);
+        QFETCH(QKeySequence, key);
+        QFETCH(QString, opens);
+        Fixture f;
+        Tfrm_Cimellenorzes window(nullptr, *f.session);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        window.runCheck();
+        auto *action = window.findChild<QAction *>(command);
+        QVERIFY(action);
+        QSignalSpy triggered(action, &QAction::triggered);
+        QString opened;
+        if (!opens.isEmpty()) {
+            WhenModal([&](QWidget *dialog) {
+                opened = dialog->objectName();
+                dialog->close();
+            });
+        }
+        window.DBGrid1->setFocus();
+        QTest::keySequence(window.DBGrid1, key);
+        QCOMPARE(triggered.count(), 1);
+        QCOMPARE(opened, opens);
+        QCOMPARE(SqlValue(f.session->db(), QStringLiteral("SELECT count(*) FROM ugyfel WHERE jelolve = 'I'")).toInt(),
+                 command == QLatin1String("aKijelol") ? 4 : 0);
     }
 
     void nothingFoundDisablesTheCommands()

@@ -60,9 +60,11 @@ Tfrm_Cimellenorzes::Tfrm_Cimellenorzes(QWidget *owner, Session &session)
     };
     make(aSzerkeszt, "aSzerkeszt", QStringLiteral("Szerkeszt"), QKeySequence(Qt::Key_F2), "szerkeszt");
     aSzerkeszt->setShortcuts({QKeySequence(Qt::Key_F2), QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
-    make(aKijelol, "aKijelol", QStringLiteral("Kijelöl"), {}, "jelolmind");
+    // Kijelöl and Export have the keys of the main window's marking and export, so that the
+    // keyboard reaches them too (the tool bar's buttons take no focus).
+    make(aKijelol, "aKijelol", QStringLiteral("Kijelöl"), QKeySequence(Qt::CTRL | Qt::Key_M), "jelolmind");
     aKijelol->setToolTip(QStringLiteral("A listázott ügyfelek megjelölése nyomtatásra"));
-    make(aExport, "aExport", QStringLiteral("Export"), {}, "excelbe");
+    make(aExport, "aExport", QStringLiteral("Export"), QKeySequence(Qt::CTRL | Qt::Key_E), "excelbe");
     aExport->setToolTip(QStringLiteral("A megállapítások exportja"));
     make(aBezar, "aBezar", QStringLiteral("Bezár"), QKeySequence(Qt::Key_Escape), "bezar");
     ConnectCommand(aSzerkeszt, this, [this] { editCurrent(); });

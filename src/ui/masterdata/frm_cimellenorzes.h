@@ -18,8 +18,8 @@ class Session;
 
 // The address check window: runs the check with a progress bar and lists one row per finding.
 // Double click or Enter opens the client edit dialog on the row's client and checks again
-// after a save; "Kijelöl" marks every listed client for printing; "Export" opens the export
-// window on the findings. The check itself lives in the core (CheckAddresses).
+// after a save; "Kijelöl" (Ctrl+M) marks every listed client for printing; "Export" (Ctrl+E)
+// opens the export window on the findings. The check itself lives in the core (CheckAddresses).
 class Tfrm_Cimellenorzes final : public QDialog {
     Q_OBJECT
 public:
