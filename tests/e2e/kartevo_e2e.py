@@ -198,6 +198,17 @@ def pdf_pages(path):
     return pages
 
 
+def batch_pdf(paths, home, database, target, *command):
+    """Prints with kartevo-batch (XDG_DATA_HOME=home) on database into the PDF file target, as
+    the reference of what the desktop program prints; fails naming kartevo-batch's message."""
+    result = subprocess.run([paths.batch, "--db", database, *command, "--pdf", target],
+                            env=dict(os.environ, XDG_DATA_HOME=home, HOME=home, LC_ALL="C.UTF-8"),
+                            capture_output=True, text=True, timeout=60)
+    if result.returncode != 0:
+        fail("kartevo-batch %s: %s" % (" ".join(command), result.stderr.strip()))
+    return target
+
+
 def snapshot_pdf(path, name):
     """The first page of a PDF as NAME.png (50 dpi) into the folder named by KARTEVO_E2E_SHOTS,
     when it is set: to look at what was printed."""

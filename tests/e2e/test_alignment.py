@@ -5,12 +5,11 @@ moved by exactly that offset on an unchanged page, while an LA/4 envelope stays 
 Opened again, a change left with Mégsem (Escape) changes nothing. Every print job lands in
 KARTEVO_PRINT_DIR as a PDF file; kartevo-batch --offset 0,0 gives the unmoved references."""
 import os
-import subprocess
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from kartevo_e2e import (Display, Paths, Program, evidence_on_failure, fail, make_data_folder, pdf_pages, query,
-                         read_ini, snapshot_pdf, temporary_folder, wait_files, wait_until)
+from kartevo_e2e import (Display, Paths, Program, batch_pdf, evidence_on_failure, fail, make_data_folder, pdf_pages,
+                         query, read_ini, snapshot_pdf, temporary_folder, wait_files, wait_until)
 
 MAIN_WINDOW = r"^Kartevo V"
 DIALOG = r"^Nyomtatás igazítása$"
@@ -29,17 +28,6 @@ EXPECTED_SECTION = {key + axis: "0" for key in FAMILY_KEYS for axis in "XY"}
 EXPECTED_SECTION.update({"C6X": "1.5", "C6Y": "-2"})
 
 paths = Paths()
-
-
-def batch_pdf(home, database, name, *command):
-    """A form printed to PDF by kartevo-batch."""
-    target = os.path.join(home, name + ".pdf")
-    result = subprocess.run([paths.batch, "--db", database, *command, "--pdf", target],
-                            env=dict(os.environ, XDG_DATA_HOME=home, HOME=home, LC_ALL="C.UTF-8"),
-                            capture_output=True, text=True, timeout=60)
-    if result.returncode != 0:
-        fail("kartevo-batch %s: %s" % (" ".join(command), result.stderr.strip()))
-    return target
 
 
 def one_page(path, what):
@@ -110,10 +98,8 @@ with temporary_folder(paths) as home, Display() as display:
     os.makedirs(print_dir)
     # The window starts on the first client by name.
     client, name = query(database, "SELECT ugyfel, ugyfel_nev FROM ugyfel ORDER BY ugyfel_nevs LIMIT 1")[0]
-    c6 = batch_pdf(home, database, "c6", "envelope", "c6", "--client", str(client), "--sender", "1",
-                   "--offset", "0,0")
-    la4 = batch_pdf(home, database, "la4", "envelope", "la4", "--client", str(client), "--sender", "1",
-                    "--offset", "0,0")
+    c6, la4 = (batch_pdf(paths, home, database, os.path.join(home, size + ".pdf"), "envelope", size, "--client",
+                         str(client), "--sender", "1", "--offset", "0,0") for size in ("c6", "la4"))
     if one_page(c6, "reference").find(name) is None:
         fail("kartevo-batch's C6 envelope does not name %r" % name)
 

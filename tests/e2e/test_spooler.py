@@ -4,12 +4,11 @@ default printer, then a C6 envelope from the preview through the print dialog. E
 have the form's paper size and put the addressee's name where kartevo-batch puts it in its PDF.
 Qt writes whole-point page boxes on the printer path; the test prints how far that moved them."""
 import os
-import subprocess
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from kartevo_e2e import (Display, Paths, Program, Spooler, evidence_on_failure, fail, make_data_folder, pdf_pages,
-                         query, temporary_folder)
+from kartevo_e2e import (Display, Paths, Program, Spooler, batch_pdf, evidence_on_failure, fail, make_data_folder,
+                         pdf_pages, query, snapshot_pdf, temporary_folder)
 
 MAIN_WINDOW = r"^Kartevo V"
 PREVIEW = r"^Boríték nyomtatás$"
@@ -31,17 +30,6 @@ paths = Paths()
 # Every program of the test prints to the scheduler's default queue, whatever the shell names.
 for variable in ("PRINTER", "LPDEST"):
     os.environ.pop(variable, None)
-
-
-def batch_pdf(home, database, folder, name, *command):
-    """The same form printed to PDF by kartevo-batch, as the reference."""
-    target = os.path.join(folder, name + ".pdf")
-    result = subprocess.run([paths.batch, "--db", database, *command, "--pdf", target],
-                            env=dict(os.environ, XDG_DATA_HOME=home, HOME=home, LC_ALL="C.UTF-8"),
-                            capture_output=True, text=True, timeout=60)
-    if result.returncode != 0:
-        fail("kartevo-batch %s: %s" % (" ".join(command), result.stderr.strip()))
-    return target
 
 
 def check_job(job, reference, what, size, name):
@@ -79,9 +67,10 @@ with temporary_folder(paths) as home, Display() as display, Spooler() as spooler
     database = os.path.join(data, "Kartevo.sqb")
     # The window starts on the first client by name.
     client, name = query(database, "SELECT ugyfel, ugyfel_nev FROM ugyfel ORDER BY ugyfel_nevs LIMIT 1")[0]
-    c6 = batch_pdf(home, database, home, "c6", "envelope", "c6", "--client", str(client), "--sender", "1")
-    cod = batch_pdf(home, database, home, "cod", "cod", "--client", str(client), "--amount", str(AMOUNT),
-                    "--sender", "1")
+    c6 = batch_pdf(paths, home, database, os.path.join(home, "c6.pdf"), "envelope", "c6", "--client", str(client),
+                   "--sender", "1")
+    cod = batch_pdf(paths, home, database, os.path.join(home, "cod.pdf"), "cod", "--client", str(client),
+                    "--amount", str(AMOUNT), "--sender", "1")
     env = {"CUPS_SERVER": spooler.socket}
 
     # Straight to the printer: F3 (scope "Aktuális"), F8 with the amount typed in.
@@ -134,8 +123,6 @@ with temporary_folder(paths) as home, Display() as display, Spooler() as spooler
     check_job(jobs[0], c6, "C6 envelope, direct", (160, 113), name)
     check_job(jobs[1], cod, "cash-on-delivery form, direct", (150, 105), name)
     check_job(jobs[2], c6, "C6 envelope, from the preview", (160, 113), name)
-    if os.environ.get("KARTEVO_E2E_SHOTS"):
-        for number, job in enumerate(jobs, 1):
-            subprocess.run(["pdftoppm", "-r", "50", "-png", "-singlefile", job,
-                            os.path.join(os.environ["KARTEVO_E2E_SHOTS"], "spooler-job-%d" % number)], check=False)
+    for number, job in enumerate(jobs, 1):
+        snapshot_pdf(job, "spooler-job-%d" % number)
 print("ok")
