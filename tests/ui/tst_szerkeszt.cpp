@@ -248,6 +248,40 @@ private Q_SLOTS:
         QCOMPARE(f.table().asString(QStringLiteral("cim_varos")), town);
     }
 
+    // The warning of the longest town of the postal-code table is shown whole, at the program's
+    // font size and at the design size.
+    void longWarningIsShownWhole_data()
+    {
+        QTest::addColumn<int>("fontSize");
+        QTest::newRow("FontSize 9") << 9;
+        QTest::newRow("design size") << 0;
+    }
+    void longWarningIsShownWhole()
+    {
+        QFETCH(int, fontSize);
+        Fixture f;
+        f.session->settings().FontSize = fontSize;
+        const QString town =
+            SqlValue(f.session->db(), QStringLiteral("SELECT varos FROM irsz ORDER BY length(varos) DESC LIMIT 1")).toString();
+        QVERIFY(town.size() >= 19);
+        WhenModal([&](QWidget *dialog) {
+            QVERIFY(QTest::qWaitForWindowActive(dialog));
+            auto *line = Child<QLabel>(dialog, "Label7");
+            QVERIFY(line);
+            Type(dialog, "DBEdit1", QStringLiteral("Próba"));
+            Type(dialog, "DBEdit4", town);
+            Type(dialog, "DBEdit3", QStringLiteral("1011"));
+            QVERIFY(line->text().contains(town));
+            const QRect needed = line->fontMetrics().boundingRect(QRect(0, 0, line->width(), 1000),
+                                                                  Qt::TextWordWrap | Qt::AlignLeft, line->text());
+            QVERIFY2(line->wordWrap() && needed.height() <= line->height() && needed.width() <= line->width(),
+                     qPrintable(QStringLiteral("%1 x %2 px needed, %3 x %4 px shown")
+                                    .arg(needed.width()).arg(needed.height()).arg(line->width()).arg(line->height())));
+            Child<QPushButton>(dialog, "Button2")->click();
+        });
+        QVERIFY(!EditClient(nullptr, *f.session, f.table(), true));
+    }
+
     // Leaving a postal code of several towns with the town empty lets the user choose the town
     // in the postal-code list, opened on that code, instead of taking the first one.
     void aSharedPostalCodeOpensThePicker_data()

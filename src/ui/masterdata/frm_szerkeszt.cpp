@@ -87,7 +87,10 @@ Tfrm_Szerkeszt::Tfrm_Szerkeszt(QWidget *owner, Session &session, TableView &clie
 
     Label7 = new QLabel(page);
     Label7->setObjectName(QStringLiteral("Label7"));
-    Label7->setGeometry(80, 184, 300, 14);
+    // Two lines between the picture and the buttons: a long town's warning is read whole.
+    Label7->setGeometry(80, 184, 300, 34);
+    Label7->setWordWrap(true);
+    Label7->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Label7->setProperty("tag", report::kSkipTranslationTag); // its text is set while typing
     QPalette warning = Label7->palette();
     warning.setColor(QPalette::WindowText, QColor(192, 0, 0));
