@@ -82,8 +82,7 @@ def open_dialog(display, main):
     display.keys(main, "alt", "Left", "Left", "Down", "Up")
     display.snapshot("alignment-menu")
     display.keys(main, "Return")
-    dialog = display.wait_window(DIALOG)
-    return dialog
+    return display.wait_window(DIALOG)
 
 
 def calibration_section(ini_path):
@@ -117,7 +116,7 @@ with temporary_folder(paths) as home, Display() as display:
         snapshot_pdf(sheet, "alignment-sheet")
 
         # Back to the horizontal offset, both offsets typed as a Hungarian user writes them;
-        # OK is two steps after the vertical one (the sheet button is between).
+        # Enter in the vertical one moves on to the sheet button, Tab to OK, Enter presses it.
         display.keys(dialog, "shift+Tab", "shift+Tab", "shift+Tab", "ctrl+a")
         display.type(dialog, "1,5")
         display.keys(dialog, "Return", "ctrl+a")
