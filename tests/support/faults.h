@@ -1,0 +1,164 @@
+#pragma once
+
+// Faults of the file system and of the database that a test brings about on purpose: a full
+// disk, files and folders the program may not write, a database another program holds locked,
+// a small disk of its own.
+
+#include "core/database.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QString>
+
+#include <csignal>
+#include <functional>
+
+#include <linux/capability.h>
+#include <sys/mount.h>
+#include <sys/prctl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace kartevo::test {
+
+// Lets this process write no file beyond a size, as a full disk would, while it lives. A write
+// past the limit fails (EFBIG) instead of killing the process.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        ::getrlimit(RLIMIT_FSIZE, &m_old);
+        struct rlimit limit = m_old;
+        limit.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+
+private:
+    struct rlimit m_old {};
+    void (*m_oldHandler)(int) = nullptr;
+};
+
+// The same limit for a child process (a RunBatch childSetup).
+inline std::function<void()> FileSizeLimitInChild(rlim_t bytes)
+{
+    return [bytes] {
+        ::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit limit {};
+        ::getrlimit(RLIMIT_FSIZE, &limit);
+        limit.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    };
+}
+
+// The capabilities that let the superuser write a file or folder whatever its mode. Tests run
+// as root on the build machines, where a file of mode 0444 would otherwise stay writable.
+constexpr unsigned kFileOverrideCapabilities =
+    (1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH) | (1u << CAP_FOWNER);
+
+// While it lives, this thread is bound by the modes of files and folders as any user is.
+// Nothing happens for an ordinary user.
+class ModesApply {
+public:
+    ModesApply() { m_changed = setEffective(false); }
+    ~ModesApply()
+    {
+        if (m_changed)
+            setEffective(true);
+    }
+    ModesApply(const ModesApply &) = delete;
+    ModesApply &operator=(const ModesApply &) = delete;
+
+private:
+    static bool setEffective(bool on)
+    {
+        __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+        __user_cap_data_struct data[2]{};
+        if (::syscall(SYS_capget, &header, data) != 0 || (data[0].permitted & kFileOverrideCapabilities) == 0)
+            return false;
+        if (on)
+            data[0].effective |= data[0].permitted & kFileOverrideCapabilities;
+        else
+            data[0].effective &= ~kFileOverrideCapabilities;
+        return ::syscall(SYS_capset, &header, data) == 0;
+    }
+
+    bool m_changed = false;
+};
+
+// The same for a child process, before it starts its program (a RunBatch childSetup).
+inline void ModesApplyInChild()
+{
+    for (int capability : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH, CAP_FOWNER})
+        ::prctl(PR_CAPBSET_DROP, capability, 0, 0, 0);
+}
+
+// Sets the permission bits of a file or folder (0444 read-only file, 0555 read-only folder).
+inline bool SetMode(const QString &path, mode_t mode)
+{
+    return ::chmod(QFile::encodeName(path).constData(), mode) == 0;
+}
+
+// Another program's write transaction on the database: BEGIN IMMEDIATE (others may still read)
+// or BEGIN EXCLUSIVE (others may not even read) on a connection of its own, until release().
+class DatabaseLock {
+public:
+    DatabaseLock(const QString &path, bool exclusive)
+    {
+        m_db.open(path);
+        m_db.exec(exclusive ? QStringLiteral("BEGIN EXCLUSIVE") : QStringLiteral("BEGIN IMMEDIATE"));
+        // An exclusive lock is only taken at the first write.
+        if (exclusive)
+            m_db.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS lock_holder (x)"));
+    }
+    ~DatabaseLock() { release(); }
+    void release()
+    {
+        if (m_db.isOpen()) {
+            m_db.exec(QStringLiteral("ROLLBACK"));
+            m_db.close();
+        }
+    }
+
+private:
+    Database m_db;
+};
+
+// A small disk of its own: a tmpfs of the given size mounted on a new folder, unmounted and
+// removed again when the object goes. mounted() is false where the test may not mount.
+class SmallDisk {
+public:
+    SmallDisk(const QString &folder, qint64 bytes) : m_folder(folder)
+    {
+        QDir().mkpath(folder);
+        const QByteArray options = "size=" + QByteArray::number(bytes);
+        m_mounted = ::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0, options.constData()) == 0;
+    }
+    ~SmallDisk()
+    {
+        if (m_mounted)
+            ::umount2(QFile::encodeName(m_folder).constData(), MNT_DETACH);
+        QDir().rmdir(m_folder);
+    }
+    SmallDisk(const SmallDisk &) = delete;
+    SmallDisk &operator=(const SmallDisk &) = delete;
+
+    bool mounted() const { return m_mounted; }
+    QString folder() const { return m_folder; }
+
+private:
+    QString m_folder;
+    bool m_mounted = false;
+};
+
+} // namespace kartevo::test
