@@ -209,7 +209,7 @@ private Q_SLOTS:
         } else {
             QCOMPARE(result.code, 1);
             QVERIFY2(result.err.contains(expected), qPrintable(result.err));
-            QVERIFY2(result.err.contains(expected == QLatin1String("zárolva") ? fx.db : target), qPrintable(result.err));
+            QVERIFY2(result.err.contains(expected == QStringLiteral("zárolva") ? fx.db : target), qPrintable(result.err));
             for (const QString &engine : kEngineTexts)
                 QVERIFY2(!result.err.contains(engine), qPrintable(result.err));
             QCOMPARE(ReadBytes(target), QByteArray("the previous export"));
