@@ -25,7 +25,7 @@ using namespace kartevo;
 
 namespace {
 
-enum class Fault { ReadOnlyFile, ReadOnlyFolder, Locked, LockedExclusive, FolderRenamed, FolderRemoved };
+enum class Fault { ReadOnlyFile, ReadOnlyFolder, Locked, LockedExclusive, FolderRenamed, FolderRemoved, FullDisk, SmallDisk };
 enum class Writer { Import, SqlScript, Mark };
 
 // The raw texts of the engine that must never reach the user.
@@ -33,16 +33,23 @@ const QStringList kEngineTexts = {QStringLiteral("database is locked"), QStringL
                                   QStringLiteral("unable to open database file"), QStringLiteral("disk I/O error"),
                                   QStringLiteral("database or disk is full")};
 
-// The demo database in DIR/data, where the faults are made.
+// The demo database in DIR/data, where the faults are made; on a small disk of its own when
+// asked (mounted() tells whether it could be made).
 struct Fixture {
     QTemporaryDir dir;
     QString folder;
     QString path;
+    std::unique_ptr<test::SmallDisk> disk;
     Database db;
 
-    Fixture()
+    explicit Fixture(bool smallDisk = false)
     {
         folder = dir.filePath(QStringLiteral("data"));
+        if (smallDisk) {
+            disk = std::make_unique<test::SmallDisk>(folder, 512 * 1024);
+            if (!disk->mounted())
+                return;
+        }
         QDir().mkpath(folder);
         path = folder + QStringLiteral("/Kartevo.sqb");
         QFile::copy(QStringLiteral(KARTEVO_BUILD_SHARE_DIR "/Kartevo.sqb"), path);
@@ -55,8 +62,21 @@ struct Fixture {
     }
     ~Fixture()
     {
+        db.close();
         test::SetMode(folder, 0755);
         test::SetMode(path, 0644);
+    }
+
+    bool mounted() const { return !disk || disk->mounted(); }
+
+    // Fills the small disk to its last block; the filler goes again with the disk.
+    void fill()
+    {
+        QFile filler(folder + QStringLiteral("/filler"));
+        filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+        const QByteArray block(4096, 'x');
+        while (filler.write(block) == block.size()) {
+        }
     }
 };
 
@@ -123,6 +143,8 @@ private Q_SLOTS:
             {"locked exclusively", Fault::LockedExclusive, QStringLiteral("zárolva")},
             {"folder renamed", Fault::FolderRenamed, QStringLiteral("eltűnt")},
             {"folder removed", Fault::FolderRemoved, QStringLiteral("eltűnt")},
+            {"full disk", Fault::FullDisk, QStringLiteral("Betelt a lemez")},
+            {"small disk", Fault::SmallDisk, QStringLiteral("Betelt a lemez")},
         };
         for (const auto &[faultName, fault, expected] : faults) {
             for (const auto &[writerName, writer] : writers)
@@ -135,10 +157,13 @@ private Q_SLOTS:
         QFETCH(Writer, writer);
         QFETCH(QString, expected);
 
-        Fixture fx;
+        Fixture fx(fault == Fault::SmallDisk);
+        if (!fx.mounted())
+            QSKIP("a small disk (tmpfs) cannot be mounted here: it needs the superuser");
         const QString before = Clients(fx.db);
         std::unique_ptr<test::ModesApply> modes;
         std::unique_ptr<test::DatabaseLock> lock;
+        std::unique_ptr<test::FileSizeLimit> limit;
         const QString moved = fx.dir.filePath(QStringLiteral("moved"));
         switch (fault) {
         case Fault::ReadOnlyFile:
@@ -162,9 +187,16 @@ private Q_SLOTS:
         case Fault::FolderRemoved:
             QVERIFY(QDir(fx.folder).removeRecursively());
             break;
+        case Fault::FullDisk:
+            limit = std::make_unique<test::FileSizeLimit>(512);
+            break;
+        case Fault::SmallDisk:
+            fx.fill();
+            break;
         }
 
         const QString message = Write(writer, fx.db);
+        limit.reset();
         QVERIFY2(!message.isEmpty(), "the write was reported as done");
         QVERIFY2(message.contains(expected), qPrintable(message));
         for (const QString &engine : kEngineTexts)
@@ -191,6 +223,9 @@ private Q_SLOTS:
             // The open file is gone with its folder; what was read stays readable.
             QCOMPARE(Clients(fx.db), before);
             return;
+        case Fault::SmallDisk:
+            QVERIFY(QFile::remove(fx.folder + QStringLiteral("/filler")));
+            break;
         default:
             break;
         }
