@@ -14,7 +14,6 @@
 
 namespace kartevo {
 
-
 QString DatabaseErrorText(sqlite3 *db, const QString &path, const QString &engineMessage)
 {
     if (!db)
@@ -25,7 +24,7 @@ QString DatabaseErrorText(sqlite3 *db, const QString &path, const QString &engin
         && primary != SQLITE_IOERR)
         return engineMessage;
     if (primary == SQLITE_BUSY)
-        return QStringLiteral("Az adatbázis zárolva van: egy másik program ír bele (%1). Próbálja újra később.").arg(path);
+        return QStringLiteral("Az adatbázis zárolva van: egy másik program használja (%1). Próbálja újra később.").arg(path);
     const QFileInfo file(path);
     if (code == SQLITE_READONLY_DBMOVED || !file.exists())
         return QStringLiteral("Az adatbázis fájlja eltűnt vagy máshová került, mióta a program megnyitotta: %1").arg(path);
@@ -35,13 +34,13 @@ QString DatabaseErrorText(sqlite3 *db, const QString &path, const QString &engin
     // The engine writes its journal beside the database: a folder that may not be written
     // makes the database read-only as well.
     const QFileInfo folder(file.absolutePath());
-    if (code == SQLITE_READONLY_DIRECTORY || primary == SQLITE_CANTOPEN
-        || (primary == SQLITE_READONLY && MayWrite(path) && !MayWrite(folder.filePath())))
+    if (code == SQLITE_READONLY_DIRECTORY
+        || ((primary == SQLITE_CANTOPEN || primary == SQLITE_READONLY) && MayWrite(path) && !MayWrite(folder.filePath())))
         return QStringLiteral("Az adatbázis mappája nem írható: %1").arg(folder.filePath());
     if (primary == SQLITE_READONLY)
         return QStringLiteral("Az adatbázis csak olvasható, nem lehet bele írni: %1").arg(path);
-    return QStringLiteral("Írási vagy olvasási hiba az adatbázis fájljában: %1 (%2)")
-        .arg(path, QString::fromLocal8Bit(std::strerror(systemError)));
+    const QString text = QStringLiteral("Írási vagy olvasási hiba az adatbázis fájljában: %1").arg(path);
+    return systemError == 0 ? text : text + QStringLiteral(" (%1)").arg(QString::fromLocal8Bit(std::strerror(systemError)));
 }
 
 QString QuoteIdentifier(const QString &name)

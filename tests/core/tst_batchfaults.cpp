@@ -160,6 +160,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("expected"); // empty: the export works
         for (const QString &file : {QStringLiteral("ugyfel.csv"), QStringLiteral("ugyfel.xls"), QStringLiteral("ugyfel.html")}) {
             const QByteArray name = file.toLatin1();
+            QTest::addRow("%s, not SQLite", name.constData()) << file << QStringLiteral("not SQLite") << QStringLiteral("nem Kartevo adatbázis");
             QTest::addRow("%s, read-only database", name.constData()) << file << QStringLiteral("read-only database") << QString();
             QTest::addRow("%s, locked", name.constData()) << file << QStringLiteral("locked") << QString();
             QTest::addRow("%s, locked exclusively", name.constData()) << file << QStringLiteral("locked exclusively") << QStringLiteral("zárolva");
@@ -184,7 +185,11 @@ private Q_SLOTS:
 
         std::function<void()> childSetup;
         std::unique_ptr<DatabaseLock> lock;
-        if (fault == QLatin1String("read-only database")) {
+        QString database = fx.db;
+        if (fault == QLatin1String("not SQLite")) {
+            database = fx.inst.dir.filePath(QStringLiteral("level.txt"));
+            WriteBytes(database, "Ez egy levél, nem adatbázis.\n");
+        } else if (fault == QLatin1String("read-only database")) {
             QVERIFY(SetMode(fx.db, 0444));
             QVERIFY(SetMode(fx.folders.DataFolder, 0555));
             childSetup = ModesApplyInChild;
@@ -199,7 +204,8 @@ private Q_SLOTS:
             QVERIFY(SetMode(target, 0444));
             childSetup = ModesApplyInChild;
         }
-        const BatchResult result = RunBatch({QStringLiteral("export"), target}, fx.inst.dataHome(), childSetup);
+        const BatchResult result =
+            RunBatch({QStringLiteral("--db"), database, QStringLiteral("export"), target}, fx.inst.dataHome(), childSetup);
         lock.reset();
         SetMode(folder, 0755);
 
@@ -209,7 +215,8 @@ private Q_SLOTS:
         } else {
             QCOMPARE(result.code, 1);
             QVERIFY2(result.err.contains(expected), qPrintable(result.err));
-            QVERIFY2(result.err.contains(expected == QStringLiteral("zárolva") ? fx.db : target), qPrintable(result.err));
+            QVERIFY2(result.err.contains(result.err.contains(QStringLiteral("adatbázis")) ? database : target),
+                     qPrintable(result.err));
             for (const QString &engine : kEngineTexts)
                 QVERIFY2(!result.err.contains(engine), qPrintable(result.err));
             QCOMPARE(ReadBytes(target), QByteArray("the previous export"));

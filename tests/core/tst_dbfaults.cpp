@@ -25,7 +25,7 @@ using namespace kartevo;
 
 namespace {
 
-enum class Fault { ReadOnlyFile, ReadOnlyFolder, Locked, LockedExclusive, FolderRenamed, FolderRemoved, FullDisk, SmallDisk };
+enum class Fault { ReadOnlyFile, ReadOnlyFolder, Reading, Locked, LockedExclusive, FolderRenamed, FolderRemoved, FullDisk, SmallDisk };
 enum class Writer { Import, SqlScript, Mark };
 
 // The raw texts of the engine that must never reach the user.
@@ -139,6 +139,7 @@ private Q_SLOTS:
         const QList<std::tuple<const char *, Fault, QString>> faults = {
             {"read-only file", Fault::ReadOnlyFile, QStringLiteral("csak olvasható")},
             {"read-only folder", Fault::ReadOnlyFolder, QStringLiteral("mappája nem írható")},
+            {"read by another program", Fault::Reading, QStringLiteral("zárolva")},
             {"locked", Fault::Locked, QStringLiteral("zárolva")},
             {"locked exclusively", Fault::LockedExclusive, QStringLiteral("zárolva")},
             {"folder renamed", Fault::FolderRenamed, QStringLiteral("eltűnt")},
@@ -176,6 +177,9 @@ private Q_SLOTS:
         case Fault::ReadOnlyFolder:
             QVERIFY(test::SetMode(fx.folder, 0555));
             modes = std::make_unique<test::ModesApply>();
+            break;
+        case Fault::Reading:
+            lock = std::make_unique<test::DatabaseLock>(fx.path, test::DatabaseLock::Kind::Reading);
             break;
         case Fault::Locked:
         case Fault::LockedExclusive:

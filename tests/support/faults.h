@@ -109,18 +109,30 @@ inline bool SetMode(const QString &path, mode_t mode)
     return ::chmod(QFile::encodeName(path).constData(), mode) == 0;
 }
 
-// Another program's write transaction on the database: BEGIN IMMEDIATE (others may still read)
-// or BEGIN EXCLUSIVE (others may not even read) on a connection of its own, until release().
+// Another program's transaction on the database, on a connection of its own, until release():
+// a read (others may write but not commit), a write (BEGIN IMMEDIATE: others may still read) or
+// an exclusive one (others may not even read).
 class DatabaseLock {
 public:
-    DatabaseLock(const QString &path, bool exclusive)
+    enum class Kind { Reading, Writing, Exclusive };
+
+    DatabaseLock(const QString &path, Kind kind)
     {
         m_db.open(path);
-        m_db.exec(exclusive ? QStringLiteral("BEGIN EXCLUSIVE") : QStringLiteral("BEGIN IMMEDIATE"));
-        // An exclusive lock is only taken at the first write.
-        if (exclusive)
-            m_db.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS lock_holder (x)"));
+        switch (kind) {
+        case Kind::Reading:
+            m_db.exec(QStringLiteral("BEGIN; SELECT count(*) FROM sqlite_master;"));
+            break;
+        case Kind::Writing:
+            m_db.exec(QStringLiteral("BEGIN IMMEDIATE"));
+            break;
+        case Kind::Exclusive:
+            // An exclusive lock is only taken at the first write.
+            m_db.exec(QStringLiteral("BEGIN EXCLUSIVE; CREATE TABLE IF NOT EXISTS lock_holder (x);"));
+            break;
+        }
     }
+    DatabaseLock(const QString &path, bool exclusive) : DatabaseLock(path, exclusive ? Kind::Exclusive : Kind::Writing) {}
     ~DatabaseLock() { release(); }
     void release()
     {
