@@ -14,15 +14,31 @@
 
 namespace kartevo {
 
+namespace {
+
+// Whether the last failure on the connection was one of the file rather than of the SQL.
+bool IsFileFault(sqlite3 *db)
+{
+    switch (sqlite3_extended_errcode(db) & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_READONLY:
+    case SQLITE_CANTOPEN:
+    case SQLITE_FULL:
+    case SQLITE_IOERR:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
 QString DatabaseErrorText(sqlite3 *db, const QString &path, const QString &engineMessage)
 {
-    if (!db)
+    if (!db || !IsFileFault(db))
         return engineMessage;
     const int code = sqlite3_extended_errcode(db);
     const int primary = code & 0xff;
-    if (primary != SQLITE_BUSY && primary != SQLITE_READONLY && primary != SQLITE_CANTOPEN && primary != SQLITE_FULL
-        && primary != SQLITE_IOERR)
-        return engineMessage;
     if (primary == SQLITE_BUSY)
         return QStringLiteral("Az adatbázis zárolva van: egy másik program használja (%1). Próbálja újra később.").arg(path);
     const QFileInfo file(path);
@@ -175,6 +191,11 @@ int Database::changes() const
 {
     requireOpen();
     return sqlite3_changes(m_db);
+}
+
+bool Database::fileFault() const
+{
+    return m_db && IsFileFault(m_db);
 }
 
 QString Database::errorMessage() const

@@ -69,6 +69,9 @@ public:
 
     // The message about the last failure on this connection (DatabaseErrorText).
     QString errorMessage() const;
+    // Whether the last failure was one of the file (a lock, a read-only file or folder, a full
+    // disk, a file gone, a read or write error) rather than of the SQL.
+    bool fileFault() const;
     // Throws Error with that message.
     [[noreturn]] void throwError() const;
 

@@ -116,9 +116,21 @@ void ApplyClientWriteRule(TableView &clients)
 QStringList UpgradeSchema(Database &db, const QString &cimkeSqlPath)
 {
     QStringList run;
-    const auto runSql = [&db, &run](const QString &statement) {
+    bool inOwnTransaction = false;
+    // A change that is in place already fails and is skipped. A database that cannot be written
+    // at all (another program's lock, a read-only file, a full disk) stops the upgrade instead,
+    // so that the program does not go on with tables it does not know.
+    const auto runSql = [&db, &run, &inOwnTransaction](const QString &statement) {
         run.append(statement);
-        RunSQL(db, statement);
+        try {
+            db.exec(statement);
+        } catch (const Error &e) {
+            if (!db.fileFault())
+                return;
+            if (inOwnTransaction && sqlite3_get_autocommit(db.handle()) == 0)
+                RunSQL(db, QStringLiteral("ROLLBACK;"));
+            throw Error(QStringLiteral("Az adatbázis szerkezete nem frissíthető: ") + e.message());
+        }
     };
     const QString clientTable = QStringLiteral("ugyfel");
 
@@ -131,12 +143,14 @@ QStringList UpgradeSchema(Database &db, const QString &cimkeSqlPath)
         const bool ownTransaction = sqlite3_get_autocommit(db.handle()) != 0;
         if (ownTransaction)
             runSql(QStringLiteral("BEGIN;"));
+        inOwnTransaction = ownTransaction;
         for (const QString &line : lines) {
             if (!line.trimmed().isEmpty())
                 runSql(line);
         }
         if (ownTransaction)
             runSql(QStringLiteral("COMMIT;"));
+        inOwnTransaction = false;
     }
 
     // 2. The mark of the clients.

@@ -20,11 +20,8 @@ using namespace kartevo::test;
 
 namespace {
 
-enum class Fault { None, NotSqlite, OtherDatabase, ReadOnlyFile, ReadOnlyFolder, Locked, LockedExclusive };
+enum class Fault { NotSqlite, OtherDatabase, ReadOnlyFile, ReadOnlyFolder, Locked, LockedExclusive };
 
-const QStringList kEngineTexts = {QStringLiteral("database is locked"), QStringLiteral("readonly database"),
-                                  QStringLiteral("unable to open database file"), QStringLiteral("disk I/O error"),
-                                  QStringLiteral("database or disk is full")};
 
 // The demo installation with the files the commands read.
 struct Fixture {
@@ -63,11 +60,6 @@ struct Fixture {
     }
 };
 
-QSet<QString> Entries(const QString &folder)
-{
-    const QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
-    return QSet<QString>(names.begin(), names.end());
-}
 
 } // namespace
 
@@ -125,8 +117,6 @@ private Q_SLOTS:
         case Fault::LockedExclusive:
             lock = std::make_unique<DatabaseLock>(fx.db, fault == Fault::LockedExclusive);
             break;
-        case Fault::None:
-            break;
         }
         const QStringList args = {QStringLiteral("--db"), database, command, command == QLatin1String("sql") ? fx.sql : fx.csv};
         const BatchResult result = RunBatch(args, fx.inst.dataHome(), childSetup);
@@ -134,7 +124,7 @@ private Q_SLOTS:
         QVERIFY2(result.err.contains(expected), qPrintable(result.err));
         const QString shownPath = fault == Fault::ReadOnlyFolder ? fx.folders.DataFolder : database;
         QVERIFY2(result.err.contains(shownPath), qPrintable(result.err));
-        for (const QString &engine : kEngineTexts)
+        for (const QString &engine : EngineFaultTexts())
             QVERIFY2(!result.err.contains(engine), qPrintable(result.err));
 
         lock.reset();
@@ -181,7 +171,7 @@ private Q_SLOTS:
         QDir().mkpath(folder);
         const QString target = folder + QLatin1Char('/') + file;
         WriteBytes(target, "the previous export");
-        const QSet<QString> entries = Entries(folder);
+        const QSet<QString> entries = FolderEntries(folder);
 
         std::function<void()> childSetup;
         std::unique_ptr<DatabaseLock> lock;
@@ -217,11 +207,11 @@ private Q_SLOTS:
             QVERIFY2(result.err.contains(expected), qPrintable(result.err));
             QVERIFY2(result.err.contains(result.err.contains(QStringLiteral("adatbázis")) ? database : target),
                      qPrintable(result.err));
-            for (const QString &engine : kEngineTexts)
+            for (const QString &engine : EngineFaultTexts())
                 QVERIFY2(!result.err.contains(engine), qPrintable(result.err));
             QCOMPARE(ReadBytes(target), QByteArray("the previous export"));
         }
-        QCOMPARE(Entries(folder), entries);
+        QCOMPARE(FolderEntries(folder), entries);
         QCOMPARE(fx.clients(), before);
     }
 
@@ -240,7 +230,7 @@ private Q_SLOTS:
         QCOMPARE(result.code, 1);
         QVERIFY2(result.err.contains(QStringLiteral("Betelt a lemez")), qPrintable(result.err));
         QVERIFY2(result.err.contains(fx.db), qPrintable(result.err));
-        for (const QString &engine : kEngineTexts)
+        for (const QString &engine : EngineFaultTexts())
             QVERIFY2(!result.err.contains(engine), qPrintable(result.err));
         QCOMPARE(fx.scalar(QStringLiteral("PRAGMA integrity_check")).toString(), QStringLiteral("ok"));
         QCOMPARE(fx.clients(), before);

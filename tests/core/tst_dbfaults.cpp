@@ -6,6 +6,7 @@
 #include "core/database.h"
 #include "core/error.h"
 #include "core/marks.h"
+#include "core/schema.h"
 #include "core/session.h"
 #include "core/statement.h"
 #include "exchange/csvimport.h"
@@ -28,10 +29,6 @@ namespace {
 enum class Fault { ReadOnlyFile, ReadOnlyFolder, Reading, Locked, LockedExclusive, FolderRenamed, FolderRemoved, FullDisk, SmallDisk };
 enum class Writer { Import, SqlScript, Mark };
 
-// The raw texts of the engine that must never reach the user.
-const QStringList kEngineTexts = {QStringLiteral("database is locked"), QStringLiteral("readonly database"),
-                                  QStringLiteral("unable to open database file"), QStringLiteral("disk I/O error"),
-                                  QStringLiteral("database or disk is full")};
 
 // The demo database in DIR/data, where the faults are made; on a small disk of its own when
 // asked (mounted() tells whether it could be made).
@@ -203,7 +200,7 @@ private Q_SLOTS:
         limit.reset();
         QVERIFY2(!message.isEmpty(), "the write was reported as done");
         QVERIFY2(message.contains(expected), qPrintable(message));
-        for (const QString &engine : kEngineTexts)
+        for (const QString &engine : test::EngineFaultTexts())
             QVERIFY2(!message.contains(engine), qPrintable(message));
         const QString shownPath = fault == Fault::ReadOnlyFolder ? fx.folder : fx.path;
         QVERIFY2(message.contains(shownPath), qPrintable(message));
@@ -256,6 +253,54 @@ private Q_SLOTS:
         lock.release();
         fx.db.open(fx.path);
         QCOMPARE(test::SqlValue(fx.db, QStringLiteral("SELECT count(*) FROM ugyfel")).toInt(), 30);
+    }
+
+    // A database from an older release that cannot be written when the program starts: the
+    // upgrade stops with the reason instead of going on with tables it does not know, leaves
+    // the file as it was, and goes through once the fault is gone.
+    void upgradeStopsOnUnwritableDatabase_data()
+    {
+        QTest::addColumn<Fault>("fault");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("locked") << Fault::Locked << QStringLiteral("zárolva");
+        QTest::newRow("read-only file") << Fault::ReadOnlyFile << QStringLiteral("csak olvasható");
+    }
+    void upgradeStopsOnUnwritableDatabase()
+    {
+        QFETCH(Fault, fault);
+        QFETCH(QString, expected);
+        QTemporaryDir dir;
+        const QString path = test::DeliveredDatabase(dir);
+        const QString script = QStringLiteral(KARTEVO_BUILD_SHARE_DIR "/cimke.sql");
+        const QByteArray before = test::ReadBytes(path);
+        Database db;
+        {
+            std::unique_ptr<test::DatabaseLock> lock;
+            std::unique_ptr<test::ModesApply> modes;
+            if (fault == Fault::Locked) {
+                lock = std::make_unique<test::DatabaseLock>(path, false);
+            } else {
+                QVERIFY(test::SetMode(path, 0444));
+                modes = std::make_unique<test::ModesApply>();
+            }
+            db.open(path);
+            try {
+                UpgradeSchema(db, script);
+                QFAIL("the upgrade of a database that cannot be written was reported as done");
+            } catch (const Error &error) {
+                QVERIFY2(error.message().startsWith(QStringLiteral("Az adatbázis szerkezete nem frissíthető: ")),
+                         qPrintable(error.message()));
+                QVERIFY2(error.message().contains(expected) && error.message().contains(path), qPrintable(error.message()));
+            }
+            QVERIFY(sqlite3_get_autocommit(db.handle()) != 0);
+            db.close();
+        }
+        test::SetMode(path, 0644);
+        QCOMPARE(test::ReadBytes(path), before);
+        db.open(path);
+        QVERIFY(!UpgradeSchema(db, script).isEmpty());
+        QVERIFY(db.columnNames(QStringLiteral("ugyfel")).contains(QStringLiteral("jelolve")));
+        QVERIFY(db.tableNames().contains(QStringLiteral("cimke")));
     }
 
     // A read-only database still opens and reads: the session starts and lists the clients.

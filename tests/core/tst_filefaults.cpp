@@ -136,11 +136,6 @@ QString Write(Writer writer, const QString &target, Database &db)
     return {};
 }
 
-QSet<QString> Entries(const QString &folder)
-{
-    const QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
-    return QSet<QString>(names.begin(), names.end());
-}
 
 // The permission bits of a file.
 mode_t Mode(const QString &path)
@@ -220,7 +215,7 @@ private Q_SLOTS:
             while (filler.write(block) == block.size()) {
             }
         }
-        const QSet<QString> before = Entries(folder);
+        const QSet<QString> before = test::FolderEntries(folder);
 
         std::unique_ptr<test::ModesApply> modes;
         std::unique_ptr<test::FileSizeLimit> limit;
@@ -256,7 +251,7 @@ private Q_SLOTS:
             return;
         }
         QCOMPARE(test::ReadBytes(target), old);
-        QCOMPARE(Entries(folder), before);
+        QCOMPARE(test::FolderEntries(folder), before);
 
         // Once the fault is gone the same writer succeeds and keeps the file's permissions.
         if (fault == Fault::SmallDisk)

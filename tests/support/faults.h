@@ -9,7 +9,9 @@
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
+#include <QSet>
 #include <QString>
+#include <QStringList>
 
 #include <csignal>
 #include <functional>
@@ -23,6 +25,22 @@
 #include <unistd.h>
 
 namespace kartevo::test {
+
+// The engine's own words for the faults, which the user is never shown.
+inline const QStringList &EngineFaultTexts()
+{
+    static const QStringList texts = {QStringLiteral("database is locked"), QStringLiteral("readonly database"),
+                                      QStringLiteral("unable to open database file"), QStringLiteral("disk I/O error"),
+                                      QStringLiteral("database or disk is full")};
+    return texts;
+}
+
+// The names of the files of a folder, hidden ones (temporary files) included.
+inline QSet<QString> FolderEntries(const QString &folder)
+{
+    const QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    return QSet<QString>(names.begin(), names.end());
+}
 
 // Lets this process write no file beyond a size, as a full disk would, while it lives. A write
 // past the limit fails (EFBIG) instead of killing the process.

@@ -9,7 +9,6 @@
 
 #include <QDir>
 #include <QPushButton>
-#include <QSet>
 #include <QTest>
 
 #define signals Q_SIGNALS
@@ -20,16 +19,6 @@
 
 using namespace kartevo;
 using namespace kartevo::test;
-
-namespace {
-
-QSet<QString> Entries(const QString &folder)
-{
-    const QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
-    return QSet<QString>(names.begin(), names.end());
-}
-
-} // namespace
 
 class TestFaultWindows : public QObject {
     Q_OBJECT
@@ -106,7 +95,7 @@ private Q_SLOTS:
         const QString error = demo.prompter.errors.first();
         QVERIFY2(error.startsWith(QStringLiteral("Hiba: A fájl nem írható: ") + file), qPrintable(error));
         QCOMPARE(ReadBytes(file), QByteArray("az előző export"));
-        QCOMPARE(Entries(folder), QSet<QString>{QStringLiteral("ugyfelek.csv")});
+        QCOMPARE(FolderEntries(folder), QSet<QString>{QStringLiteral("ugyfelek.csv")});
         window.Button1->click();
         QCOMPARE(demo.prompter.infos, QStringList{file + QStringLiteral(" file kész.")});
         QCOMPARE(FromCp1250(ReadBytes(file)).count(QStringLiteral("\r\n")), 31);
