@@ -66,15 +66,6 @@ struct Fixture {
 
     bool mounted() const { return !disk || disk->mounted(); }
 
-    // Fills the small disk to its last block; the filler goes again with the disk.
-    void fill()
-    {
-        QFile filler(folder + QStringLiteral("/filler"));
-        filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
-        const QByteArray block(4096, 'x');
-        while (filler.write(block) == block.size()) {
-        }
-    }
 };
 
 // The client table as text, row by row, to see that nothing changed.
@@ -192,7 +183,7 @@ private Q_SLOTS:
             limit = std::make_unique<test::FileSizeLimit>(512);
             break;
         case Fault::SmallDisk:
-            fx.fill();
+            fx.disk->fill();
             break;
         }
 
@@ -225,7 +216,7 @@ private Q_SLOTS:
             QCOMPARE(Clients(fx.db), before);
             return;
         case Fault::SmallDisk:
-            QVERIFY(QFile::remove(fx.folder + QStringLiteral("/filler")));
+            QVERIFY(QFile::remove(fx.disk->filler()));
             break;
         default:
             break;

@@ -207,14 +207,8 @@ private Q_SLOTS:
         const QString target = folder + QLatin1Char('/') + file;
         const QByteArray old = "[Screen]\r\nFontSize=9\r\n";
         test::WriteBytes(target, old);
-        if (fault == Fault::SmallDisk) {
-            // Fill the disk to the last block.
-            QFile filler(folder + QStringLiteral("/filler"));
-            QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
-            const QByteArray block(4096, 'x');
-            while (filler.write(block) == block.size()) {
-            }
-        }
+        if (disk)
+            disk->fill();
         const QSet<QString> before = test::FolderEntries(folder);
 
         std::unique_ptr<test::ModesApply> modes;
@@ -254,8 +248,8 @@ private Q_SLOTS:
         QCOMPARE(test::FolderEntries(folder), before);
 
         // Once the fault is gone the same writer succeeds and keeps the file's permissions.
-        if (fault == Fault::SmallDisk)
-            QVERIFY(QFile::remove(folder + QStringLiteral("/filler")));
+        if (disk)
+            QVERIFY(QFile::remove(disk->filler()));
         const mode_t mode = Mode(target);
         if (fault != Fault::ReadOnlyFile) {
             QCOMPARE(Write(writer, target, m_demo.db), QString());

@@ -186,6 +186,17 @@ public:
     bool mounted() const { return m_mounted; }
     QString folder() const { return m_folder; }
 
+    // Fills the disk to its last block with the file filler() names.
+    void fill() const
+    {
+        QFile file(filler());
+        file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+        const QByteArray block(4096, 'x');
+        while (file.write(block) == block.size()) {
+        }
+    }
+    QString filler() const { return m_folder + QStringLiteral("/filler"); }
+
 private:
     QString m_folder;
     bool m_mounted = false;
