@@ -144,7 +144,7 @@ ImportSummary ImportClients(Database &db, const QStringList &lines, QChar separa
             db.exec(QStringLiteral("COMMIT"));
         } catch (const Error &e) {
             if (sqlite3_get_autocommit(db.handle()) == 0)
-                sqlite3_exec(db.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+                RunSQL(db, QStringLiteral("ROLLBACK"));
             throw ImportError(before + e.message() + QStringLiteral("\nEgy ügyfél sem került be."), ImportSummary{}, line);
         }
     };
