@@ -215,6 +215,31 @@ private Q_SLOTS:
         QCOMPARE(fx.clients(), before);
     }
 
+    // A database of an older release held by another program when the tool starts: the
+    // missing columns cannot be added, and the tool says why instead of failing later on a
+    // column the database does not have.
+    void lockedBeforeTheUpgrade()
+    {
+        Installation inst;
+        const Folders folders = inst.folders();
+        QDir().mkpath(folders.DataFolder);
+        const QString db = folders.DataFolder + QStringLiteral("/Kartevo.sqb");
+        QVERIFY(QFile::copy(inst.share() + QStringLiteral("/Kartevo.sqb"), db));
+        QFile::setPermissions(db, QFile::ReadOwner | QFile::WriteOwner);
+        const QString csv = inst.dir.filePath(QStringLiteral("uj.csv"));
+        WriteBytes(csv, "Új Kft;;1111;Budapest;Fő utca 1;\r\n");
+        {
+            DatabaseLock lock(db, false);
+            const BatchResult result = RunBatch({QStringLiteral("import"), csv}, inst.dataHome());
+            QCOMPARE(result.code, 1);
+            QVERIFY2(result.err.startsWith(QStringLiteral("Az adatbázis szerkezete nem frissíthető: Az adatbázis zárolva van"))
+                         && result.err.contains(db),
+                     qPrintable(result.err));
+        }
+        const BatchResult again = RunBatch({QStringLiteral("import"), csv}, inst.dataHome());
+        QVERIFY2(again.code == 0, qPrintable(again.err));
+    }
+
     // A disk that fills up under an import: a Hungarian message, exit 1, the database whole and
     // its clients as they were.
     void fullDiskImport()
