@@ -1,6 +1,7 @@
 #include "core/database.h"
 
 #include "core/error.h"
+#include "core/outputfile.h"
 #include "core/statement.h"
 
 #include <QFileInfo>
@@ -8,7 +9,55 @@
 
 #include <sqlite3.h>
 
+#include <cerrno>
+#include <cstring>
+
 namespace kartevo {
+
+namespace {
+
+// Whether the last failure on the connection was one of the file rather than of the SQL.
+bool IsFileFault(sqlite3 *db)
+{
+    switch (sqlite3_extended_errcode(db) & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_READONLY:
+    case SQLITE_CANTOPEN:
+    case SQLITE_FULL:
+    case SQLITE_IOERR:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+QString DatabaseErrorText(sqlite3 *db, const QString &path, const QString &engineMessage)
+{
+    if (!db || !IsFileFault(db))
+        return engineMessage;
+    const int code = sqlite3_extended_errcode(db);
+    const int primary = code & 0xff;
+    if (primary == SQLITE_BUSY)
+        return QStringLiteral("Az adatbázis zárolva van: egy másik program használja (%1). Próbálja újra később.").arg(path);
+    const QFileInfo file(path);
+    if (code == SQLITE_READONLY_DBMOVED || !file.exists())
+        return QStringLiteral("Az adatbázis fájlja eltűnt vagy máshová került, mióta a program megnyitotta: %1").arg(path);
+    const int systemError = sqlite3_system_errno(db);
+    if (primary == SQLITE_FULL || systemError == ENOSPC || systemError == EFBIG || systemError == EDQUOT)
+        return QStringLiteral("Betelt a lemez, az adatbázis nem írható: %1").arg(path);
+    // The engine writes its journal beside the database: a folder that may not be written
+    // makes the database read-only as well.
+    const QFileInfo folder(file.absolutePath());
+    if (code == SQLITE_READONLY_DIRECTORY
+        || ((primary == SQLITE_CANTOPEN || primary == SQLITE_READONLY) && MayWrite(path) && !MayWrite(folder.filePath())))
+        return QStringLiteral("Az adatbázis mappája nem írható: %1").arg(folder.filePath());
+    if (primary == SQLITE_READONLY)
+        return QStringLiteral("Az adatbázis csak olvasható, nem lehet bele írni: %1").arg(path);
+    const QString text = QStringLiteral("Írási vagy olvasási hiba az adatbázis fájljában: %1").arg(path);
+    return systemError == 0 ? text : text + QStringLiteral(" (%1)").arg(QString::fromLocal8Bit(std::strerror(systemError)));
+}
 
 QString QuoteIdentifier(const QString &name)
 {
@@ -46,11 +95,13 @@ void Database::open(const QString &path)
         read != SQLITE_OK) {
         const QString message = QString::fromUtf8(error ? error : sqlite3_errmsg(db));
         sqlite3_free(error);
+        const bool busy = (read & 0xff) == SQLITE_BUSY;
+        const QString locked = busy ? DatabaseErrorText(db, path, message) : QString();
         sqlite3_close_v2(db);
         const QString text = QStringLiteral("Az adatbázis nem nyitható meg: %1 (%2)").arg(path, message);
         if ((read & 0xff) == SQLITE_NOTADB)
             throw NotADatabase(text);
-        throw Error(text);
+        throw Error(busy ? locked : text);
     }
     m_db = db;
     m_path = path;
@@ -72,7 +123,7 @@ void Database::exec(const QString &sql)
     if (sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK) {
         const QString message = QString::fromUtf8(error ? error : sqlite3_errmsg(m_db));
         sqlite3_free(error);
-        throw Error(message);
+        throw Error(DatabaseErrorText(m_db, m_path, message));
     }
 }
 
@@ -142,9 +193,14 @@ int Database::changes() const
     return sqlite3_changes(m_db);
 }
 
+bool Database::fileFault() const
+{
+    return m_db && IsFileFault(m_db);
+}
+
 QString Database::errorMessage() const
 {
-    return m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString();
+    return m_db ? DatabaseErrorText(m_db, m_path, QString::fromUtf8(sqlite3_errmsg(m_db))) : QString();
 }
 
 void Database::throwError() const

@@ -11,11 +11,19 @@ struct sqlite3;
 namespace kartevo {
 
 // One connection to an SQLite database file. The program never creates a database file:
-// open() accepts an existing file only. Every failure throws Error with the engine's message.
+// open() accepts an existing file only. Every failure throws Error with the engine's message,
+// or the Hungarian one of DatabaseErrorText.
 // A connection belongs to one thread: it is opened without the engine's own locking, which
 // would otherwise be taken for every value read.
 // A table or column name as an SQL identifier: in double quotes, inner quotes doubled.
 QString QuoteIdentifier(const QString &name);
+
+// The message about the last failure of the engine on a connection to the database file at
+// path. A failure of the file rather than of the SQL is told in Hungarian, naming the file or
+// its folder: another program's lock (no waiting: the busy timeout is 0), a read-only file or
+// folder, a full disk, a file that went away since it was opened, a read or write error. Every
+// other failure (SQL errors, constraints, triggers) keeps the engine's own message.
+QString DatabaseErrorText(sqlite3 *db, const QString &path, const QString &engineMessage);
 
 // Thrown by Database::open for a file that the engine does not take for a database at all
 // (a text, a picture, random bytes).
@@ -59,9 +67,12 @@ public:
     // Rows changed by the last INSERT, UPDATE or DELETE.
     int changes() const;
 
-    // The engine's message about the last failure on this connection.
+    // The message about the last failure on this connection (DatabaseErrorText).
     QString errorMessage() const;
-    // Throws Error with the engine's message.
+    // Whether the last failure was one of the file (a lock, a read-only file or folder, a full
+    // disk, a file gone, a read or write error) rather than of the SQL.
+    bool fileFault() const;
+    // Throws Error with that message.
     [[noreturn]] void throwError() const;
 
 private:

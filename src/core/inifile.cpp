@@ -2,10 +2,10 @@
 
 #include "core/codec.h"
 #include "core/error.h"
+#include "core/outputfile.h"
 
 #include <QFileInfo>
 #include <QLocale>
-#include <QSaveFile>
 
 #include <cmath>
 #include <limits>
@@ -282,10 +282,15 @@ void IniFile::save() const
         bytes += ToCp1250(line.text);
         bytes += "\r\n";
     }
-    QSaveFile file(m_fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        throw Error(QStringLiteral("A beállítások nem írhatók: %1 (%2)")
-                        .arg(m_fileName, file.errorString()));
+    // A link is followed: the file it leads to is replaced, the link stays.
+    const QFileInfo info(m_fileName);
+    const QString target = info.isSymLink() && info.exists() ? info.canonicalFilePath() : m_fileName;
+    try {
+        OutputFile file(target, OutputFile::Kind::OwnFile);
+        file.device().write(bytes);
+        file.commit();
+    } catch (const FileWriteError &e) {
+        throw Error(QStringLiteral("A beállítások nem írhatók: %1 (%2)").arg(m_fileName, e.reason()));
     }
 }
 

@@ -41,7 +41,9 @@ public:
     QStringList keys(const QString &section) const;
     void eraseSection(const QString &section);
 
-    // Writes the whole file through a temporary file; throws Error naming the file on failure.
+    // Writes the whole file through a temporary file renamed over it (OutputFile), so that a
+    // crash or a full disk leaves the old file or the new one, never a part; a read-only file
+    // is not replaced. Throws Error naming the file on failure.
     void save() const;
 
 private:

@@ -102,9 +102,21 @@ void CheckOutputTarget(const QString &target)
     }
 }
 
+bool MayWrite(const QString &path)
+{
+    return ::faccessat(AT_FDCWD, QFile::encodeName(path).constData(), W_OK, AT_EACCESS) == 0;
+}
+
+FileWriteError::FileWriteError(const QString &file, const QString &reason)
+    : Error(QStringLiteral("A fájl nem írható: %1 (%2)").arg(file, reason)), m_reason(reason)
+{
+}
+
 // The temporary file: unbuffered writes straight to the descriptor, the first error kept.
 class OutputFile::Device final : public QIODevice {
 public:
+    explicit Device(const QString &target) : m_target(target) {}
+
     int fd = -1;
     int error = 0;
 
@@ -118,18 +130,28 @@ protected:
             return -1;
         if (!WriteAll(fd, data, size, 0, false)) {
             error = errno;
+            setErrorString(QStringLiteral("%1 (%2)").arg(m_target, SystemError(error)));
             return -1;
         }
         return size;
     }
+
+private:
+    QString m_target;
 };
 
-OutputFile::OutputFile(const QString &target) : m_target(target), m_device(std::make_unique<Device>())
+OutputFile::OutputFile(const QString &target, Kind kind)
+    : m_target(target), m_device(std::make_unique<Device>(target))
 {
-    CheckOutputTarget(target);
+    if (kind == Kind::Output)
+        CheckOutputTarget(target);
     const QFileInfo info(target);
     if (info.isDir())
         fail(QStringLiteral("ez egy mappa"));
+    // Renaming over a file needs only the folder's rights; a file the user made read-only
+    // stays as it is.
+    if (info.exists() && !MayWrite(target))
+        fail(SystemError(errno));
     QByteArray pattern = QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.fileName()
                                            + QStringLiteral(".XXXXXX"));
     const int fd = ::mkstemp(pattern.data());
@@ -155,7 +177,7 @@ QIODevice &OutputFile::device()
 
 void OutputFile::fail(const QString &reason) const
 {
-    throw Error(QStringLiteral("A fájl nem írható: %1 (%2)").arg(m_target, reason));
+    throw FileWriteError(m_target, reason);
 }
 
 void OutputFile::check() const

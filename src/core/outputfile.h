@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/error.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -26,17 +28,39 @@ bool SameFile(const QString &a, const QString &b);
 // Throws Error when the output file named would replace one of the protected files.
 void CheckOutputTarget(const QString &target);
 
+// Whether this process may write the file or folder, by the rights it has now (the
+// superuser's included).
+bool MayWrite(const QString &path);
+
+// A file that could not be written: "A fájl nem írható: FILE (REASON)".
+class FileWriteError : public Error {
+public:
+    FileWriteError(const QString &file, const QString &reason);
+    const QString &reason() const { return m_reason; }
+
+private:
+    QString m_reason;
+};
+
 // An output file written under a temporary name in its target's folder and renamed over the
 // target only when it is complete: a failed or killed write never leaves half a file under the
 // target's name, and a previous file there stays as it was until the new one replaces it. The
 // target is checked against the protected files before anything is created.
 //
 // The first failed write is remembered (later writes are refused), so a writer that does not
-// look at what its writes return still cannot turn a full disk into a finished file.
+// look at what its writes return still cannot turn a full disk into a finished file; the
+// device's error string then names the file and the reason, as FileWriteError does.
+//
+// An existing target that the user may not write (a read-only file) is not replaced.
 class OutputFile {
 public:
-    // Throws Error when the target is protected or the temporary file cannot be created.
-    explicit OutputFile(const QString &target);
+    // Output the user chose, which may never be a protected file; or one of the program's own
+    // files (the configuration, a language template), which are written the same way.
+    enum class Kind { Output, OwnFile };
+
+    // Throws Error when the target is protected, and FileWriteError when it may not be
+    // written or the temporary file cannot be created.
+    explicit OutputFile(const QString &target, Kind kind = Kind::Output);
     // Removes the temporary file unless it was committed.
     ~OutputFile();
     OutputFile(const OutputFile &) = delete;
@@ -52,7 +76,7 @@ public:
     void rewrite(const QByteArray &bytes);
 
     // Checks that every write succeeded, puts the file on the disk, closes it and renames it
-    // over the target. Throws Error naming the target and the reason.
+    // over the target. Throws FileWriteError.
     void commit();
 
 private:

@@ -116,9 +116,23 @@ void ApplyClientWriteRule(TableView &clients)
 QStringList UpgradeSchema(Database &db, const QString &cimkeSqlPath)
 {
     QStringList run;
-    const auto runSql = [&db, &run](const QString &statement) {
+    // A change that is in place already fails and is skipped. When the database cannot be
+    // written at all (another program's lock, a read-only file, a full disk) the change is
+    // skipped too, and the first such failure is kept: without the client columns the program
+    // cannot go on, so their absence then stops the upgrade with that reason.
+    QString fault;
+    const auto runSql = [&db, &run, &fault](const QString &statement) {
         run.append(statement);
-        RunSQL(db, statement);
+        try {
+            db.exec(statement);
+        } catch (const Error &e) {
+            if (!db.fileFault())
+                return true;
+            if (fault.isEmpty())
+                fault = e.message();
+            return false;
+        }
+        return true;
     };
     const QString clientTable = QStringLiteral("ugyfel");
 
@@ -129,21 +143,23 @@ QStringList UpgradeSchema(Database &db, const QString &cimkeSqlPath)
         // One transaction: several hundred single-row inserts would each wait for the disk.
         // A transaction the caller has opened is left to the caller.
         const bool ownTransaction = sqlite3_get_autocommit(db.handle()) != 0;
-        if (ownTransaction)
-            runSql(QStringLiteral("BEGIN;"));
+        bool written = !ownTransaction || runSql(QStringLiteral("BEGIN;"));
         for (const QString &line : lines) {
-            if (!line.trimmed().isEmpty())
-                runSql(line);
+            if (written && !line.trimmed().isEmpty())
+                written = runSql(line);
         }
-        if (ownTransaction)
-            runSql(QStringLiteral("COMMIT;"));
+        if (ownTransaction && written)
+            written = runSql(QStringLiteral("COMMIT;"));
+        // Half the label formats are no use: a failed write takes them all back.
+        if (ownTransaction && !written && sqlite3_get_autocommit(db.handle()) == 0)
+            RunSQL(db, QStringLiteral("ROLLBACK;"));
     }
 
     // 2. The mark of the clients.
     QStringList columns = db.columnNames(clientTable);
     if (!ContainsName(columns, QStringLiteral("jelolve"))) {
-        runSql(QStringLiteral("ALTER TABLE ugyfel ADD jelolve CHAR(1);"));
-        runSql(QStringLiteral("UPDATE ugyfel SET jelolve='N';"));
+        if (runSql(QStringLiteral("ALTER TABLE ugyfel ADD jelolve CHAR(1);")))
+            runSql(QStringLiteral("UPDATE ugyfel SET jelolve='N';"));
     }
 
     // 3.-4. The group of the clients and its sort key.
@@ -157,6 +173,14 @@ QStringList UpgradeSchema(Database &db, const QString &cimkeSqlPath)
     tables = db.tableNames();
     if (!ContainsName(tables, QStringLiteral("csoport")))
         runSql(QStringLiteral("CREATE TABLE csoport (csoport CHAR(50), csoports CHAR(50), PRIMARY KEY (csoport));"));
+
+    if (!fault.isEmpty()) {
+        columns = db.columnNames(clientTable);
+        for (const char *column : {"jelolve", "csoport", "csoports"}) {
+            if (!ContainsName(columns, QLatin1String(column)))
+                throw Error(QStringLiteral("Az adatbázis szerkezete nem frissíthető: ") + fault);
+        }
+    }
     return run;
 }
 

@@ -40,7 +40,10 @@ void ApplyClientWriteRule(TableView &clients);
 // Brings a database from an older release up to date, each change only when it is missing:
 // the label-format table (from the code-page-1250 script cimkeSqlPath, one statement a line),
 // the columns ugyfel.jelolve (existing clients get 'N'), ugyfel.csoport, ugyfel.csoports and
-// the csoport table. A statement that fails is skipped. An unreadable script throws Error.
+// the csoport table. A statement that fails is skipped; where the database cannot be written at
+// all (Database::fileFault) the label formats are taken back whole, and when the client
+// columns are then still missing, Error "Az adatbázis szerkezete nem frissíthető: " and why is
+// thrown. An unreadable script throws Error.
 // Returns the statements run, in order (empty when nothing was missing).
 QStringList UpgradeSchema(Database &db, const QString &cimkeSqlPath);
 

@@ -135,9 +135,18 @@ ImportSummary ImportClients(Database &db, const QStringList &lines, QChar separa
     const bool ownTransaction = sqlite3_get_autocommit(db.handle()) != 0;
     if (ownTransaction)
         db.exec(QStringLiteral("BEGIN"));
-    const auto finish = [&] {
-        if (ownTransaction)
+    // A commit that fails (another program reads the file, the disk is full) leaves the
+    // transaction open; it is taken back, so that nothing of the import stays half done.
+    const auto finish = [&](const QString &before, int line) {
+        if (!ownTransaction)
+            return;
+        try {
             db.exec(QStringLiteral("COMMIT"));
+        } catch (const Error &e) {
+            if (sqlite3_get_autocommit(db.handle()) == 0)
+                RunSQL(db, QStringLiteral("ROLLBACK"));
+            throw ImportError(before + e.message() + QStringLiteral("\nEgy ügyfél sem került be."), ImportSummary{}, line);
+        }
     };
 
     const QString delimiters(separator);
@@ -164,7 +173,7 @@ ImportSummary ImportClients(Database &db, const QStringList &lines, QChar separa
                 // The engine gave up the whole transaction (disk full, I/O error).
                 throw ImportError(message + QStringLiteral("\nEgy ügyfél sem került be."), ImportSummary{}, index + 1);
             }
-            finish();
+            finish(message + QLatin1Char('\n'), index + 1);
             throw ImportError(message, summary, index + 1);
         }
         ++summary.clients;
@@ -186,7 +195,7 @@ ImportSummary ImportClients(Database &db, const QStringList &lines, QChar separa
         if (progress)
             progress(index);
     }
-    finish();
+    finish(QString(), int(lines.size()));
     return summary;
 }
 

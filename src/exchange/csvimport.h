@@ -56,8 +56,9 @@ public:
 // With firstLineNames the first line is left out. An empty line is an empty client.
 //
 // Everything runs in one transaction; a client that cannot be stored ends the import with
-// ImportError after the clients before it have been committed. progress, when given, gets the
-// index of every line imported.
+// ImportError after the clients before it have been committed. A commit that fails takes the
+// whole import back (ImportError with nothing kept). progress, when given, gets the index of
+// every line imported.
 ImportSummary ImportClients(Database &db, const QStringList &lines, QChar separator, bool firstLineNames,
                             const std::function<void(int line)> &progress = {});
 

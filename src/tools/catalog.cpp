@@ -267,8 +267,8 @@ CatalogUpdate::CatalogUpdate(const QString &catalogFileName)
 {
     try {
         m_file = std::make_unique<OutputFile>(catalogFileName);
-    } catch (const Error &) {
-        throw Error(CatalogCreateErrorText());
+    } catch (const Error &e) {
+        throw Error(CatalogCreateErrorText() + QLatin1Char('\n') + e.message());
     }
 }
 

@@ -67,7 +67,8 @@ QString CatalogRefreshedText();
 // file is removed.
 class CatalogUpdate final {
 public:
-    // Throws Error (CatalogCreateErrorText) when the temporary file cannot be created.
+    // Throws Error (CatalogCreateErrorText, then on a line of its own what failed) when the
+    // temporary file cannot be created.
     explicit CatalogUpdate(const QString &catalogFileName);
     ~CatalogUpdate();
     CatalogUpdate(const CatalogUpdate &) = delete;

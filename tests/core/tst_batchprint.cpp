@@ -3,6 +3,7 @@
 // would destroy the database, a full disk, names of nothing: refused with the database untouched.
 #include "batchrunner.h"
 #include "core/database.h"
+#include "faults.h"
 #include "pdfwords.h"
 #include "testfiles.h"
 #include "testfolders.h"
@@ -14,7 +15,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
 #include <sys/resource.h>
 
 using namespace kartevo;
@@ -28,16 +28,8 @@ class TestBatchPrint : public QObject {
     // full disk would.
     Result Batch(const QStringList &args, rlim_t fileSizeLimit = 0)
     {
-        std::function<void()> fullDisk;
-        if (fileSizeLimit > 0) {
-            fullDisk = [fileSizeLimit] {
-                ::signal(SIGXFSZ, SIG_IGN); // a write past the limit fails instead of killing
-                struct rlimit limit {};
-                ::getrlimit(RLIMIT_FSIZE, &limit);
-                limit.rlim_cur = fileSizeLimit;
-                ::setrlimit(RLIMIT_FSIZE, &limit);
-            };
-        }
+        const std::function<void()> fullDisk =
+            fileSizeLimit > 0 ? test::FileSizeLimitInChild(fileSizeLimit) : std::function<void()>();
         return test::RunBatch(QStringList{QStringLiteral("--db"), m_dbPath} + args, m_dir.filePath(QStringLiteral("xdg")),
                               fullDisk);
     }

@@ -236,7 +236,7 @@ private Q_SLOTS:
             second.exec(QStringLiteral("INSERT INTO a VALUES (1)"));
             QFAIL("the second connection wrote through an exclusive lock");
         } catch (const Error &error) {
-            QVERIFY2(error.message().contains(QStringLiteral("locked")), qPrintable(error.message()));
+            QVERIFY2(error.message().contains(QStringLiteral("zárolva")), qPrintable(error.message()));
         }
         first.exec(QStringLiteral("COMMIT"));
         second.exec(QStringLiteral("INSERT INTO a VALUES (1)"));

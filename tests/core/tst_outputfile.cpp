@@ -3,6 +3,7 @@
 // finished PDF.
 #include "core/error.h"
 #include "core/outputfile.h"
+#include "faults.h"
 #include "printing/report.h"
 #include "printing/reportrenderer.h"
 #include "testfiles.h"
@@ -14,35 +15,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
-#include <unistd.h>
-#include <sys/resource.h>
-
 using namespace kartevo;
 
 namespace {
-
-// Lets this process write no file beyond a size, as a full disk would, while it lives.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        ::getrlimit(RLIMIT_FSIZE, &m_old);
-        struct rlimit limit = m_old;
-        limit.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        ::setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-
-private:
-    struct rlimit m_old {};
-    void (*m_oldHandler)(int) = nullptr;
-};
 
 // A report of some pages of text, one detail row a page.
 report::Report TextReport(int pages)
@@ -174,7 +149,7 @@ private Q_SLOTS:
         const QString target = m_dir.filePath(QStringLiteral("big.pdf"));
         test::WriteBytes(target, "previous");
         {
-            const FileSizeLimit limit(16 * 1024);
+            const test::FileSizeLimit limit(16 * 1024);
             report::PdfJobWriter writer(target);
             try {
                 for (int job = 0; job < 40; ++job)
@@ -189,7 +164,7 @@ private Q_SLOTS:
         QCOMPARE(Entries(), (QSet<QString>{QStringLiteral("Kartevo.sqb"), QStringLiteral("big.pdf")}));
 
         {
-            const FileSizeLimit limit(8);
+            const test::FileSizeLimit limit(8);
             OutputFile file(target);
             QCOMPARE(file.device().write("0123456789"), qint64(-1));
             QCOMPARE(file.device().write("x"), qint64(-1));
