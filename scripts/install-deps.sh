@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Kartevo needs to build, run and test, when missing.
+# clang, libclang-rt-14-dev (the sanitizer runtimes and libFuzzer) and llvm (llvm-symbolizer, for
+# the file and line in a report) are for the sanitizer build and the fuzz targets.
 set -euo pipefail
 
 packages=(
@@ -8,6 +10,7 @@ packages=(
   fonts-liberation2 fonts-dejavu-core fonts-wine
   cmake g++ ninja-build libbenchmark-dev pkg-config
   python3-xlrd
+  clang libclang-rt-14-dev llvm
 )
 
 missing=()
