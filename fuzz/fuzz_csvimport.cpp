@@ -11,6 +11,7 @@
 #include "core/database.h"
 #include "core/error.h"
 #include "core/helpers.h"
+#include "core/schema.h"
 #include "core/statement.h"
 #include "exchange/csvimport.h"
 
@@ -35,6 +36,8 @@ Database &TestDatabase()
             Fail("cannot copy the delivered database", path);
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
         db.open(path);
+        // As after the first start: the client table with all its columns.
+        UpgradeSchema(db, QStringLiteral(KARTEVO_BUILD_SHARE_DIR "/cimke.sql"));
     }
     return db;
 }
