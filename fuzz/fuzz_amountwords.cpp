@@ -31,7 +31,7 @@ constexpr qint64 kLargest = 2147483647;
 
 struct Piece {
     const char *text;
-    enum Kind { Unit, Tens, TensPrefix, Hundred, Multiplier, Space } kind;
+    enum Kind { Unit, Tens, TensPrefix, TensWhole, Hundred, Multiplier, Space } kind;
     qint64 value;
 };
 
@@ -43,8 +43,8 @@ const std::array<Piece, 25> kPieces = {{
     {"hetven", Piece::Tens, 70},                 {"hatvan", Piece::Tens, 60},
     {"ötven", Piece::Tens, 50},                  {"negyven", Piece::Tens, 40},
     {"harminc", Piece::Tens, 30},                {"huszon", Piece::TensPrefix, 20},
-    {"húsz", Piece::Tens, 20},                   {"tizen", Piece::TensPrefix, 10},
-    {"tíz", Piece::Tens, 10},                    {"kilenc", Piece::Unit, 9},
+    {"húsz", Piece::TensWhole, 20},              {"tizen", Piece::TensPrefix, 10},
+    {"tíz", Piece::TensWhole, 10},               {"kilenc", Piece::Unit, 9},
     {"nyolc", Piece::Unit, 8},                   {"hét", Piece::Unit, 7},
     {"hat", Piece::Unit, 6},                     {"öt", Piece::Unit, 5},
     {"négy", Piece::Unit, 4},                    {"három", Piece::Unit, 3},
@@ -62,7 +62,7 @@ std::optional<qint64> ReadWords(const QString &words)
     qint64 hundreds = 0;
     qint64 small = 0;        // tens and units of the current group
     bool needUnit = false;   // after "tizen" / "huszon"
-    bool closedTens = false; // after "tíz", "húsz", "harminc" …: no further unit
+    bool closedTens = false; // after "tíz" or "húsz": no further unit
     qint64 lastMultiplier = 0;
     QString lastPiece;
     qsizetype at = 0;
@@ -88,11 +88,12 @@ std::optional<qint64> ReadWords(const QString &words)
             break;
         case Piece::Tens:
         case Piece::TensPrefix:
+        case Piece::TensWhole:
             if (small != 0)
                 return std::nullopt;
             small = found->value;
             needUnit = found->kind == Piece::TensPrefix;
-            closedTens = found->kind == Piece::Tens;
+            closedTens = found->kind == Piece::TensWhole;
             break;
         case Piece::Hundred:
             if (hundreds != 0 || small < 1 || small > 9)
@@ -111,7 +112,7 @@ std::optional<qint64> ReadWords(const QString &words)
             break;
         }
         case Piece::Space:
-            if (lastPiece != QLatin1String("ezer") && lastPiece != QLatin1String("millió"))
+            if (lastPiece != QStringLiteral("ezer") && lastPiece != QStringLiteral("millió"))
                 return std::nullopt;
             break;
         }
