@@ -14,6 +14,8 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S "$root" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -gline-tables-only" \
     -DKARTEVO_SANITIZE=ON -DKARTEVO_FUZZ=ON -DKARTEVO_BENCHMARKS=OFF >/dev/null
+elif ! grep -q '^KARTEVO_FUZZ:BOOL=ON' "$build/CMakeCache.txt"; then
+  cmake "$build" -DKARTEVO_FUZZ=ON >/dev/null
 fi
 [ "${1:-}" = --configure ] && exit 0
 
