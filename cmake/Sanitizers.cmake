@@ -1,7 +1,7 @@
 # KARTEVO_SANITIZE: every target of this build (core, ui, programs, tests, fuzz targets) is
 # compiled and linked with AddressSanitizer and UndefinedBehaviorSanitizer. A report aborts the
 # process, so it fails the test that caused it (the run-time settings are in
-# tests/SanitizerEnvironment.cmake). Qt, SQLite and the other system libraries stay
+# cmake/SanitizerEnvironment.cmake). Qt, SQLite and the other system libraries stay
 # uninstrumented.
 #
 # KARTEVO_FUZZ: the libFuzzer targets of fuzz/ (clang only). They make sense only with the
