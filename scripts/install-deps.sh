@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Kartevo needs to build, run and test, when missing.
+# clang, libclang-rt-14-dev (the sanitizer runtimes and libFuzzer) and llvm (llvm-symbolizer, for
+# the file and line in a report) are for the sanitizer build and the fuzz targets.
 set -euo pipefail
 
 packages=(
@@ -9,6 +11,7 @@ packages=(
   cmake g++ ninja-build libbenchmark-dev pkg-config
   python3-xlrd
   cups-daemon cups-client
+  clang libclang-rt-14-dev llvm
 )
 
 missing=()

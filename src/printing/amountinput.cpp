@@ -2,6 +2,7 @@
 
 #include "core/helpers.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace kartevo {
@@ -19,8 +20,11 @@ QString CheckAmountInput(const QString &text, double maximum, qint64 *value, con
     const double number = locale.toDouble(bare, &ok);
     if (!ok || !std::isfinite(number))
         return QStringLiteral("Nem megfelelő érték.");
-    if (number > maximum)
-        return TooLargeMessage(maximum);
+    // Beyond 2^53 a double no longer holds every whole number (nor does qint64 hold every
+    // double), so a larger maximum counts as this one.
+    const double largest = std::min(maximum, 9007199254740992.0);
+    if (number > largest)
+        return TooLargeMessage(largest);
     if (number < 0)
         return QStringLiteral("Nem megfelelő érték: az összeg nem lehet negatív.");
     if (number != std::floor(number))

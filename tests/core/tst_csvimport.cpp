@@ -212,7 +212,7 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         const QString file = dir.filePath(QStringLiteral("Kartevo.sqb"));
-        test::WriteBytes(file, QByteArray("SQLite format 3\0\x10\0;x;1011;Budapest;", 40));
+        test::WriteBytes(file, QByteArrayLiteral("SQLite format 3\0\x10\0;x;1011;Budapest;"));
         try {
             ReadImportFile(file);
             QFAIL("a binary file was read as clients");

@@ -284,6 +284,24 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(logo.isNull(), 5000);
     }
 
+    // The splash window has no parent; a main window closed while it fades deletes it.
+    void splashGoesWithTheMainWindow()
+    {
+        Tfrm_Main::SetSplashEnabled(true);
+        QPointer<QWidget> logo;
+        {
+            kartevo::test::DemoWindow demo;
+            demo.showActive();
+            Tfrm_Main::SetSplashEnabled(false);
+            for (QWidget *widget : QApplication::topLevelWidgets()) {
+                if (widget->objectName() == QLatin1String("frm_Logo"))
+                    logo = widget;
+            }
+            QVERIFY(logo);
+        }
+        QVERIFY(logo.isNull());
+    }
+
     void commandErrorsAreShownAndTheProgramGoesOn()
     {
         FakePrompter prompter;

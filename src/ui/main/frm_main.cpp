@@ -49,6 +49,8 @@ Tfrm_Main::Tfrm_Main(const Folders &folders, QWidget *parent)
 
 Tfrm_Main::~Tfrm_Main()
 {
+    // A splash window still fading has no parent: nothing else would delete it.
+    delete m_splash;
     // The grid's model reads the client list: take it away before the list goes.
     if (DBGrid1)
         DBGrid1->setModel(nullptr);
@@ -179,7 +181,7 @@ void Tfrm_Main::FormShow()
     OwnerDrawMenus(this);
     applyFontSize();
     if (g_splashEnabled)
-        Tfrm_Logo::ShowSplash();
+        m_splash = Tfrm_Logo::ShowSplash();
 }
 
 void Tfrm_Main::applyFontSize()

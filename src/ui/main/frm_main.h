@@ -5,6 +5,7 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <QPointer>
 
 #include <memory>
 
@@ -23,6 +24,7 @@ class ClientGridDelegate;
 struct PrintCommandContext;
 class DataSetModel;
 class Session;
+class Tfrm_Logo;
 
 // The main window: the client list, the hub every command of the program starts from. It owns
 // the session (settings and the one database connection) for the whole run.
@@ -117,6 +119,8 @@ private:
     QHash<QString, QAction *> m_actions;
     bool m_startupStopped = false;
     bool m_closed = false;
+    // The splash window of the start while it fades; it goes with the main window.
+    QPointer<Tfrm_Logo> m_splash;
 
     QToolBar *ToolBar1 = nullptr;
     QToolBar *ToolBar2 = nullptr;
