@@ -141,8 +141,11 @@ class Display:
     def __enter__(self):
         require_tools("Xvfb", "xdotool")
         read_end, write_end = os.pipe()
+        # -noreset: an X server resets itself whenever its last client has gone, and a program
+        # that connects during that reset is refused (Qt then aborts with "could not connect to
+        # display"): between two runs of the program no other client may be connected.
         self.process = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", self.size, "-nolisten", "tcp"],
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", self.size, "-nolisten", "tcp", "-noreset"],
             pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_end)
         with os.fdopen(read_end) as pipe:
