@@ -143,7 +143,7 @@ class Display:
         read_end, write_end = os.pipe()
         # -noreset: an X server resets itself whenever its last client has gone, and a program
         # that connects during that reset is refused (Qt then aborts with "could not connect to
-        # display"): between two runs of the program no other client may be connected.
+        # display"). Between two runs of the program there is often no client at all.
         self.process = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write_end), "-screen", "0", self.size, "-nolisten", "tcp", "-noreset"],
             pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -197,6 +197,13 @@ class Display:
         """Types ASCII text (capital accented letters do not survive a bare X server)."""
         self.xdotool("windowfocus", "--sync", window)
         self.xdotool("type", "--delay", "20", text)
+
+    def property(self, window, name):
+        """The X property name of window as xprop prints it ("" when it has none)."""
+        require_tools("xprop")
+        result = subprocess.run(["xprop", "-id", str(window), name], env=dict(os.environ, DISPLAY=self.name),
+                                capture_output=True, text=True, timeout=30)
+        return result.stdout if result.returncode == 0 and "not found" not in result.stdout else ""
 
     def screenshot(self, path):
         subprocess.run(["import", "-display", self.name, "-window", "root", path], check=False)
