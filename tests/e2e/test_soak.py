@@ -23,7 +23,7 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from kartevo_e2e import (CONFIG_DEMO, Display, Paths, Program, fail, make_data_folder, read_ini,
-                         temporary_folder)
+                         temporary_folder, wait_until)
 
 MAIN_WINDOW = r"^Kartevo V"
 CLIENTS = 100000
@@ -125,6 +125,16 @@ def close_with_bezar(display, window):
     display.keys(window, "alt", "Return", "Up", "Return")
 
 
+def wait_main_window(display, program, what):
+    """The main window's id; fails at once, with the program's output, when it ends first."""
+    def shown():
+        if not program.running():
+            fail("%s: kartevo ended (exit code %s) before its main window showed; its output:\n%s" % (
+                what, program.process.returncode, program.output()))
+        return (display.windows(MAIN_WINDOW) or [None])[0]
+    return wait_until(shown, 60, "the main window (%s)" % what)
+
+
 def run_once(paths, display, folder, index, how, delay):
     """One start ended as how says: "bezar", "term", "hup" (at the main window) or "early" (SIGTERM
     delay seconds after the start)."""
@@ -140,7 +150,7 @@ def run_once(paths, display, folder, index, how, delay):
             time.sleep(delay)
             program.signal(signal.SIGTERM)
         else:
-            window = display.wait_window(MAIN_WINDOW)
+            window = wait_main_window(display, program, what)
             folder.shown.append(time.monotonic() - started)
             if len(folder.shown) == 1 and "_NET_WM_ICON(CARDINAL)" not in display.property(window, "_NET_WM_ICON"):
                 fail("%s: the main window has no icon" % what)
