@@ -7,6 +7,7 @@
 #include <QCloseEvent>
 #include <QDialog>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -129,6 +130,54 @@ private Q_SLOTS:
         QCOMPARE(result, int(QDialog::Rejected));
         QTRY_VERIFY_WITH_TIMEOUT(log.contains(QStringLiteral("window closed")), 30000);
         QCOMPARE(log, QStringList({QStringLiteral("command ended"), QStringLiteral("window closed")}));
+        QVERIFY(!window.isVisible());
+    }
+
+    // A signal at any stage of the program's start-up (main(): guard, window built, watched,
+    // shown, event loop) waits until the event loop runs and then closes the window once, also
+    // when it came while an error box of the start-up was open (that box is cancelled).
+    void signalAtAnyStageOfTheStartUp_data()
+    {
+        QTest::addColumn<int>("stage");
+        QTest::newRow("before the window is built") << 0;
+        QTest::newRow("while an error box of the start-up is open") << 1;
+        QTest::newRow("after the window is built") << 2;
+        QTest::newRow("before the window shows") << 3;
+        QTest::newRow("before the event loop runs") << 4;
+    }
+    void signalAtAnyStageOfTheStartUp()
+    {
+        QFETCH(int, stage);
+        QStringList log;
+        TerminationGuard guard;
+        if (stage == 0)
+            ::raise(SIGTERM);
+        Window window(log);
+        if (stage == 1) {
+            QDialog box(&window);
+            QTimer::singleShot(0, &box, [] { ::raise(SIGTERM); });
+            QCOMPARE(box.exec(), int(QDialog::Rejected));
+        }
+        if (stage == 2)
+            ::raise(SIGTERM);
+        guard.watch(&window); // closed from the loop below, as from QApplication::exec()
+        if (stage == 3)
+            ::raise(SIGTERM);
+        window.show();
+        if (stage == 4)
+            ::raise(SIGTERM);
+        QVERIFY(log.isEmpty());
+
+        QEventLoop loop;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, &loop, [&] {
+            if (!log.isEmpty())
+                loop.quit();
+        });
+        poll.start(10);
+        QTimer::singleShot(30000, &loop, &QEventLoop::quit);
+        loop.exec();
+        QCOMPARE(log, QStringList{QStringLiteral("window closed")});
         QVERIFY(!window.isVisible());
     }
 
