@@ -196,6 +196,9 @@ def main():
     parser.add_argument("--seed", type=int, default=1, help="the moments of the start-up signals")
     args = parser.parse_args(paths.rest)
     rnd = random.Random(args.seed)
+    # The program keeps an ignored SIGHUP ignored, and a soak started with nohup would hand that
+    # on to it.
+    signal.signal(signal.SIGHUP, signal.SIG_DFL)
 
     made = time.monotonic()
     clients = client_database(paths)
