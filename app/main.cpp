@@ -16,7 +16,7 @@ int main(int argc, char *argv[])
         kartevo::ComputeFolders(QCoreApplication::applicationDirPath(), kartevo::DesktopWorkArea());
     kartevo::SetAppFolders(folders);
 
-    // SIGTERM, SIGINT and the end of the desktop session close the main window like "Bezár".
+    // SIGTERM, SIGINT, SIGHUP and the end of the desktop session close the main window like "Bezár".
     kartevo::TerminationGuard termination;
     kartevo::Tfrm_Main mainWindow(folders);
     termination.watch(&mainWindow);

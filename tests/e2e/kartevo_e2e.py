@@ -334,6 +334,13 @@ class Display:
         self.xdotool("windowfocus", "--sync", window)
         self.xdotool("type", "--delay", "20", "--", text)
 
+    def property(self, window, name):
+        """The X property name of window as xprop prints it ("" when it has none)."""
+        require_tools("xprop")
+        result = subprocess.run(["xprop", "-id", str(window), name], env=dict(os.environ, DISPLAY=self.name),
+                                capture_output=True, text=True, timeout=30)
+        return result.stdout if result.returncode == 0 and "not found" not in result.stdout else ""
+
     def screenshot(self, path):
         subprocess.run(["import", "-display", self.name, "-window", "root", path], check=False)
 

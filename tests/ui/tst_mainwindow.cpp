@@ -15,6 +15,8 @@
 
 #include <QDialog>
 #include <QFileInfo>
+#include <QIcon>
+#include <QImage>
 #include <QLabel>
 #include <QPointer>
 #include <QStatusBar>
@@ -262,6 +264,37 @@ private Q_SLOTS:
         WalkWindows(demo.w(), path.split(QLatin1Char(' ')), captions.split(QLatin1Char('|')));
         QCOMPARE(demo.rows(), 30); // nothing was deleted
         QCOMPARE(QApplication::activeModalWidget(), nullptr);
+    }
+
+    // The main window and the windows opened from it carry the program's icon, the picture the
+    // menu entry shows (the icon installed beside the desktop file).
+    void windowsCarryTheProgramIcon_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::newRow("main window") << QString();
+        QTest::newRow("group list") << "aCsoport";
+        QTest::newRow("question") << "aTorol";
+    }
+    void windowsCarryTheProgramIcon()
+    {
+        QFETCH(QString, command);
+        const QIcon installed(QStringLiteral(KARTEVO_BUILD_SHARE_DIR "/../icons/hicolor/scalable/apps/kartevo.svg"));
+        QVERIFY(!installed.pixmap(48).isNull());
+        const QImage picture = installed.pixmap(48).toImage();
+        kartevo::test::DemoWindow demo;
+        SetPrompter(nullptr); // the real message boxes
+        demo.showActive();
+        QWidget *window = &demo.w();
+        if (!command.isEmpty()) {
+            kartevo::test::WhenModal([&](QWidget *opened) {
+                window = opened;
+                QCOMPARE(opened->windowHandle()->icon().pixmap(48).toImage(), picture);
+                qobject_cast<QDialog *>(opened)->reject();
+            });
+            demo.w().action(command)->trigger();
+            QVERIFY(window != &demo.w());
+        }
+        QCOMPARE(demo.w().windowHandle()->icon().pixmap(48).toImage(), picture);
     }
 
     void splashFadesAndClosesItself()

@@ -7,6 +7,7 @@
 #include <QCloseEvent>
 #include <QDialog>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -37,16 +38,33 @@ private:
     QStringList &m_log;
 };
 
+// The handling of a signal in this process: SIG_DFL, SIG_IGN or a handler.
+sighandler_t Disposition(int signal)
+{
+    struct sigaction action = {};
+    ::sigaction(signal, nullptr, &action);
+    return action.sa_handler;
+}
+
 } // namespace
 
 class TestTermination : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    void initTestCase()
+    {
+        // Whoever runs the tests may have left SIGINT or SIGHUP ignored (a background job,
+        // nohup); the program started below would inherit that.
+        ::signal(SIGINT, SIG_DFL);
+        ::signal(SIGHUP, SIG_DFL);
+    }
+
     void signalClosesTheMainWindow_data()
     {
         QTest::addColumn<int>("signal");
         QTest::newRow("SIGTERM") << int(SIGTERM);
         QTest::newRow("SIGINT") << int(SIGINT);
+        QTest::newRow("SIGHUP (the terminal closed)") << int(SIGHUP);
     }
     void signalClosesTheMainWindow()
     {
@@ -113,6 +131,86 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(log.contains(QStringLiteral("window closed")), 30000);
         QCOMPARE(log, QStringList({QStringLiteral("command ended"), QStringLiteral("window closed")}));
         QVERIFY(!window.isVisible());
+    }
+
+    // A signal at any stage of the program's start-up (main(): guard, window built, watched,
+    // shown, event loop) waits until the event loop runs and then closes the window once, also
+    // when it came while an error box of the start-up was open (that box is cancelled).
+    void signalAtAnyStageOfTheStartUp_data()
+    {
+        QTest::addColumn<int>("stage");
+        QTest::newRow("before the window is built") << 0;
+        QTest::newRow("while an error box of the start-up is open") << 1;
+        QTest::newRow("after the window is built") << 2;
+        QTest::newRow("before the window shows") << 3;
+        QTest::newRow("before the event loop runs") << 4;
+    }
+    void signalAtAnyStageOfTheStartUp()
+    {
+        QFETCH(int, stage);
+        QStringList log;
+        TerminationGuard guard;
+        if (stage == 0)
+            ::raise(SIGTERM);
+        Window window(log);
+        if (stage == 1) {
+            QDialog box(&window);
+            QTimer::singleShot(0, &box, [] { ::raise(SIGTERM); });
+            QCOMPARE(box.exec(), int(QDialog::Rejected));
+        }
+        if (stage == 2)
+            ::raise(SIGTERM);
+        guard.watch(&window); // closed from the loop below, as from QApplication::exec()
+        if (stage == 3)
+            ::raise(SIGTERM);
+        window.show();
+        if (stage == 4)
+            ::raise(SIGTERM);
+        QVERIFY(log.isEmpty());
+
+        QEventLoop loop;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, &loop, [&] {
+            if (!log.isEmpty())
+                loop.quit();
+        });
+        poll.start(10);
+        QTimer::singleShot(30000, &loop, &QEventLoop::quit);
+        loop.exec();
+        QCOMPARE(log, QStringList{QStringLiteral("window closed")});
+        QVERIFY(!window.isVisible());
+    }
+
+    // SIGINT and SIGHUP ignored when the program started (nohup, a background job) stay
+    // ignored; SIGTERM is taken all the same. The guard's end gives each signal back its former
+    // handling.
+    void ignoredSignalStaysIgnored_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::addColumn<bool>("taken");
+        QTest::newRow("SIGHUP (nohup)") << int(SIGHUP) << false;
+        QTest::newRow("SIGINT (background job)") << int(SIGINT) << false;
+        QTest::newRow("SIGTERM") << int(SIGTERM) << true;
+    }
+    void ignoredSignalStaysIgnored()
+    {
+        QFETCH(int, signal);
+        QFETCH(bool, taken);
+        ::signal(signal, SIG_IGN);
+        {
+            QStringList log;
+            TerminationGuard guard;
+            Window window(log);
+            guard.watch(&window, 0);
+            window.show();
+            QCOMPARE(Disposition(signal) != SIG_IGN, taken);
+            if (taken) {
+                ::raise(signal);
+                QTRY_COMPARE_WITH_TIMEOUT(log, QStringList{QStringLiteral("window closed")}, 30000);
+            }
+        }
+        QVERIFY(Disposition(signal) == SIG_IGN);
+        ::signal(signal, SIG_DFL);
     }
 
     // The handlers are gone with the guard: a second guard can be made.

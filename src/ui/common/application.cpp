@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLibraryInfo>
 #include <QScreen>
@@ -94,6 +95,9 @@ void InstallApplicationLook(QApplication &app)
     // display name is set: Qt's platform windows append one to every window title, and the
     // program's captions stand alone.
     app.setApplicationName(QStringLiteral("Kartevo"));
+    // Every window carries the program's icon, the one of its menu entry (kartevo.desktop).
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/kartevo/kartevo.svg")));
+    QGuiApplication::setDesktopFileName(QStringLiteral("kartevo"));
 
     auto *translator = new QTranslator(&app);
     if (translator->load(QLocale(QLocale::Hungarian), QStringLiteral("qtbase"), QStringLiteral("_"),

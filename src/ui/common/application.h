@@ -37,8 +37,8 @@ public:
     bool eventFilter(QObject *watched, QEvent *event) override;
 };
 
-// Application-wide set-up of the desktop program: name, Hungarian texts of Qt's own dialogs,
-// the Tahoma font when the system has one, the hint colour and the wheel filter.
+// Application-wide set-up of the desktop program: name and window icon, Hungarian texts of Qt's
+// own dialogs, the Tahoma font when the system has one, the hint colour and the wheel filter.
 void InstallApplicationLook(QApplication &app);
 
 // The desktop work area of the primary screen (a 1024 × 768 area without a screen).

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <iterator>
 #include <unistd.h>
 
 namespace kartevo {
@@ -16,7 +17,11 @@ namespace kartevo {
 namespace {
 
 int g_pipe[2] = {-1, -1};
-constexpr int kSignals[] = {SIGTERM, SIGINT};
+// SIGHUP: the terminal the program was started from has closed.
+constexpr int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
+// What each signal did before the guard took it over, restored when the guard goes.
+struct sigaction g_previous[std::size(kSignals)];
+bool g_taken[std::size(kSignals)] = {};
 
 // Async-signal-safe: one write() into a non-blocking pipe, errno kept for the interrupted code.
 extern "C" void OnTerminationSignal(int)
@@ -46,8 +51,16 @@ TerminationGuard::TerminationGuard(QObject *parent) : QObject(parent)
     action.sa_handler = OnTerminationSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    for (int signal : kSignals)
-        ::sigaction(signal, &action, nullptr);
+    for (std::size_t i = 0; i < std::size(kSignals); ++i) {
+        g_taken[i] = false;
+        if (::sigaction(kSignals[i], nullptr, &g_previous[i]) != 0)
+            continue;
+        // A signal ignored by whoever started the program stays ignored ("nohup kartevo", or
+        // SIGINT for a job started in the background); SIGTERM is always taken.
+        if (kSignals[i] != SIGTERM && g_previous[i].sa_handler == SIG_IGN)
+            continue;
+        g_taken[i] = ::sigaction(kSignals[i], &action, nullptr) == 0;
+    }
 
 #if QT_CONFIG(sessionmanager)
     // The desktop session ends: the window closes as by its close command.
@@ -65,11 +78,11 @@ TerminationGuard::~TerminationGuard()
 {
     if (g_pipe[0] < 0)
         return;
-    struct sigaction action = {};
-    action.sa_handler = SIG_DFL;
-    sigemptyset(&action.sa_mask);
-    for (int signal : kSignals)
-        ::sigaction(signal, &action, nullptr);
+    for (std::size_t i = 0; i < std::size(kSignals); ++i) {
+        if (g_taken[i])
+            ::sigaction(kSignals[i], &g_previous[i], nullptr);
+        g_taken[i] = false;
+    }
     delete m_notifier;
     ::close(g_pipe[0]);
     ::close(g_pipe[1]);

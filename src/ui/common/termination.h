@@ -10,12 +10,15 @@ class QSocketNotifier;
 namespace kartevo {
 
 // Ends the desktop program the way its close command does when the process is asked to stop
-// (SIGTERM, SIGINT) or the desktop session ends: open dialogs and menus are cancelled, then the
-// main window is closed, so the settings and its geometry are written and the database is closed.
+// (SIGTERM, SIGINT, SIGHUP when its terminal closes) or the desktop session ends: open dialogs
+// and menus are cancelled, then the main window is closed, so the settings and its geometry are
+// written and the database is closed. SIGINT and SIGHUP that the program was started with ignored
+// (nohup, a background job) stay ignored.
 //
 // The signal handlers only write one byte into a pipe; the rest happens in the event loop. One
 // guard per process; create it before the main window so that a signal that arrives while the
-// window is being built waits in the pipe until the event loop runs.
+// window is being built waits in the pipe until the event loop runs. The handlers the signals had
+// before come back with the guard's end.
 class TerminationGuard final : public QObject {
     Q_OBJECT
 public:
