@@ -5,11 +5,13 @@
 #include "core/outputfile.h"
 #include "printing/reportrenderer.h"
 #include "printing/stationery.h"
+#include "modaldriver.h"
 #include "testfiles.h"
 #include "ui/printing/printoutput.h"
 
 #include <QApplication>
 #include <QPageSize>
+#include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QProcess>
@@ -101,6 +103,25 @@ private Q_SLOTS:
         const QSizeF paper = printer.pageLayout().pageSize().size(QPageSize::Millimeter);
         QCOMPARE(qRound(paper.width() * 10), qRound(report.page.width * 10));
         QCOMPARE(qRound(paper.height() * 10), qRound(report.page.length * 10));
+    }
+
+    // The preview's print button takes no focus: Ctrl+P reaches the print dialog instead.
+    void ctrlPOpensThePrintDialogFromThePreview()
+    {
+        QPrinter printer(QPrinter::HighResolution);
+        QPrintPreviewDialog preview(&printer);
+        GivePreviewPrintKey(preview);
+        preview.show();
+        QApplication::setActiveWindow(&preview);
+        QVERIFY(QTest::qWaitForWindowActive(&preview));
+        QString opened;
+        test::WhenModal([&opened](QWidget *dialog) {
+            opened = QString::fromLatin1(dialog->metaObject()->className());
+            static_cast<QDialog *>(dialog)->reject();
+        });
+        QTest::keyClick(&preview, Qt::Key_P, Qt::ControlModifier);
+        QTRY_VERIFY(!opened.isEmpty());
+        QVERIFY2(opened.contains(QStringLiteral("PrintDialog")), qPrintable(opened));
     }
 
     void printToFileNeverReplacesTheDatabase()

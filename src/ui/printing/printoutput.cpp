@@ -4,6 +4,8 @@
 #include "printing/reportrenderer.h"
 #include "ui/common/messages.h"
 
+#include <QAction>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QPaintEngine>
@@ -55,6 +57,18 @@ void PaintForPreview(QPrinter &printer, const report::ReportRenderer &renderer)
         throw Error(QStringLiteral("A nyomtatás nem sikerült: %1").arg(printer.printerName()));
 }
 
+void GivePreviewPrintKey(QPrintPreviewDialog &dialog)
+{
+    // The dialog names its print action only by its (translated) text.
+    const QString print = QCoreApplication::translate("QPrintPreviewDialog", "Print");
+    for (QAction *action : dialog.findChildren<QAction *>()) {
+        if (action->text() == print) {
+            action->setShortcut(QKeySequence::Print);
+            return;
+        }
+    }
+}
+
 void PreviewReport(QWidget *owner, const report::Report &report)
 {
     const report::ReportRenderer renderer(report);
@@ -63,6 +77,7 @@ void PreviewReport(QWidget *owner, const report::Report &report)
     QPrintPreviewDialog dialog(&printer, owner);
     dialog.setObjectName(QStringLiteral("frm_Preview"));
     dialog.setWindowTitle(report.title);
+    GivePreviewPrintKey(dialog);
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
                      [&renderer, &dialog](QPrinter *target) {
                          try {

@@ -4,6 +4,7 @@
 
 #include <QString>
 
+class QPrintPreviewDialog;
 class QPrinter;
 class QWidget;
 
@@ -18,6 +19,10 @@ class ReportRenderer;
 // Shows the modal preview (zoom, page navigation, page setup and a print button that opens
 // the print dialog) and returns when it is closed.
 void PreviewReport(QWidget *owner, const report::Report &report);
+
+// Gives the preview's print button the usual print key (Ctrl+P); the toolbar's buttons take no
+// focus, so without it the print dialog could not be reached from the keyboard.
+void GivePreviewPrintKey(QPrintPreviewDialog &dialog);
 
 // What the preview dialog's printer gets, for its pages and for the print that follows its print
 // dialog: always the report's own paper size and orientation, whatever the dialog chose. A print
