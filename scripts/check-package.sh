@@ -46,12 +46,13 @@ rm -rf "$sys"
 cp -a "$base" "$sys"
 mount -t proc proc "$sys/proc"
 cp /etc/resolv.conf "$sys/etc/resolv.conf"
-cp "$deb" "$sys/root/"
+# The package lies in the new system's srv folder; chroot starts at its root.
+cp "$deb" "$sys/srv/"
 in_system() { chroot "$sys" "$@"; }
 as_user() { chroot "$sys" su - probe -c "$1"; }
 
 echo "Installing the package with apt …"
-in_system bash -c "apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq /root/$(basename "$deb")" \
+in_system bash -c "apt-get update -qq && cd srv && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq ./$(basename "$deb")" \
   >"$work/install.log" 2>&1 || { echo "apt could not install the package, see $work/install.log" >&2; exit 1; }
 in_system useradd -m probe
 
