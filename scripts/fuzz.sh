@@ -10,6 +10,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${KARTEVO_SANITIZE_BUILD_DIR:-$root/build-sanitize}
 seconds=${1:-60}
+[[ "$seconds" =~ ^[0-9]+$ && "$seconds" -gt 0 ]] || { echo "usage: fuzz.sh [SECONDS] (a whole number of seconds, above 0)" >&2; exit 2; }
 export KARTEVO_SANITIZE_BUILD_DIR=$build
 
 "$root/scripts/sanitize.sh" --configure
