@@ -68,6 +68,8 @@ int runImport(Context &context)
     const QChar separator = separatorOption(command, options);
     const auto session = openSession(context);
     const ImportText text = ReadImportFile(options.words.first());
+    if (!text.warning.isEmpty())
+        err() << text.warning << '\n';
     try {
         const ImportSummary summary =
             ImportClients(session->db(), SplitTextLines(text.text), separator, options.has("header"));

@@ -3,6 +3,7 @@
 #include "core/codec.h"
 #include "core/database.h"
 #include "core/helpers.h"
+#include "core/inputfile.h"
 #include "core/schema.h"
 #include "core/statement.h"
 #include "core/tableview.h"
@@ -58,19 +59,44 @@ ImportText DecodeImportBytes(const QByteArray &bytes)
         QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
         QString text = decoder.decode(body);
         if (!decoder.hasError())
-            return {text, QString::fromLatin1(Utf8EncodingName)};
+            return {text, QString::fromLatin1(Utf8EncodingName), {}};
     }
-    return {FromCp1250(bytes), QString::fromLatin1(Cp1250EncodingName)};
+    ImportText read{FromCp1250(body), QString::fromLatin1(Cp1250EncodingName), {}};
+    if (ascii)
+        return read;
+    // Which lines are UTF-8: a file whose lines were saved by two programs reads wrong in part
+    // whichever way it is read, so the user is told where to look.
+    int firstForeign = 0;
+    bool someUtf8 = false;
+    int line = 0;
+    for (const QByteArray &bytesOfLine : body.split('\n')) {
+        ++line;
+        bool beyondAscii = false;
+        for (const char c : bytesOfLine)
+            beyondAscii = beyondAscii || static_cast<unsigned char>(c) >= 0x80;
+        if (!beyondAscii)
+            continue;
+        QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+        const QString ignored = decoder.decode(bytesOfLine);
+        if (decoder.hasError()) {
+            if (firstForeign == 0)
+                firstForeign = line;
+        } else {
+            someUtf8 = true;
+        }
+    }
+    if (hasBom || someUtf8)
+        read.warning = QStringLiteral("A fájl %1, de a(z) %2. sora nem UTF-8: az egész fájl %3 kódolással olvasva, "
+                                      "ellenőrizze az ékezeteket.")
+                           .arg(hasBom ? QStringLiteral("UTF-8 jellel kezdődik") : QStringLiteral("UTF-8 sorokat is tartalmaz"))
+                           .arg(firstForeign)
+                           .arg(QString::fromLatin1(Cp1250EncodingName));
+    return read;
 }
 
 ImportText ReadImportFile(const QString &fileName)
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        throw Error(QStringLiteral("A fájl nem olvasható: %1 (%2)").arg(fileName, file.errorString()));
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw Error(QStringLiteral("A fájl nem olvasható: %1 (%2)").arg(fileName, file.errorString()));
+    const QByteArray bytes = ReadInputFile(fileName);
     // Text files hold no zero bytes; a database, a picture or a worksheet does, and would
     // otherwise turn into clients made of its bytes.
     if (bytes.contains('\0'))

@@ -17,6 +17,7 @@ class Database;
 struct ImportText {
     QString text;
     QString encoding; // Utf8EncodingName or Cp1250EncodingName
+    QString warning;  // what the user should know about the reading, or empty
 };
 
 inline constexpr char Utf8EncodingName[] = "UTF-8";
@@ -24,9 +25,12 @@ inline constexpr char Cp1250EncodingName[] = "Windows-1250";
 
 // Reads the bytes of a delimited file. A file that is valid UTF-8 and holds characters beyond
 // ASCII (or starts with the UTF-8 byte-order mark, which is dropped) is UTF-8, as spreadsheet
-// programs save it today; anything else is code page 1250.
+// programs save it today; anything else is code page 1250. A byte-order mark before a body that
+// is not UTF-8 is dropped too; such a file, and one whose lines mix UTF-8 and code page 1250,
+// gets a warning naming the first line that is not UTF-8.
 ImportText DecodeImportBytes(const QByteArray &bytes);
-// The same for a file; throws Error naming the file when it cannot be read.
+// The same for a file (ReadInputFile: no devices, no endless lines); throws Error naming the
+// file when it cannot be read.
 ImportText ReadImportFile(const QString &fileName);
 
 // The separators of the import window, in the order of its choices: ";" "," and tab.

@@ -1,8 +1,10 @@
 #include "tools/sqlconsole.h"
 
 #include "core/codec.h"
+#include "core/database.h"
 #include "core/error.h"
 #include "core/helpers.h"
+#include "core/inputfile.h"
 #include "core/outputfile.h"
 
 #include <QIODevice>
@@ -29,21 +31,75 @@ bool IsSelectText(const QString &text)
 
 QStringList SplitSqlScript(const QString &text, QString *rest)
 {
+    // One pass over the text: a ";" inside a string literal, a quoted name or a comment never
+    // ends a statement, so SQLite is asked only about the others (a trigger's body holds
+    // complete-looking statements that end only at its END;). Asking about every ";" made a long
+    // unclosed literal cost the square of its length.
     QStringList statements;
     qsizetype start = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text.at(i) != u';')
+    enum class State { Code, Quoted, LineComment, BlockComment } state = State::Code;
+    QChar closing;
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const QChar ch = text.at(i);
+        switch (state) {
+        case State::Quoted:
+            if (ch == closing)
+                state = State::Code; // a doubled quote reopens at once on the next character
             continue;
-        // Only a ";" can end a statement; SQLite tells whether this one does.
-        const QString candidate = text.mid(start, i + 1 - start);
-        if (sqlite3_complete(candidate.toUtf8().constData())) {
-            statements.append(candidate);
-            start = i + 1;
+        case State::LineComment:
+            if (ch == u'\n')
+                state = State::Code;
+            continue;
+        case State::BlockComment:
+            if (ch == u'*' && i + 1 < size && text.at(i + 1) == u'/') {
+                state = State::Code;
+                ++i;
+            }
+            continue;
+        case State::Code:
+            break;
+        }
+        if (ch == u'\'' || ch == u'"' || ch == u'`' || ch == u'[') {
+            state = State::Quoted;
+            closing = ch == u'[' ? QChar(u']') : ch;
+        } else if (ch == u'-' && i + 1 < size && text.at(i + 1) == u'-') {
+            state = State::LineComment;
+        } else if (ch == u'/' && i + 1 < size && text.at(i + 1) == u'*') {
+            state = State::BlockComment;
+            ++i;
+        } else if (ch == u';') {
+            const QString candidate = text.mid(start, i + 1 - start);
+            if (sqlite3_complete(candidate.toUtf8().constData())) {
+                statements.append(candidate);
+                start = i + 1;
+            }
         }
     }
     if (rest)
         *rest = text.mid(start);
     return statements;
+}
+
+bool IsBlankSqlText(Database &db, const QString &text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    sqlite3_stmt *statement = nullptr;
+    const int rc = sqlite3_prepare_v2(db.handle(), utf8.constData(), int(utf8.size()), &statement, nullptr);
+    sqlite3_finalize(statement);
+    return rc == SQLITE_OK && statement == nullptr;
+}
+
+QString IncompleteScriptText(int line)
+{
+    return QStringLiteral("A parancsfájl %1. sorától kezdődő szöveg nem teljes utasítás (hiányzik a \";\" vagy egy "
+                          "idézőjel), ezért nem futott le.")
+        .arg(line);
+}
+
+QString OpenTransactionText()
+{
+    return QStringLiteral("A parancsfájl lezáratlan tranzakciót hagyott: visszavonva.");
 }
 
 QString SqlErrorText(const QString &engineMessage)
@@ -58,7 +114,15 @@ QString SqlDoneText()
 
 QString ReadSqlFile(const QString &fileName)
 {
-    return ReadCp1250Lines(fileName).join(QLatin1Char('\n'));
+    const QByteArray bytes = ReadInputFile(fileName);
+    // UTF-16 (with or without its byte-order mark) is full of zero bytes; code page 1250 text has
+    // none, and SQLite would end the text at the first one.
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF"))
+        throw Error(QStringLiteral("Az SQL fájl UTF-16 kódolású, nem olvasható be (a program Windows-1250 "
+                                   "szöveget vár): %1").arg(fileName));
+    if (bytes.contains('\0'))
+        throw Error(QStringLiteral("Az SQL fájl nulla bájtot tartalmaz, nem szöveges fájl: %1").arg(fileName));
+    return SplitTextLines(FromCp1250(bytes)).join(QLatin1Char('\n'));
 }
 
 void WriteSqlFile(const QString &fileName, const QString &text)
@@ -72,6 +136,10 @@ void WriteSqlFile(const QString &fileName, const QString &text)
 SqlConsole::SqlConsole(Database &db)
     : m_query(db)
 {
+    // Whatever a script says, the schema is never written by hand (writable_schema) and the
+    // journal is never switched off: a typing error must not be able to corrupt the file.
+    if (db.handle())
+        sqlite3_db_config(db.handle(), SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
 }
 
 void SqlConsole::close()
@@ -105,7 +173,9 @@ SqlConsole::Outcome SqlConsole::runScript(const QString &text, const Progress &p
 {
     close();
     Outcome outcome;
-    const QStringList statements = SplitSqlScript(TrimSqlText(text));
+    const QString script = TrimSqlText(text);
+    QString rest;
+    const QStringList statements = SplitSqlScript(script, &rest);
     const int total = int(statements.size());
     if (progress)
         progress(0, total);
@@ -115,15 +185,45 @@ SqlConsole::Outcome SqlConsole::runScript(const QString &text, const Progress &p
             m_query.exec();
         } catch (const Error &e) {
             outcome.message = SqlErrorText(e.message());
-            return outcome;
+            break;
         }
         ++outcome.executed;
         if (progress)
             progress(outcome.executed, total);
     }
     m_query.setSql(QStringList());
-    outcome.ok = true;
-    outcome.message = SqlDoneText();
+    const bool stopped = outcome.executed < total;
+    if (!stopped && !IsBlankSqlText(m_query.database(), rest)) {
+        const QString before = script.left(script.size() - rest.size());
+        // The line to look at is the first one of the text that was not run, past its blanks
+        // and comments.
+        qsizetype firstText = 0;
+        for (;;) {
+            while (firstText < rest.size() && rest.at(firstText).isSpace())
+                ++firstText;
+            if (rest.mid(firstText, 2) == QLatin1String("--")) {
+                const qsizetype end = rest.indexOf(u'\n', firstText);
+                firstText = end < 0 ? rest.size() : end;
+            } else if (rest.mid(firstText, 2) == QLatin1String("/*") && rest.indexOf(QLatin1String("*/"), firstText + 2) > 0) {
+                firstText = rest.indexOf(QLatin1String("*/"), firstText + 2) + 2;
+            } else {
+                break;
+            }
+        }
+        const int line = int(before.count(u'\n') + rest.left(firstText).count(u'\n')) + 1;
+        outcome.message = IncompleteScriptText(line);
+    }
+    // A transaction the script opened and did not end would keep every later change of the
+    // program uncommitted, to be lost at close: it is taken back here and the user is told.
+    Database &db = m_query.database();
+    if (db.handle() && !sqlite3_get_autocommit(db.handle())) {
+        sqlite3_exec(db.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+        outcome.message = outcome.message.isEmpty() ? OpenTransactionText()
+                                                    : outcome.message + QStringLiteral("\r\n") + OpenTransactionText();
+    }
+    outcome.ok = outcome.message.isEmpty();
+    if (outcome.ok)
+        outcome.message = SqlDoneText();
     return outcome;
 }
 

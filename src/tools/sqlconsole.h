@@ -23,12 +23,20 @@ bool IsSelectText(const QString &text);
 // it. Text after the last complete statement is returned in rest and is not a statement.
 QStringList SplitSqlScript(const QString &text, QString *rest = nullptr);
 
+// Whether the text holds no statement at all (blanks and comments only).
+bool IsBlankSqlText(Database &db, const QString &text);
+// The messages of a script whose text from line (from 1) on is no complete statement, and of one
+// that left a transaction open (which is rolled back).
+QString IncompleteScriptText(int line);
+QString OpenTransactionText();
+
 // The console's message about a failed query or statement.
 QString SqlErrorText(const QString &engineMessage);
 // The console's message after a script ran to its end.
 QString SqlDoneText();
 
-// Reads an SQL file of the console (code page 1250, any line ends) as the editor's text.
+// Reads an SQL file of the console (code page 1250, any line ends) as the editor's text. Devices,
+// lines over MaxInputLine bytes, zero bytes and UTF-16 text are refused with Error.
 QString ReadSqlFile(const QString &fileName);
 // Writes the editor's text as an SQL file: code page 1250, every line ended by CR LF, through
 // OutputFile. Throws Error when it cannot be written.
@@ -36,7 +44,9 @@ void WriteSqlFile(const QString &fileName, const QString &text);
 
 // The run of the SQL console on the shared connection: a SELECT text is opened as a query
 // whose rows stay in query(); any other text is run as a script, statement by statement, each
-// committed by itself, stopping at the first failing one.
+// committed by itself, stopping at the first failing one. Text after the last complete
+// statement is not run and fails the script; a transaction the script leaves open is rolled back
+// and fails it too. The connection refuses writing the schema by hand (SQLite's defensive mode).
 class SqlConsole final {
 public:
     explicit SqlConsole(Database &db);

@@ -1,6 +1,7 @@
 // kartevo-batch sql: an SQL file run as the console runs a script, from the command line.
 #include "core/codec.h"
 #include "core/database.h"
+#include "tools/sqlconsole.h"
 #include "batchrunner.h"
 #include "testfiles.h"
 
@@ -31,8 +32,23 @@ private Q_SLOTS:
                               "UPDATE ugyfel SET ugyfel_nev='Harmadik' WHERE ugyfel=3;\r\n")
             << 1 << QStringLiteral("SQL hiba:\nno such table: nincs\n") << QStringLiteral("Első|B|C");
         QTest::newRow("no closing semicolon")
-            << QStringLiteral("UPDATE ugyfel SET ugyfel_nev='Első' WHERE ugyfel=1") << 0
-            << QStringLiteral("SQL futtatás kész.\n") << QStringLiteral("A|B|C");
+            << QStringLiteral("UPDATE ugyfel SET ugyfel_nev='Első' WHERE ugyfel=1") << 1
+            << IncompleteScriptText(1) + QStringLiteral("\n") << QStringLiteral("A|B|C");
+        // One unbalanced quote makes the rest of the text one literal: nothing is complete.
+        QTest::newRow("unbalanced quote")
+            << QStringLiteral("-- first\r\n# don't\r\nUPDATE ugyfel SET ugyfel_nev='Első' WHERE ugyfel=1;\r\n") << 1
+            << IncompleteScriptText(2) + QStringLiteral("\n") << QStringLiteral("A|B|C");
+        // A transaction left open is taken back, and the run fails.
+        QTest::newRow("begin without commit")
+            << QStringLiteral("BEGIN;\r\nDELETE FROM ugyfel;\r\n") << 1
+            << OpenTransactionText() + QStringLiteral("\n") << QStringLiteral("A|B|C");
+        QTest::newRow("error inside a transaction")
+            << QStringLiteral("BEGIN;\r\nUPDATE ugyfel SET ugyfel_nev='Első' WHERE ugyfel=1;\r\nUPDATE nincs SET a=1;\r\n")
+            << 1 << QStringLiteral("SQL hiba:\nno such table: nincs\n") + OpenTransactionText() + QStringLiteral("\n")
+            << QStringLiteral("A|B|C");
+        QTest::newRow("own commit")
+            << QStringLiteral("BEGIN;\r\nUPDATE ugyfel SET ugyfel_nev='Első' WHERE ugyfel=1;\r\nCOMMIT;\r\n-- done\r\n")
+            << 0 << QStringLiteral("SQL futtatás kész.\n") << QStringLiteral("Első|B|C");
     }
     void run()
     {

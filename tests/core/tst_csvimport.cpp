@@ -6,10 +6,15 @@
 #include "exchange/csvimport.h"
 #include "testfiles.h"
 
+#include "core/inputfile.h"
+
+#include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 using namespace kartevo;
 using namespace kartevo::test;
@@ -176,11 +181,21 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("encoding");
+        QTest::addColumn<QString>("warning"); // a part of the warning, or empty for none
         const QString text = QStringLiteral("Őrségi Árvíztűrő Kft.;Kovács Éva;9941;Őriszentpéter;Kossuth u. 1.;Régiók\r\n"
                                             "Zöldség Bt.;;;;;régiók\r\n");
-        QTest::newRow("UTF-8") << text.toUtf8() << QStringLiteral("UTF-8");
-        QTest::newRow("UTF-8 with byte-order mark") << QByteArray("\xEF\xBB\xBF") + text.toUtf8() << QStringLiteral("UTF-8");
-        QTest::newRow("code page 1250") << ToCp1250(text) << QStringLiteral("Windows-1250");
+        QTest::newRow("UTF-8") << text.toUtf8() << QStringLiteral("UTF-8") << QString();
+        QTest::newRow("UTF-8 with byte-order mark")
+            << QByteArray("\xEF\xBB\xBF") + text.toUtf8() << QStringLiteral("UTF-8") << QString();
+        QTest::newRow("code page 1250") << ToCp1250(text) << QStringLiteral("Windows-1250") << QString();
+        // A byte-order mark before a code page 1250 body is not glued to the first name.
+        QTest::newRow("byte-order mark before code page 1250")
+            << QByteArray("\xEF\xBB\xBF") + ToCp1250(text) << QStringLiteral("Windows-1250")
+            << QStringLiteral("UTF-8 jellel kezdődik, de a(z) 1. sora nem UTF-8");
+        const QStringList lines = text.split(QStringLiteral("\r\n"));
+        QTest::newRow("lines of both encodings")
+            << ToCp1250(lines.at(0)) + "\r\n" + lines.at(1).toUtf8() << QStringLiteral("Windows-1250")
+            << QStringLiteral("a(z) 1. sora nem UTF-8");
     }
 
     // The same names give the same rows whichever encoding the file was saved in.
@@ -188,13 +203,17 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, bytes);
         QFETCH(QString, encoding);
+        QFETCH(QString, warning);
         QTemporaryDir dir;
         const QString file = dir.filePath(QStringLiteral("ügyfelek.csv"));
         WriteBytes(file, bytes);
         const ImportText read = ReadImportFile(file);
         QCOMPARE(read.encoding, encoding);
+        QVERIFY2(warning.isEmpty() ? read.warning.isEmpty() : read.warning.contains(warning), qPrintable(read.warning));
         EmptyClients fixture;
         ImportClients(fixture.db, SplitTextLines(read.text), u';', false);
+        if (QByteArray(QTest::currentDataTag()) == "lines of both encodings")
+            return; // the second line reads wrong in part, as the warning says
         QCOMPARE(Clients(fixture.db),
                  (QStringList{QStringLiteral("1|Őrségi Árvíztűrő Kft.|Kovács Éva|9941|Őriszentpéter|Kossuth u. 1.|Régiók|N|ORSEGI ARVIZTURO KFT|REGIOK"),
                               QStringLiteral("2|Zöldség Bt.|||||régiók|N|ZOLDSEG BT.|REGIOK")}));
@@ -205,6 +224,35 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         QVERIFY_THROWS_EXCEPTION(Error, ReadImportFile(dir.filePath(QStringLiteral("nincs.csv"))));
+    }
+
+    // Devices and folders are refused at once; an endless line stops the reading at 1 MB with
+    // its number; a pipe is read like a file.
+    void onlyFilesAndPipesAreRead()
+    {
+        for (const char *path : {"/dev/zero", "/dev/null"}) {
+            try {
+                ReadImportFile(QString::fromLatin1(path));
+                QFAIL(path);
+            } catch (const Error &error) {
+                QVERIFY2(error.message().contains(QStringLiteral("nem közönséges fájl")), qPrintable(error.message()));
+            }
+        }
+        QTemporaryDir dir;
+        const QString longLines = dir.filePath(QStringLiteral("hosszu.csv"));
+        WriteBytes(longLines, QByteArray("A;b\n") + QByteArray(MaxInputLine + 1, 'x'));
+        try {
+            ReadImportFile(longLines);
+            QFAIL("a line over 1 MB was read");
+        } catch (const Error &error) {
+            QVERIFY2(error.message().contains(QStringLiteral("2. sora hosszabb")), qPrintable(error.message()));
+        }
+        const QString fifo = dir.filePath(QStringLiteral("cso.csv"));
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        QProcess writer;
+        writer.start(QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("printf 'A;b\\nC;d\\n' > \"$0\""), fifo});
+        QCOMPARE(ReadImportFile(fifo).text, QStringLiteral("A;b\nC;d\n"));
+        QVERIFY(writer.waitForFinished());
     }
 
     // A database, picture or worksheet chosen by mistake is refused, not turned into clients.

@@ -55,6 +55,12 @@ private Q_SLOTS:
             << QStringLiteral("CREATE TRIGGER t AFTER INSERT ON x BEGIN UPDATE y SET a=1; END;")
             << QStringList{QStringLiteral("CREATE TRIGGER t AFTER INSERT ON x BEGIN UPDATE y SET a=1; END;")}
             << QString();
+        QTest::newRow("doubled quote and bracketed name")
+            << QStringLiteral("UPDATE [a;b] SET c='it''s;';DELETE FROM `x;`;")
+            << QStringList{QStringLiteral("UPDATE [a;b] SET c='it''s;';"), QStringLiteral("DELETE FROM `x;`;")}
+            << QString();
+        QTest::newRow("unbalanced quote in a comment-like line")
+            << QStringLiteral("# don't\nDELETE FROM x;") << QStringList{} << QStringLiteral("# don't\nDELETE FROM x;");
     }
     void split()
     {
@@ -89,8 +95,17 @@ private Q_SLOTS:
             << QStringLiteral("INSERT INTO t VALUES('x;y');") << true << QList<int>{0, 1}
             << QStringList{QStringLiteral("x;y")} << QStringLiteral("SQL futtatás kész.");
         QTest::newRow("last statement without semicolon")
-            << one + QStringLiteral("\nUPDATE t SET a='4'") << true << QList<int>{0, 1}
+            << one + QStringLiteral("\nUPDATE t SET a='4'") << false << QList<int>{0, 1}
+            << QStringList{QStringLiteral("1")} << IncompleteScriptText(2);
+        QTest::newRow("only a comment after the last statement")
+            << one + QStringLiteral("\n-- vége; /* megjegyzés */") << true << QList<int>{0, 1}
             << QStringList{QStringLiteral("1")} << QStringLiteral("SQL futtatás kész.");
+        QTest::newRow("transaction left open")
+            << QStringLiteral("BEGIN;") + one << false << QList<int>{0, 1, 2} << QStringList{}
+            << OpenTransactionText();
+        QTest::newRow("schema written by hand")
+            << QStringLiteral("PRAGMA writable_schema=ON;UPDATE sqlite_master SET sql='x' WHERE name='t';") << false
+            << QList<int>{0, 1} << QStringList{} << QStringLiteral("SQL hiba:\r\ntable sqlite_master may not be modified");
         QTest::newRow("empty text") << QStringLiteral("  \r\n") << true << QList<int>{0} << QStringList{}
                                     << QStringLiteral("SQL futtatás kész.");
     }
@@ -156,6 +171,13 @@ private Q_SLOTS:
         QCOMPARE(ReadBytes(file), ToCp1250(u"UPDATE ugyfel SET varos='Győr';\r\nSELECT 1;\r\n-- vége\r\n"));
         QCOMPARE(ReadSqlFile(file), QStringLiteral("UPDATE ugyfel SET varos='Győr';\nSELECT 1;\n-- vége"));
         QVERIFY_THROWS_EXCEPTION(Error, ReadSqlFile(dir.filePath(QStringLiteral("nincs.sql"))));
+        // Devices, zero bytes and UTF-16 are refused, never read as a script.
+        for (const QByteArray &bytes : {QByteArray("SELECT 1;\0\0", 11), QByteArray("\xFF\xFES\0E\0;\0", 8)}) {
+            WriteBytes(file, bytes);
+            QVERIFY_THROWS_EXCEPTION(Error, ReadSqlFile(file));
+        }
+        QVERIFY_THROWS_EXCEPTION(Error, ReadSqlFile(QStringLiteral("/dev/zero")));
+        QVERIFY_THROWS_EXCEPTION(Error, ReadSqlFile(dir.path()));
         QVERIFY_THROWS_EXCEPTION(Error, WriteSqlFile(dir.filePath(QStringLiteral("nincs/x.sql")), text));
     }
 };

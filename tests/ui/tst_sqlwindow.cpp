@@ -141,7 +141,11 @@ private Q_SLOTS:
             << Update(1) + QStringLiteral("\nUPDATE nincs SET a=1;\n") + Update(3) << QStringLiteral("1") << 1 << true
             << QStringLiteral("SQL hiba:\r\nno such table: nincs");
         QTest::newRow("missing last semicolon") << Update(1) + u'\n' + Update(2).chopped(1) << QStringLiteral("1")
-                                                << 1 << false << QString();
+                                                << 1 << true << IncompleteScriptText(2);
+        // A transaction the script leaves open is rolled back, so later edits of the window are
+        // not kept in it and lost at close.
+        QTest::newRow("open transaction") << QStringLiteral("BEGIN;\n") + Update(1) << QString() << 2 << true
+                                          << OpenTransactionText();
         QTest::newRow("semicolon in a literal")
             << QStringLiteral("UPDATE ugyfel SET kapcsolat='a;b', jelolve='I' WHERE ugyfel=4;") << QStringLiteral("4")
             << 1 << false << QString();

@@ -181,6 +181,8 @@ void Tfrm_Import::aMegnyitExecute()
     const ImportText read = ReadImportFile(file);
     SynEdit1->setText(read.text);
     EncodingLabel->setText(QStringLiteral("Kódolás: %1").arg(read.encoding));
+    if (!read.warning.isEmpty())
+        ShowInfo(read.warning, this);
 }
 
 void Tfrm_Import::aBetoltExecute()

@@ -1,0 +1,49 @@
+#include "core/inputfile.h"
+
+#include "core/error.h"
+
+#include <QFile>
+
+#include <sys/stat.h>
+
+namespace kartevo {
+
+QByteArray ReadInputFile(const QString &fileName, qsizetype maxLine)
+{
+    struct stat info {};
+    if (::stat(QFile::encodeName(fileName).constData(), &info) == 0 && !S_ISREG(info.st_mode)
+        && !S_ISFIFO(info.st_mode)) {
+        throw Error(QStringLiteral("Ez nem közönséges fájl (%1), nem olvasható be: %2")
+                        .arg(S_ISDIR(info.st_mode) ? QStringLiteral("mappa") : QStringLiteral("eszköz vagy csatorna"),
+                             fileName));
+    }
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Error(QStringLiteral("A fájl nem olvasható: %1 (%2)").arg(fileName, file.errorString()));
+    QByteArray bytes;
+    qsizetype lineLength = 0;
+    qint64 line = 1;
+    char chunk[64 * 1024];
+    for (;;) {
+        const qint64 got = file.read(chunk, sizeof chunk);
+        if (got < 0)
+            throw Error(QStringLiteral("A fájl nem olvasható: %1 (%2)").arg(fileName, file.errorString()));
+        if (got == 0)
+            break;
+        for (qint64 i = 0; i < got; ++i) {
+            if (chunk[i] == '\n') {
+                ++line;
+                lineLength = 0;
+            } else if (++lineLength > maxLine) {
+                throw Error(QStringLiteral("A fájl %1. sora hosszabb %2 bájtnál, a fájl nem olvasható be: %3")
+                                .arg(line)
+                                .arg(maxLine)
+                                .arg(fileName));
+            }
+        }
+        bytes.append(chunk, got);
+    }
+    return bytes;
+}
+
+} // namespace kartevo
