@@ -8,6 +8,8 @@
 #   printed to PDF with the installed fonts;
 # - kartevo opens its main window (on a virtual X server of this machine) and a SIGTERM closes it,
 #   writing Kartevo.ini.
+# Before that, the package itself: lintian (no error, no warning) and hardening-check on both
+# programs (fortified calls, stack protector, PIE, full RELRO with immediate binding).
 # Needs root and the Debian mirror (it downloads about 300 MB the first time); not part of
 # scripts/test.sh for that reason.
 set -euo pipefail
@@ -16,12 +18,24 @@ build=${KARTEVO_BUILD_DIR:-$root/build}
 [ "$(id -u)" -eq 0 ] || { echo "check-package.sh needs root (debootstrap, chroot)" >&2; exit 2; }
 
 "$root/scripts/build.sh"
-if ! command -v debootstrap >/dev/null; then
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends debootstrap
-fi
+for tool in debootstrap:debootstrap lintian:lintian hardening-check:devscripts; do
+  if ! command -v "${tool%%:*}" >/dev/null; then
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${tool#*:}"
+  fi
+done
 (cd "$build" && cpack -G DEB >/dev/null)
 deb=$(ls -t "$build"/kartevo_*.deb | head -n 1)
 echo "Package: $(basename "$deb")"
+
+echo "lintian:"
+lintian --fail-on error,warning "$deb" || { echo "lintian found errors or warnings" >&2; exit 1; }
+unpacked="$build/package-check.unpacked"
+rm -rf "$unpacked"
+dpkg-deb -x "$deb" "$unpacked"
+for program in kartevo kartevo-batch; do
+  hardening-check "$unpacked/usr/bin/$program" || { echo "hardening-check: $program is not hardened" >&2; exit 1; }
+done
+rm -rf "$unpacked"
 
 work="$build/package-check"
 mkdir -p "$work"
