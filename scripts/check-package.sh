@@ -32,8 +32,15 @@ lintian --fail-on error,warning "$deb" || { echo "lintian found errors or warnin
 unpacked="$build/package-check.unpacked"
 rm -rf "$unpacked"
 dpkg-deb -x "$deb" "$unpacked"
+# PIE, the stack protector and full RELRO with immediate binding must be found. The fortified
+# calls are reported only: the programs are built with _FORTIFY_SOURCE=2, but when every call's
+# size is unknown to the compiler (or proved safe) there is no checked call for the tool to find.
 for program in kartevo kartevo-batch; do
-  hardening-check "$unpacked/usr/bin/$program" || { echo "hardening-check: $program is not hardened" >&2; exit 1; }
+  report=$(hardening-check "$unpacked/usr/bin/$program" || true)
+  echo "$report"
+  for protection in 'Position Independent Executable' 'Stack protected' 'Read-only relocations' 'Immediate binding'; do
+    echo "$report" | grep -q "$protection: yes" || { echo "hardening-check: $program: $protection missing" >&2; exit 1; }
+  done
 done
 rm -rf "$unpacked"
 
