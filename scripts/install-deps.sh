@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Kartevo needs to build, run and test, when missing.
 # clang, libclang-rt-14-dev (the sanitizer runtimes and libFuzzer) and llvm (llvm-symbolizer, for
-# the file and line in a report) are for the sanitizer build and the fuzz targets.
+# the file and line in a report) are for the sanitizer build and the fuzz targets. dpkg-dev
+# (dpkg-shlibdeps) works out the package's dependencies; lintian checks the package.
 set -euo pipefail
 
 packages=(
@@ -11,6 +12,7 @@ packages=(
   cmake g++ ninja-build libbenchmark-dev pkg-config
   python3-xlrd
   cups-daemon cups-client
+  lintian dpkg-dev
   clang libclang-rt-14-dev llvm
 )
 
