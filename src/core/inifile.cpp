@@ -286,6 +286,7 @@ void IniFile::save() const
     const QFileInfo info(m_fileName);
     const QString target = info.isSymLink() && info.exists() ? info.canonicalFilePath() : m_fileName;
     try {
+        CheckOwnFileTarget(m_fileName, target);
         OutputFile file(target, OutputFile::Kind::OwnFile);
         file.device().write(bytes);
         file.commit();

@@ -102,6 +102,15 @@ void CheckOutputTarget(const QString &target)
     }
 }
 
+void CheckOwnFileTarget(const QString &name, const QString &target)
+{
+    const bool itself = !QFileInfo(name).isSymLink();
+    for (const QString &file : ProtectedFiles()) {
+        if (SameFile(target, file) && !(itself && RealName(file) == RealName(name)))
+            throw FileWriteError(name, QStringLiteral("a program egy másik fájljára mutat: %1").arg(file));
+    }
+}
+
 bool MayWrite(const QString &path)
 {
     return ::faccessat(AT_FDCWD, QFile::encodeName(path).constData(), W_OK, AT_EACCESS) == 0;
@@ -148,6 +157,10 @@ OutputFile::OutputFile(const QString &target, Kind kind)
     const QFileInfo info(target);
     if (info.isDir())
         fail(QStringLiteral("ez egy mappa"));
+    // A pipe, a device or a socket would be replaced by a regular file (as the superuser,
+    // /dev/null itself): such a target is refused, never renamed over.
+    if (info.exists() && !info.isFile())
+        fail(QStringLiteral("ez nem közönséges fájl, hanem eszköz, csatorna vagy foglalat"));
     // Renaming over a file needs only the folder's rights; a file the user made read-only
     // stays as it is.
     if (info.exists() && !MayWrite(target))

@@ -28,6 +28,12 @@ bool SameFile(const QString &a, const QString &b);
 // Throws Error when the output file named would replace one of the protected files.
 void CheckOutputTarget(const QString &target);
 
+// The program's own files (the configuration, a language template) are written through links:
+// name is the file's own name, target the file that would be replaced. Throws FileWriteError
+// when target is a protected file other than name itself (a configuration file made a link to
+// the database must not be written over it).
+void CheckOwnFileTarget(const QString &name, const QString &target);
+
 // Whether this process may write the file or folder, by the rights it has now (the
 // superuser's included).
 bool MayWrite(const QString &path);

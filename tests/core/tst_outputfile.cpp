@@ -2,6 +2,7 @@
 // under a temporary name and put in place only when complete, a full disk never turning into a
 // finished PDF.
 #include "core/error.h"
+#include "core/inifile.h"
 #include "core/outputfile.h"
 #include "faults.h"
 #include "printing/report.h"
@@ -14,6 +15,8 @@
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 using namespace kartevo;
 
@@ -110,6 +113,42 @@ private Q_SLOTS:
         QCOMPARE(test::ReadBytes(m_dir.filePath(QStringLiteral("Kartevo.sqb"))), QByteArray("database"));
         if (!refused)
             QVERIFY(test::ReadBytes(path).startsWith("%PDF"));
+    }
+
+    // A pipe or a device is never replaced by a regular file: the output is refused, naming it.
+    void specialFilesAreNotReplaced()
+    {
+        const QString fifo = m_dir.filePath(QStringLiteral("cso.pdf"));
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        for (const QString &target : {fifo, QStringLiteral("/dev/null")}) {
+            try {
+                OutputFile file(target);
+                QFAIL(qPrintable(target));
+            } catch (const FileWriteError &error) {
+                QVERIFY2(error.message().contains(target), qPrintable(error.message()));
+            }
+        }
+        struct stat info {};
+        QCOMPARE(::stat(QFile::encodeName(fifo).constData(), &info), 0);
+        QVERIFY(S_ISFIFO(info.st_mode));
+        QCOMPARE(::stat("/dev/null", &info), 0);
+        QVERIFY(S_ISCHR(info.st_mode));
+    }
+
+    // The configuration file is written through a link, but never over the database it was
+    // linked to; written as itself it is replaced as before.
+    void configurationLinkedToTheDatabase()
+    {
+        const QString ini = m_dir.filePath(QStringLiteral("sub/Kartevo.ini"));
+        const QString database = m_dir.filePath(QStringLiteral("Kartevo.sqb"));
+        QVERIFY(QFile::link(database, ini));
+        IniFile settings(ini);
+        settings.writeString(QStringLiteral("Settings"), QStringLiteral("Lang"), QStringLiteral("x"));
+        QVERIFY_THROWS_EXCEPTION(Error, settings.save());
+        QCOMPARE(test::ReadBytes(database), QByteArray("database"));
+        QVERIFY(QFile::remove(ini));
+        settings.save();
+        QVERIFY(test::ReadBytes(ini).contains("Lang=x"));
     }
 
     // Complete or nothing: the old file stays until commit, a failed or abandoned write leaves
