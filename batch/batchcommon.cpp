@@ -226,4 +226,15 @@ const QList<std::pair<QString, GridPrintColumn>> &clientGridColumns()
     return columns;
 }
 
+void requireMarkedClients(Database &db, const std::optional<QString> &group)
+{
+    Statement count(db, group ? QStringLiteral("SELECT COUNT(*) FROM ugyfel WHERE jelolve='I' AND csoport=:g")
+                              : QStringLiteral("SELECT COUNT(*) FROM ugyfel WHERE jelolve='I'"));
+    if (group)
+        count.bind(QStringLiteral(":g"), *group);
+    count.step();
+    if (count.column(0).toLongLong() == 0)
+        throw Error(QStringLiteral("Nincs kijelölt ügyfél"));
+}
+
 } // namespace kartevo::batch

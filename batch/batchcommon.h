@@ -66,6 +66,9 @@ qint64 clientOption(Database &db, const QString &command, const PrintOptions &op
 std::optional<QString> groupOption(Database &db, const QString &command, const PrintOptions &options);
 std::unique_ptr<TableView> openClientList(Database &db, const std::optional<QString> &group, const QString &sort);
 void checkScopeOptions(const QString &command, const PrintOptions &options);
+// A --marked run with no marked client (of the group) fails with "Nincs kijelölt ügyfél"
+// instead of writing an empty file.
+void requireMarkedClients(Database &db, const std::optional<QString> &group);
 const QList<std::pair<QString, GridPrintColumn>> &clientGridColumns();
 
 // The commands, by family.

@@ -134,6 +134,8 @@ int runScoped(Context &context, const QString &command, Stationery stationery)
         print.scope = scope::Current;
         print.currentClient = clientOption(session->db(), command, options);
     } else {
+        if (options.has("marked"))
+            requireMarkedClients(session->db(), group);
         clients = openClientList(session->db(), group, sort);
         print.clients = clients.get();
         print.scope = options.has("all") ? scope::Everyone : scope::Marked;
@@ -198,6 +200,8 @@ int runLabels(Context &context)
     } else {
         selection.onlyMarked = options.has("marked");
         selection.filterGroup = groupOption(session->db(), command, options);
+        if (selection.onlyMarked)
+            requireMarkedClients(session->db(), selection.filterGroup);
     }
     const TBeall &settings = session->settings();
     const QList<Label> labels = GatherLabels(session->db(), selection, int(start.value_or(settings.LabelCount)));

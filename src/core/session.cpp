@@ -41,6 +41,11 @@ QString Session::MissingDatabaseText(const QString &path)
     return QStringLiteral("Nem létező adatbázis: ") + path;
 }
 
+QString Session::NotAFileText(const QString &path)
+{
+    return QStringLiteral("Az adatbázis helyén nem közönséges fájl áll (mappa, eszköz vagy csatorna): ") + path;
+}
+
 QString Session::NotKartevoDatabaseText(const QString &path)
 {
     return QStringLiteral("Ez a fájl nem Kartevo adatbázis: ") + path;
@@ -78,7 +83,10 @@ Session::OpenResult Session::open(const Options &options)
     SetLanguageSettings(&m_settings);
     // No print output may ever replace the address book or the settings.
     SetProtectedFiles(DatabaseFiles(m_databasePath) << m_folders.IniFileName);
-    if (!QFileInfo(m_databasePath).isFile())
+    const QFileInfo database(m_databasePath);
+    if (database.exists() && !database.isFile())
+        throw Error(NotAFileText(m_databasePath));
+    if (!database.isFile())
         return OpenResult::MissingDatabase;
 
     m_db.close();

@@ -52,6 +52,8 @@ public:
 
     // The start-up errors about the database file, naming the path that was tried.
     static QString MissingDatabaseText(const QString &path);
+    // A database path that names a folder, a device or a pipe.
+    static QString NotAFileText(const QString &path);
     static QString NotKartevoDatabaseText(const QString &path);
 
 private:

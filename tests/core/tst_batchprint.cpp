@@ -269,6 +269,31 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("xdg/Kartevo/Kartevo.ini"))));
     }
 
+    // A marked run with nothing marked says so and writes no file.
+    void markedRunWithNothingMarked_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("envelopes") << QStringList{QStringLiteral("envelope"), QStringLiteral("c6"), QStringLiteral("--marked")};
+        QTest::newRow("registered forms") << QStringList{QStringLiteral("registered"), QStringLiteral("--marked")};
+        QTest::newRow("labels") << QStringList{QStringLiteral("labels"), QStringLiteral("--marked")};
+    }
+    void markedRunWithNothingMarked()
+    {
+        QFETCH(QStringList, args);
+        QCOMPARE(Batch({QStringLiteral("info")}).code, 0);
+        {
+            Database db;
+            db.open(m_dbPath);
+            db.exec(QStringLiteral("UPDATE ugyfel SET jelolve='N'"));
+        }
+        const QString pdf = m_dir.filePath(QStringLiteral("semmi.pdf"));
+        QFile::remove(pdf);
+        const Result result = Batch(args + QStringList{QStringLiteral("--pdf"), pdf});
+        QCOMPARE(result.code, 1);
+        QVERIFY2(result.err.contains(QStringLiteral("Nincs kijelölt ügyfél")), qPrintable(result.err));
+        QVERIFY(!QFile::exists(pdf));
+    }
+
     // A disk that fills up while the PDF is written: an error naming the file, the previous file
     // of that name as it was, no temporary file left, and every mark still set.
     void fullDiskKeepsOldFileAndMarks_data()

@@ -1,11 +1,14 @@
 // kartevo-batch's start: the database it is given or finds, refused with the path named and
 // the file left as it was when it is missing or not a Kartevo database.
 #include "batchrunner.h"
+#include "core/session.h"
 #include "testfiles.h"
 
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 using namespace kartevo;
 using namespace kartevo::test;
@@ -49,6 +52,20 @@ private Q_SLOTS:
         QCOMPARE(result.err, message + path + QLatin1Char('\n'));
         QCOMPARE(QFileInfo::exists(path), exists);
         QCOMPARE(ReadBytes(path), before);
+    }
+
+    // A path that leads to a folder, a device or a pipe is named as such, not as missing.
+    void databasePathThatIsNoFile()
+    {
+        QTemporaryDir dir;
+        const QString fifo = dir.filePath(QStringLiteral("cso.sqb"));
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        for (const QString &path : {dir.path(), fifo, QStringLiteral("/dev/null")}) {
+            const BatchResult result = RunBatch({QStringLiteral("--db"), path, QStringLiteral("info")},
+                                                dir.filePath(QStringLiteral("xdg")));
+            QCOMPARE(result.code, 1);
+            QCOMPARE(result.err, Session::NotAFileText(path) + QLatin1Char('\n'));
+        }
     }
 
     // Without --db the tool finds the database as the program does: the delivered one is copied
