@@ -62,6 +62,32 @@ report::Font LabelFontOf(const TBeall &settings)
     return font;
 }
 
+QString LabelSheetProblem(const LabelSheet &sheet)
+{
+    constexpr int kMaxColumns = 100;
+    const int columns = sheet.columns < 1 ? kDesignColumns : sheet.columns;
+    if (!std::isfinite(sheet.side) || !std::isfinite(sheet.top) || !std::isfinite(sheet.height))
+        return QStringLiteral("A címkelap egyik mérete nem szám.");
+    if (sheet.side < 0 || sheet.top < 0)
+        return QStringLiteral("A címkelap margója nem lehet negatív (szélső margó %1 mm, felső margó %2 mm).")
+            .arg(SheetNumber(sheet.side), SheetNumber(sheet.top));
+    if (columns > kMaxColumns)
+        return QStringLiteral("A címkelapon legfeljebb %1 oszlop lehet, nem %2.").arg(kMaxColumns).arg(columns);
+    if ((kPaperWidth - 2 * sheet.side) / columns < 1)
+        return QStringLiteral("A %1 mm-es szélső margó és %2 oszlop mellett egy címke sem fér el a %3 mm "
+                              "széles lapon.")
+            .arg(SheetNumber(sheet.side))
+            .arg(columns)
+            .arg(SheetNumber(kPaperWidth));
+    if (sheet.top >= kPaperLength - kBottomMargin)
+        return QStringLiteral("A %1 mm-es felső margó alatt egy címke sem fér el a %2 mm magas lapon.")
+            .arg(SheetNumber(sheet.top), SheetNumber(kPaperLength));
+    if (sheet.height < 0 || sheet.height > kPaperLength)
+        return QStringLiteral("A címke magassága 0 és %1 mm között lehet, nem %2 mm.")
+            .arg(SheetNumber(kPaperLength), SheetNumber(sheet.height));
+    return {};
+}
+
 LabelLayout LabelLayoutOf(const TBeall &settings, double screenDpi)
 {
     LabelLayout layout;
@@ -85,11 +111,15 @@ double LabelWidth(const LabelSheet &sheet)
 
 QSize DesignerSize(const LabelSheet &sheet)
 {
+    if (!LabelSheetProblem(sheet).isEmpty())
+        return {0, 0}; // nothing to draw until the sheet can be printed
     return {HalfEven(LabelWidth(sheet) * kDesignerPixelsPerMm), HalfEven(sheet.height * kDesignerPixelsPerMm)};
 }
 
 QString LabelSummary(const LabelSheet &sheet, const QString &heightText, const QLocale &locale)
 {
+    if (!LabelSheetProblem(sheet).isEmpty())
+        return LabelSheetProblem(sheet);
     const double rows = SafeDivide(kPaperLength - 2 * sheet.top, sheet.height);
     return PlainNumbers(locale).toString(LabelWidth(sheet), 'f', 2) + QStringLiteral(" x ") + heightText
         + QStringLiteral(": ") + QString::number(qint64(std::nearbyint(rows)) * sheet.columns)
@@ -181,6 +211,8 @@ QList<Label> GatherLabels(Database &db, const LabelSelection &selection, int sta
 report::Report MakeCimke(const QList<Label> &labels, const LabelLayout &layout)
 {
     const LabelSheet &sheet = layout.sheet;
+    if (const QString problem = LabelSheetProblem(sheet); !problem.isEmpty())
+        throw Error(problem);
     // The same tenths of a millimetre the report engine places the labels in.
     const int height = HalfEven(sheet.height * 10);
     const int room = HalfEven((kPaperLength - kBottomMargin) * 10) - HalfEven(sheet.top * 10);

@@ -56,6 +56,11 @@ struct LabelLayout {
     double screenDpi = 96;
 };
 
+// Why a sheet cannot be printed, or empty when it can: every value a finite number, the margins
+// inside the page, a label at least 1 mm wide, at most 100 columns and a height that leaves room
+// for one row. Checked before any value is converted or drawn.
+QString LabelSheetProblem(const LabelSheet &sheet);
+
 // The label settings of the configuration file (the Label section of TBeall).
 LabelSheet LabelSheetOf(const TBeall &settings);
 report::Font LabelFontOf(const TBeall &settings);
@@ -135,8 +140,8 @@ QList<Label> GatherLabels(Database &db, const LabelSelection &selection, int sta
 // for the five lines, each at its designer place converted to millimetres, in its font, one line
 // on a white box of the text's size (a later line covers an earlier one). A line that runs past
 // the label's right edge is cut at the column's edge. An empty list gives one blank page.
-// Throws Error for a label height that rounds to less than 0.1 mm or does not fit between the
-// top margin and the bottom margin.
+// Throws Error for a sheet LabelSheetProblem refuses, a label height that rounds to less than
+// 0.1 mm or does not fit between the top margin and the bottom margin.
 report::Report MakeCimke(const QList<Label> &labels, const LabelLayout &layout);
 
 } // namespace kartevo

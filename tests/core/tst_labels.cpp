@@ -9,6 +9,9 @@
 
 #include <QTest>
 
+#include <cmath>
+#include <limits>
+
 using namespace kartevo;
 
 namespace {
@@ -185,6 +188,41 @@ private Q_SLOTS:
         QFETCH(double, height);
         try {
             MakeCimke(Numbered(3), Layout(7.2, top, height, 3));
+            QFAIL("the sheet was accepted");
+        } catch (const Error &error) {
+            QVERIFY(error.message().contains(QStringLiteral("címke")));
+        }
+    }
+
+    // The whole sheet is checked before any value is converted or drawn: no page without text,
+    // no label off the page, no broken file.
+    void refusedSheets_data()
+    {
+        QTest::addColumn<double>("side");
+        QTest::addColumn<double>("top");
+        QTest::addColumn<double>("height");
+        QTest::addColumn<int>("columns");
+        const double inf = std::numeric_limits<double>::infinity();
+        QTest::newRow("side margin of half the page") << 105.0 << 15.2 << 38.1 << 3;
+        QTest::newRow("a hundred thousand columns") << 7.2 << 15.2 << 38.1 << 100000;
+        QTest::newRow("negative top margin") << 7.2 << -1000.0 << 38.1 << 3;
+        QTest::newRow("negative side margin") << -5.0 << 15.2 << 38.1 << 3;
+        QTest::newRow("huge side margin") << 1e308 << 15.2 << 38.1 << 3;
+        QTest::newRow("huge height") << 7.2 << 15.2 << 1e308 << 3;
+        QTest::newRow("infinite top") << 7.2 << inf << 38.1 << 3;
+        QTest::newRow("not a number") << std::nan("") << 15.2 << 38.1 << 3;
+    }
+    void refusedSheets()
+    {
+        QFETCH(double, side);
+        QFETCH(double, top);
+        QFETCH(double, height);
+        QFETCH(int, columns);
+        const LabelLayout layout = Layout(side, top, height, columns);
+        QVERIFY(!LabelSheetProblem(layout.sheet).isEmpty());
+        QCOMPARE(DesignerSize(layout.sheet), QSize(0, 0));
+        try {
+            MakeCimke(Numbered(3), layout);
             QFAIL("the sheet was accepted");
         } catch (const Error &error) {
             QVERIFY(error.message().contains(QStringLiteral("címke")));
