@@ -6,6 +6,7 @@
 #include "core/inifile.h"
 #include "core/settings.h"
 
+#include <QDateTime>
 #include <QFileInfo>
 
 namespace kartevo {
@@ -303,6 +304,34 @@ QString CurrentLanguageFile()
     return g_languageSettings ? g_languageSettings->Lang : QString();
 }
 
+namespace {
+
+// The language file of the current choice, read once: a print run of thousands of envelopes
+// translates every one of them. It is read again when the choice changes, or when the file was
+// changed on the disk since (its time and size).
+const LanguageFile &CurrentLanguage(const QString &fileName)
+{
+    struct Cached {
+        QString name;
+        QDateTime modified;
+        qint64 size = -1;
+        std::unique_ptr<LanguageFile> file;
+    };
+    static Cached cached;
+    const QFileInfo info(fileName);
+    const QDateTime modified = info.lastModified();
+    const qint64 size = info.size();
+    if (!cached.file || cached.name != fileName || cached.modified != modified || cached.size != size) {
+        cached.file = std::make_unique<LanguageFile>(fileName);
+        cached.name = fileName;
+        cached.modified = modified;
+        cached.size = size;
+    }
+    return *cached.file;
+}
+
+} // namespace
+
 bool TranslateWindowCall(WindowTexts &texts)
 {
     if (!TranslatedWindows().contains(texts.name))
@@ -314,7 +343,7 @@ bool TranslateWindowCall(WindowTexts &texts)
     const QString language = CurrentLanguageFile();
     if (language.isEmpty())
         return false;
-    TranslateWindowTexts(texts, LanguageFile(language));
+    TranslateWindowTexts(texts, CurrentLanguage(language));
     return true;
 }
 
@@ -328,7 +357,7 @@ void TranslateReport(report::Report &report)
     }
     const QString language = CurrentLanguageFile();
     if (!language.isEmpty())
-        TranslateReportTexts(report, LanguageFile(language));
+        TranslateReportTexts(report, CurrentLanguage(language));
 }
 
 QStringList LanguageChoices(const QString &dataFolder)

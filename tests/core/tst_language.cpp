@@ -6,7 +6,9 @@
 #include "printing/stationery.h"
 #include "testfiles.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -204,6 +206,34 @@ private Q_SLOTS:
         QCOMPARE(about.caption, QString());
         QCOMPARE(MakeBoritek(EnvelopeKind::C6).item(u"QRLabel1"_s)->caption, u"to"_s);
         QCOMPARE(MakeAjanlott().title, u"Boríték nyomtatás"_s);
+    }
+
+    // The language file is read once for a run of many jobs, and again only when the choice or
+    // the file changes: the same name with the same time and size is not read again.
+    void languageFileReadOnce()
+    {
+        TBeall settings;
+        settings.Lang = languageFile(u"[frm_Main]\r\nCaption=Main\r\n"_s);
+        SetLanguageSettings(&settings);
+        WindowTexts main;
+        main.name = u"frm_Main"_s;
+        TranslateWindowCall(main);
+        QCOMPARE(main.caption, u"Main"_s);
+        const QDateTime modified = QFileInfo(settings.Lang).lastModified();
+        WriteBytes(settings.Lang, "[frm_Main]\r\nCaption=Niam\r\n");
+        {
+            QFile file(settings.Lang);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.setFileTime(modified, QFileDevice::FileModificationTime));
+        }
+        TranslateWindowCall(main);
+        QCOMPARE(main.caption, u"Main"_s);
+        WriteBytes(settings.Lang, "[frm_Main]\r\nCaption=Changed\r\n");
+        TranslateWindowCall(main);
+        QCOMPARE(main.caption, u"Changed"_s);
+        settings.Lang = languageFile(u"[frm_Main]\r\nCaption=Other\r\n"_s);
+        TranslateWindowCall(main);
+        QCOMPARE(main.caption, u"Other"_s);
     }
 
     void reportKeys()
