@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QStringDecoder>
 #include <QUrl>
+#include <QUrlQuery>
 
 #include <algorithm>
 
@@ -172,7 +173,13 @@ QList<CatalogRow> ParseCatalog(const QByteArray &bytes)
         const QStringList &fields = records.at(r);
         if (fields.size() != header.size())
             Malformed(r + 1, QStringLiteral("%1 mező a várt %2 helyett").arg(fields.size()).arg(header.size()));
-        auto field = [&](int column) { return fields.at(place[column]); };
+        // A text column holds at most its declared width: a longer value is cut, never shown whole.
+        auto field = [&](int column) {
+            const QString type = QLatin1String(kColumns[column].type);
+            const int width = type.startsWith(QLatin1String("text(")) ? type.mid(5).chopped(1).toInt() : 0;
+            const QString &value = fields.at(place[column]);
+            return width > 0 ? value.left(width) : value;
+        };
         CatalogRow row;
         bool ok = false;
         row.programok = field(0).trimmed().toLongLong(&ok);
@@ -237,8 +244,17 @@ bool IsCatalogLinkAllowed(const QString &link)
     if (!url.isValid())
         return false;
     const QString scheme = url.scheme().toLower();
-    if (scheme == u"mailto")
+    if (scheme == u"mailto") {
+        // Only a subject and a body may come along: "attach=" would hand a file to the mail
+        // program, "cc=" and "bcc=" add addressees the user never saw.
+        const QUrlQuery query(url);
+        for (const auto &[key, value] : query.queryItems()) {
+            if (key.compare(QLatin1String("subject"), Qt::CaseInsensitive) != 0
+                && key.compare(QLatin1String("body"), Qt::CaseInsensitive) != 0)
+                return false;
+        }
         return !url.path().isEmpty();
+    }
     return (scheme == u"http" || scheme == u"https") && !url.host().isEmpty();
 }
 

@@ -227,6 +227,11 @@ private Q_SLOTS:
         QTest::newRow("http") << QStringLiteral("http://www.example.com/a") << true;
         QTest::newRow("https in capitals") << QStringLiteral(" HTTPS://www.example.com/") << true;
         QTest::newRow("mailto") << QStringLiteral("mailto:info@example.com") << true;
+        QTest::newRow("mailto with subject and body")
+            << QStringLiteral("mailto:info@example.com?subject=Rendel%C3%A9s&body=J%C3%B3%20napot") << true;
+        QTest::newRow("mailto with an attachment")
+            << QStringLiteral("mailto:info@example.com?subject=x&attach=/home/user/.ssh/id_rsa") << false;
+        QTest::newRow("mailto with a hidden addressee") << QStringLiteral("mailto:info@example.com?bcc=x@example.org") << false;
         QTest::newRow("file") << QStringLiteral("file:///etc/passwd") << false;
         QTest::newRow("local path") << QStringLiteral("/usr/bin/xterm") << false;
         QTest::newRow("relative") << QStringLiteral("setup.exe") << false;
@@ -234,6 +239,20 @@ private Q_SLOTS:
         QTest::newRow("http without host") << QStringLiteral("http:/etc/passwd") << false;
         QTest::newRow("empty") << QString() << false;
     }
+    // Every text column holds at most its declared width, however long the server's value.
+    void fieldWidthsAreEnforced()
+    {
+        CatalogRow row = Row(1, QStringLiteral("N").repeated(80));
+        row.link = QStringLiteral("https://www.example.com/") + QStringLiteral("a").repeated(400);
+        row.ingyenes = QStringLiteral("Igen");
+        row.leiras = QStringLiteral("L").repeated(5000);
+        const CatalogRow read = ParseCatalog(FormatCatalog({row})).first();
+        QCOMPARE(read.programok_nev.size(), 50);
+        QCOMPARE(read.link.size(), 255);
+        QCOMPARE(read.ingyenes, QStringLiteral("I"));
+        QCOMPARE(read.leiras.size(), 255);
+    }
+
     void links()
     {
         QFETCH(QString, link);

@@ -11,6 +11,9 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QElapsedTimer>
 #include <QTcpServer>
 #include <QTcpSocket>
 
@@ -40,6 +43,8 @@ public:
     QByteArray status = "200 OK";
     QByteArray body;
     qsizetype sendOnly = -1; // bytes of the body actually sent; -1: all
+    QByteArray headers;       // more header lines, each ending in CR LF
+    int dripMs = 0;           // when set, the body goes out one byte at a time with this pause
     QByteArray request;
 
 private:
@@ -49,7 +54,17 @@ private:
         if (!request.contains("\r\n\r\n"))
             return;
         QByteArray response = "HTTP/1.1 " + status + "\r\nContent-Type: text/csv\r\nContent-Length: "
-            + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n";
+            + QByteArray::number(body.size()) + "\r\n" + headers + "Connection: close\r\n\r\n";
+        if (dripMs > 0) {
+            socket->write(response);
+            auto *timer = new QTimer(socket);
+            connect(timer, &QTimer::timeout, socket, [socket, this, sent = qsizetype(0)]() mutable {
+                if (sent < body.size())
+                    socket->write(body.mid(sent++, 1));
+            });
+            timer->start(dripMs);
+            return;
+        }
         response += sendOnly >= 0 ? body.left(sendOnly) : body;
         socket->write(response);
         socket->disconnectFromHost();
@@ -159,6 +174,17 @@ private Q_SLOTS:
     }
 
     // Only web and mail addresses are opened; anything else is refused with a message.
+    // A catalog's links are shown as their text: markup in them (a huge picture, a link whose
+    // text hides another address) is never rendered.
+    void linksShownAsPlainText()
+    {
+        QList<CatalogRow> rows = OldRows();
+        rows[0].link = QStringLiteral("<a href=\"javascript:x\">https://safe.example</a>");
+        Catalog c(rows);
+        QCOMPARE(c.w().LinkHonlap->textFormat(), Qt::PlainText);
+        QCOMPARE(c.w().LinkLetolt->textFormat(), Qt::PlainText);
+    }
+
     void links()
     {
         UrlRecorder recorder;
@@ -191,9 +217,15 @@ private Q_SLOTS:
         const QByteArray good = FormatCatalog(NewRows());
         const QString download = CatalogDownloadErrorText();
         QTest::newRow("complete") << QByteArray("200 OK") << good << -1 << false << QString();
-        QTest::newRow("404") << QByteArray("404 Not Found") << QByteArray("nincs") << -1 << false << download;
+        QTest::newRow("404") << QByteArray("404 Not Found") << QByteArray("nincs") << -1 << false
+                             << QStringLiteral("A kiszolgáló hibával válaszolt: HTTP 404 Not Found");
+        QTest::newRow("500") << QByteArray("500 Internal Server Error") << QByteArray("hiba") << -1 << false
+                             << QStringLiteral("A kiszolgáló hibával válaszolt: HTTP 500 Internal Server Error");
         QTest::newRow("connection refused") << QByteArray("200 OK") << good << -1 << true << download;
-        QTest::newRow("truncated body") << QByteArray("200 OK") << good << int(good.size() / 2) << false << download;
+        QTest::newRow("truncated body") << QByteArray("200 OK") << good << int(good.size() / 2) << false
+                                        << QStringLiteral("A letöltés félbeszakadt: %1 bájt érkezett a bejelentett %2 helyett.")
+                                               .arg(good.size() / 2)
+                                               .arg(good.size());
         QTest::newRow("not a catalog") << QByteArray("200 OK") << QByteArray("<html>hiba</html>") << -1 << false
                                        << QStringLiteral("A programlista hibás (1. sor): hiányzik a(z) programok oszlop");
     }
@@ -234,6 +266,64 @@ private Q_SLOTS:
         // Nothing is left beside the catalog.
         QVERIFY(QDir(c.demo.folders.DataFolder).entryList({QStringLiteral("*programok.csv*")}, QDir::Files | QDir::Hidden)
                 == QStringList{QStringLiteral("programok.csv")});
+    }
+
+    // A redirect to itself ends with its own message, not "unreachable".
+    void redirectLoop()
+    {
+        LocalServer server;
+        server.status = "302 Found";
+        server.headers = "Location: " + server.url().toUtf8() + "\r\n";
+        qputenv("KARTEVO_CATALOG_URL", server.url().toUtf8());
+        Catalog c;
+        QTest::keyClick(c.w().DBGrid1, Qt::Key_F5);
+        QCOMPARE(c.demo.prompter.errors.size(), 1);
+        QVERIFY2(c.demo.prompter.errors.first().contains(QStringLiteral("túl sokszor irányított át")),
+                 qPrintable(c.demo.prompter.errors.first()));
+    }
+
+    // A server that sends a byte now and then: the whole download has a deadline, the window
+    // answers meanwhile, and its "Mégsem" or its closing stops the download at once.
+    void slowServer_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("deadline") << QStringLiteral("deadline");
+        QTest::newRow("cancel button") << QStringLiteral("cancel");
+        QTest::newRow("window closed") << QStringLiteral("close");
+    }
+    void slowServer()
+    {
+        QFETCH(QString, how);
+        LocalServer server;
+        server.body = FormatCatalog(NewRows());
+        server.dripMs = 100;
+        qputenv("KARTEVO_CATALOG_URL", server.url().toUtf8());
+        Catalog c;
+        const QByteArray old = ReadBytes(c.file);
+        c.w().setFetchDeadline(how == QLatin1String("deadline") ? 1500 : 60000);
+        if (how != QLatin1String("deadline")) {
+            QTimer::singleShot(800, &c.w(), [&] {
+                QVERIFY(c.w().btnMegsem->isVisible());
+                if (how == QLatin1String("cancel"))
+                    QTest::mouseClick(c.w().btnMegsem, Qt::LeftButton);
+                else
+                    c.w().reject();
+            });
+        }
+        QElapsedTimer clock;
+        clock.start();
+        QTest::keyClick(c.w().DBGrid1, Qt::Key_F5);
+        QVERIFY(clock.elapsed() < 20000);
+        QVERIFY(!c.w().btnMegsem->isVisible());
+        QCOMPARE(ReadBytes(c.file), old);
+        if (how == QLatin1String("deadline")) {
+            QCOMPARE(c.demo.prompter.errors.size(), 1);
+            QVERIFY2(c.demo.prompter.errors.first().contains(QStringLiteral("másodperc alatt sem fejeződött be")),
+                     qPrintable(c.demo.prompter.errors.first()));
+        } else {
+            QVERIFY(c.demo.prompter.errors.isEmpty());
+        }
+        QCOMPARE(c.w().isVisible(), how != QLatin1String("close"));
     }
 
     // The first opening takes the catalog shipped with the installation; without any catalog the

@@ -17,6 +17,8 @@ int showBox(QMessageBox::Icon icon, const QString &caption, const QString &messa
 {
     QPointer<QWidget> active = QApplication::activeWindow();
     QMessageBox box(icon, caption, message, buttons, owner);
+    // Messages carry file names, server answers and catalog texts: never read as markup.
+    box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(defaultButton);
     if (buttons.testFlag(QMessageBox::Yes)) {
         box.button(QMessageBox::Yes)->setText(QStringLiteral("&Igen"));

@@ -6,19 +6,24 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QTimer>
 
 namespace kartevo {
 
-FetchResult FetchCatalog(const QUrl &url, CatalogUpdate &update, const std::function<void(qint64)> &progress)
+FetchResult FetchCatalog(const QUrl &url, CatalogUpdate &update, const std::function<void(qint64)> &progress,
+                         FetchControl &control)
 {
     QNetworkAccessManager manager;
     QNetworkRequest request(url);
     request.setRawHeader("User-Agent", "Mozilla/3.0 (compatible; Indy Library)");
     request.setRawHeader("Accept", "text/html, */*");
-    // A server that stops sending ends the download instead of holding the window.
-    request.setTransferTimeout(60000);
+    // A server that stops sending ends the download at once; the deadline below ends one that
+    // keeps sending too slowly.
+    request.setTransferTimeout(qMin(control.deadlineMs, 60000));
     QNetworkReply *reply = manager.get(request);
     QEventLoop loop;
+    bool cancelled = false;
+    bool late = false;
     auto take = [&] {
         if (reply->attribute(QNetworkRequest::RedirectionTargetAttribute).isValid())
             return; // the body of a redirect is not the catalog
@@ -31,9 +36,25 @@ FetchResult FetchCatalog(const QUrl &url, CatalogUpdate &update, const std::func
     };
     QObject::connect(reply, &QNetworkReply::readyRead, &loop, take);
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&deadline, &QTimer::timeout, &loop, [&] {
+        late = true;
+        reply->abort();
+    });
+    deadline.start(control.deadlineMs);
+    if (control.cancel) {
+        *control.cancel = [&] {
+            cancelled = true;
+            reply->abort();
+        };
+    }
     if (!reply->isFinished())
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
-    if (!update.tooLarge())
+        loop.exec();
+    if (control.cancel)
+        *control.cancel = nullptr;
+    deadline.stop();
+    if (!update.tooLarge() && !cancelled && !late)
         take();
     const bool tooLarge = update.tooLarge();
     const QNetworkReply::NetworkError error = reply->error();
@@ -41,13 +62,40 @@ FetchResult FetchCatalog(const QUrl &url, CatalogUpdate &update, const std::func
     const QVariant length = reply->hasRawHeader("Content-Encoding")
         ? QVariant() : reply->header(QNetworkRequest::ContentLengthHeader);
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    const QString statusText = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
+    const QString target = reply->attribute(QNetworkRequest::RedirectionTargetAttribute).toUrl().toString();
     delete reply;
+    if (cancelled)
+        return FetchResult::Cancelled;
     if (tooLarge)
         return FetchResult::TooLarge;
-    if (error != QNetworkReply::NoError || status < 200 || status >= 300)
+    control.reason.clear();
+    if (late) {
+        control.reason = QStringLiteral("A letöltés %1 másodperc alatt sem fejeződött be, ezért megszakadt.")
+                             .arg(control.deadlineMs / 1000);
         return FetchResult::Failed;
-    if (length.isValid() && length.toLongLong() != update.received())
+    }
+    if (error == QNetworkReply::TooManyRedirectsError) {
+        control.reason = QStringLiteral("A kiszolgáló túl sokszor irányított át (körbe), a lista nem tölthető le.");
         return FetchResult::Failed;
+    }
+    if (error == QNetworkReply::InsecureRedirectError) {
+        control.reason = QStringLiteral("A kiszolgáló kevésbé biztonságos címre irányított át, ezt a program nem "
+                                        "követi: %1").arg(target);
+        return FetchResult::Failed;
+    }
+    if (status >= 300 || (status != 0 && status < 200)) {
+        control.reason = QStringLiteral("A kiszolgáló hibával válaszolt: HTTP %1 %2").arg(status).arg(statusText).trimmed();
+        return FetchResult::Failed;
+    }
+    if (status != 0 && length.isValid() && length.toLongLong() != update.received()) {
+        control.reason = QStringLiteral("A letöltés félbeszakadt: %1 bájt érkezett a bejelentett %2 helyett.")
+                             .arg(update.received())
+                             .arg(length.toLongLong());
+        return FetchResult::Failed;
+    }
+    if (error != QNetworkReply::NoError || status == 0)
+        return FetchResult::Failed; // not reached at all: the reason stays empty
     return FetchResult::Complete;
 }
 

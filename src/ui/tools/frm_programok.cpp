@@ -23,6 +23,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QShowEvent>
 #include <QStyledItemDelegate>
 #include <QTableView>
@@ -229,7 +230,17 @@ void Tfrm_Programok::createLayout()
     ProgressBar1->setTextVisible(false);
     ProgressBar1->setFixedHeight(16);
     ProgressBar1->hide();
-    layout->addWidget(ProgressBar1);
+    btnMegsem = new QPushButton(QStringLiteral("Mégsem"), this);
+    btnMegsem->setObjectName(QStringLiteral("btnMegsem"));
+    btnMegsem->hide();
+    connect(btnMegsem, &QPushButton::clicked, this, [this] {
+        if (m_cancelFetch)
+            m_cancelFetch();
+    });
+    auto *progressRow = new QHBoxLayout;
+    progressRow->addWidget(ProgressBar1, 1);
+    progressRow->addWidget(btnMegsem);
+    layout->addLayout(progressRow);
 
     createLinksPanel();
     layout->addWidget(Panel2);
@@ -256,6 +267,7 @@ void Tfrm_Programok::createLinksPanel()
         left->addWidget(new QLabel(caption, Panel2));
         label = new QLabel(Panel2);
         label->setObjectName(QLatin1String(name));
+        label->setTextFormat(Qt::PlainText); // the catalog's text, never its markup
         QFont font = label->font();
         font.setUnderline(true);
         label->setFont(font);
@@ -321,22 +333,39 @@ void Tfrm_Programok::sortByColumn(int column)
 
 void Tfrm_Programok::aFrissitExecute()
 {
+    if (m_cancelFetch)
+        return; // a refresh is running already
     // The old catalog stays in the window and in its file until a download has fully succeeded.
     CatalogUpdate update(CatalogFileName(m_session.folders())); // "File létrehozási hiba"
     ProgressBar1->setRange(0, ExpectedCatalogSize);
     ProgressBar1->setValue(0);
     ProgressBar1->show();
+    btnMegsem->show();
+    // The window answers meanwhile, but only its "Mégsem" (or Escape, or closing it) does anything.
+    const QList<QWidget *> busy = {ToolBar1, Panel1, DBGrid1, Panel2};
+    for (QWidget *widget : busy)
+        widget->setEnabled(false);
+    btnMegsem->setFocus(Qt::OtherFocusReason);
+    FetchControl control;
+    control.deadlineMs = m_fetchDeadlineMs;
+    control.cancel = &m_cancelFetch;
     const FetchResult result = FetchCatalog(QUrl(CatalogUrl()), update, [this](qint64 received) {
         if (received > ProgressBar1->maximum())
             ProgressBar1->setMaximum(int(qMin<qint64>(received, CatalogSizeLimit)));
         ProgressBar1->setValue(int(received));
-    });
+    }, control);
+    for (QWidget *widget : busy)
+        widget->setEnabled(true);
     ProgressBar1->setValue(0);
     ProgressBar1->hide();
+    btnMegsem->hide();
+    DBGrid1->setFocus(Qt::OtherFocusReason);
+    if (result == FetchResult::Cancelled)
+        return;
     if (result == FetchResult::TooLarge)
         throw Error(CatalogTooLargeText());
     if (result == FetchResult::Failed)
-        throw Error(CatalogDownloadErrorText());
+        throw Error(control.reason.isEmpty() ? CatalogDownloadErrorText() : control.reason);
     const QList<CatalogRow> rows = update.finish();
     m_table.setRows(rows); // in the file's order until a title is clicked
     ShowInfo(CatalogRefreshedText(), this);
@@ -359,6 +388,9 @@ void Tfrm_Programok::showEvent(QShowEvent *event)
 
 void Tfrm_Programok::done(int result)
 {
+    // Closing the window (Escape, its close box, the end of the program) stops a refresh.
+    if (m_cancelFetch)
+        m_cancelFetch();
     StoreWindowRect(this, m_session.folders().IniFileName);
     QDialog::done(result);
 }

@@ -4,6 +4,8 @@
 
 #include <QDialog>
 
+#include <functional>
+
 class QAction;
 class QFrame;
 class QLabel;
@@ -11,6 +13,7 @@ class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
 class QProgressBar;
+class QPushButton;
 class QTableView;
 class QToolBar;
 
@@ -37,6 +40,8 @@ public:
     void sortByColumn(int column);
 
     void done(int result) override;
+    // The whole refresh may take this long (tests shorten it).
+    void setFetchDeadline(int ms) { m_fetchDeadlineMs = ms; }
 
     QAction *aMegnezem = nullptr;
     QAction *aLetolt = nullptr;
@@ -49,6 +54,7 @@ public:
     QLineEdit *Edit1 = nullptr;
     QTableView *DBGrid1 = nullptr;
     QProgressBar *ProgressBar1 = nullptr;
+    QPushButton *btnMegsem = nullptr; // stops a running refresh
     QFrame *Panel2 = nullptr;
     QLabel *LinkHonlap = nullptr;
     QLabel *LinkLetolt = nullptr;
@@ -71,6 +77,8 @@ private:
     void startSearchWith(QChar c);
 
     Session &m_session;
+    std::function<void()> m_cancelFetch; // set while a refresh runs
+    int m_fetchDeadlineMs = 60000;
     CatalogTable m_table;
     DataSetModel *m_model = nullptr;
     CatalogGridDelegate *m_delegate = nullptr;
