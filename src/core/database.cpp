@@ -39,6 +39,12 @@ QString DatabaseErrorText(sqlite3 *db, const QString &path, const QString &engin
         return engineMessage;
     const int code = sqlite3_extended_errcode(db);
     const int primary = code & 0xff;
+    // A file an SQL statement names (ATTACH) that cannot be opened is that file's fault, not the
+    // database's.
+    static const QString cannotOpen = QStringLiteral("unable to open database: ");
+    if (primary == SQLITE_CANTOPEN && engineMessage.startsWith(cannotOpen)
+        && !SameFile(engineMessage.mid(cannotOpen.size()), path))
+        return QStringLiteral("A megadott adatbázisfájl nem nyitható meg: %1").arg(engineMessage.mid(cannotOpen.size()));
     if (primary == SQLITE_BUSY)
         return QStringLiteral("Az adatbázis zárolva van: egy másik program használja (%1). Próbálja újra később.").arg(path);
     const QFileInfo file(path);

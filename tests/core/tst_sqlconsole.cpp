@@ -103,6 +103,9 @@ private Q_SLOTS:
         QTest::newRow("transaction left open")
             << QStringLiteral("BEGIN;") + one << false << QList<int>{0, 1, 2} << QStringList{}
             << OpenTransactionText();
+        QTest::newRow("attach of a file that cannot be opened")
+            << QStringLiteral("ATTACH '/nincs/ilyen/mappa/x.sqb' AS x;") << false << QList<int>{0} << QStringList{}
+            << QStringLiteral("SQL hiba:\r\nA megadott adatbázisfájl nem nyitható meg: /nincs/ilyen/mappa/x.sqb");
         QTest::newRow("schema written by hand")
             << QStringLiteral("PRAGMA writable_schema=ON;UPDATE sqlite_master SET sql='x' WHERE name='t';") << false
             << QList<int>{0, 1} << QStringList{} << QStringLiteral("SQL hiba:\r\ntable sqlite_master may not be modified");
