@@ -148,6 +148,39 @@ void SqlConsole::close()
     m_query.setSql(QStringList());
 }
 
+// Watches the engine while a run of the console lasts.
+class SqlConsole::Watch {
+public:
+    explicit Watch(SqlConsole &console) : m_console(console), m_db(console.m_query.database().handle())
+    {
+        m_console.m_stopped = false;
+        if (m_db && m_console.m_keepGoing)
+            sqlite3_progress_handler(m_db, 20000, &Watch::step, &m_console);
+    }
+    ~Watch()
+    {
+        if (m_db)
+            sqlite3_progress_handler(m_db, 0, nullptr, nullptr);
+    }
+
+private:
+    static int step(void *context)
+    {
+        auto *console = static_cast<SqlConsole *>(context);
+        if (!console->m_stopped && !console->m_keepGoing())
+            console->m_stopped = true;
+        return console->m_stopped ? 1 : 0;
+    }
+
+    SqlConsole &m_console;
+    sqlite3 *m_db;
+};
+
+QString SqlConsole::StoppedText()
+{
+    return QStringLiteral("A futás leállítva.");
+}
+
 SqlConsole::Outcome SqlConsole::run(const QString &text, const Progress &progress)
 {
     return IsSelectText(text) ? runQuery(text) : runScript(text, progress);
@@ -159,12 +192,13 @@ SqlConsole::Outcome SqlConsole::runQuery(const QString &text)
     Outcome outcome;
     outcome.isQuery = true;
     m_query.setSql(text);
+    const Watch watch(*this);
     try {
         m_query.open();
         outcome.ok = true;
     } catch (const Error &e) {
         m_query.close();
-        outcome.message = SqlErrorText(e.message());
+        outcome.message = m_stopped ? StoppedText() : SqlErrorText(e.message());
     }
     return outcome;
 }
@@ -179,12 +213,13 @@ SqlConsole::Outcome SqlConsole::runScript(const QString &text, const Progress &p
     const int total = int(statements.size());
     if (progress)
         progress(0, total);
+    const Watch watch(*this);
     for (const QString &statement : statements) {
         m_query.setSql(statement);
         try {
             m_query.exec();
         } catch (const Error &e) {
-            outcome.message = SqlErrorText(e.message());
+            outcome.message = m_stopped ? StoppedText() : SqlErrorText(e.message());
             break;
         }
         ++outcome.executed;

@@ -62,6 +62,13 @@ public:
     // the number done so far; the window moves its progress bar and lets its events run.
     using Progress = std::function<void(int done, int total)>;
 
+    // Called now and then while a statement runs (every few thousand steps of the engine, so a
+    // query that never ends can be stopped): false stops the statement with SQLite's interrupt,
+    // and the run ends with StoppedText().
+    using KeepGoing = std::function<bool()>;
+    void setKeepGoing(KeepGoing keepGoing) { m_keepGoing = std::move(keepGoing); }
+    static QString StoppedText();
+
     // The console's run command: a query or a script, as the text says.
     Outcome run(const QString &text, const Progress &progress = {});
     // The two branches on their own; the script runs its trimmed text.
@@ -72,7 +79,11 @@ public:
     void close();
 
 private:
+    class Watch;
+
     Query m_query;
+    KeepGoing m_keepGoing;
+    bool m_stopped = false;
 };
 
 } // namespace kartevo

@@ -8,6 +8,8 @@
 #include "ui/tools/frm_sql.h"
 
 #include <QHeaderView>
+#include <QPushButton>
+#include <QTimer>
 #include <QProgressBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -126,6 +128,43 @@ private Q_SLOTS:
         QTest::keyClick(&console.window, Qt::Key_E, Qt::ControlModifier);
         QCOMPARE(opened, QStringLiteral("frm_Hatarolt"));
         QVERIFY(console.demo.prompter.errors.isEmpty());
+    }
+
+    // A query that never ends: the window answers, Escape or "Leállít" stops the statement, the
+    // window stays open and works afterwards.
+    void endlessQueryIsStopped_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("Leállít") << QStringLiteral("button");
+        QTest::newRow("Escape") << QStringLiteral("escape");
+        // The end of the program (a signal) closes the window as its close box does.
+        QTest::newRow("close") << QStringLiteral("close");
+    }
+    void endlessQueryIsStopped()
+    {
+        QFETCH(QString, how);
+        Console console;
+        bool buttonShown = false;
+        QTimer::singleShot(500, &console.window, [&] {
+            buttonShown = console.window.btnLeallit->isVisible();
+            if (how == QLatin1String("escape"))
+                QTest::keyClick(&console.window, Qt::Key_Escape);
+            else if (how == QLatin1String("close"))
+                console.window.close();
+            else
+                QTest::mouseClick(console.window.btnLeallit, Qt::LeftButton);
+        });
+        console.runKey(QStringLiteral("SELECT x FROM (WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x+1 FROM c) "
+                                      "SELECT x FROM c) WHERE x < 0"));
+        QVERIFY(buttonShown);
+        QCOMPARE(console.demo.prompter.errors, QStringList{SqlConsole::StoppedText()});
+        QVERIFY(console.window.isVisible());
+        QVERIFY(!console.window.btnLeallit->isVisible());
+        QVERIFY(console.window.aFuttat->isEnabled());
+        console.runKey(Update(5));
+        QCOMPARE(console.marks(), QStringLiteral("5"));
+        console.window.close();
+        QVERIFY(!console.window.isVisible());
     }
 
     void script_data()

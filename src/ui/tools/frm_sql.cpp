@@ -13,10 +13,13 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QShowEvent>
 #include <QTabWidget>
 #include <QTableView>
@@ -168,7 +171,14 @@ void Tfrm_SQL::createLayout()
     ProgressBar1->setTextVisible(false);
     ProgressBar1->setFixedHeight(16);
     ProgressBar1->hide();
-    layout->addWidget(ProgressBar1);
+    btnLeallit = new QPushButton(QStringLiteral("Leállít"), this);
+    btnLeallit->setObjectName(QStringLiteral("btnLeallit"));
+    btnLeallit->hide();
+    connect(btnLeallit, &QPushButton::clicked, this, [this] { m_stopRequested = true; });
+    auto *progressRow = new QHBoxLayout;
+    progressRow->addWidget(ProgressBar1, 1);
+    progressRow->addWidget(btnLeallit);
+    layout->addLayout(progressRow);
 }
 
 void Tfrm_SQL::createEditor()
@@ -221,6 +231,47 @@ void Tfrm_SQL::showEvent(QShowEvent *event)
     Memo1->setFocus(Qt::OtherFocusReason);
     OwnerDrawMenus(this);
     ApplyFontSize(this, m_session.settings().FontSize);
+}
+
+void Tfrm_SQL::reject()
+{
+    if (m_running) {
+        m_stopRequested = true;
+        return;
+    }
+    QDialog::reject();
+}
+
+SqlConsole::Outcome Tfrm_SQL::runWatched(const std::function<SqlConsole::Outcome()> &command)
+{
+    m_running = true;
+    m_stopRequested = false;
+    const QList<QWidget *> busy = {MainMenu1, ToolBar1, Pg1};
+    for (QWidget *widget : busy)
+        widget->setEnabled(false);
+    btnLeallit->show();
+    QElapsedTimer sinceEvents;
+    sinceEvents.start();
+    m_console.setKeepGoing([this, &sinceEvents] {
+        if (sinceEvents.elapsed() >= 50) {
+            QCoreApplication::processEvents();
+            sinceEvents.restart();
+        }
+        return !m_stopRequested;
+    });
+    struct Done {
+        Tfrm_SQL &window;
+        const QList<QWidget *> &busy;
+        ~Done()
+        {
+            window.m_console.setKeepGoing({});
+            for (QWidget *widget : busy)
+                widget->setEnabled(true);
+            window.btnLeallit->hide();
+            window.m_running = false;
+        }
+    } done{*this, busy};
+    return command();
 }
 
 void Tfrm_SQL::done(int result)
@@ -287,7 +338,7 @@ void Tfrm_SQL::aFuttatExecute()
     showResult(false);
     const QString text = Memo1->hasSelectedText() ? Memo1->selectedText() : Memo1->text();
     if (IsSelectText(text)) {
-        const SqlConsole::Outcome outcome = m_console.runQuery(text);
+        const SqlConsole::Outcome outcome = runWatched([&] { return m_console.runQuery(text); });
         if (!outcome.ok) {
             ShowError(outcome.message, this);
             return;
@@ -298,11 +349,12 @@ void Tfrm_SQL::aFuttatExecute()
     }
     ProgressBar1->setValue(0);
     ProgressBar1->show();
-    const SqlConsole::Outcome outcome = m_console.runScript(text, [this](int done, int total) {
-        ProgressBar1->setMaximum(qMax(total, 1));
-        ProgressBar1->setValue(done);
-        // Repaint the bar; no command can start meanwhile.
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    const SqlConsole::Outcome outcome = runWatched([&] {
+        return m_console.runScript(text, [this](int done, int total) {
+            ProgressBar1->setMaximum(qMax(total, 1));
+            ProgressBar1->setValue(done);
+            QCoreApplication::processEvents(); // only "Leállít" and Escape do anything meanwhile
+        });
     });
     if (!outcome.ok) {
         ShowError(outcome.message, this); // the bar stays where the script stopped

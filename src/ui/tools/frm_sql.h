@@ -11,6 +11,7 @@ class QAction;
 class QMenu;
 class QMenuBar;
 class QProgressBar;
+class QPushButton;
 class QTabWidget;
 class QTableView;
 class QToolBar;
@@ -41,6 +42,8 @@ public:
     const QString &fileName() const { return m_fileName; }
 
     void done(int result) override;
+    // Escape and the close box stop a running statement first; the window closes afterwards.
+    void reject() override;
 
     QAction *aUj = nullptr;
     QAction *aMegnyit = nullptr;
@@ -57,6 +60,7 @@ public:
     QsciScintilla *Memo1 = nullptr;
     QTableView *DBGrid1 = nullptr;
     QProgressBar *ProgressBar1 = nullptr;
+    QPushButton *btnLeallit = nullptr; // stops a running statement
     QMenu *PopupMenu1 = nullptr;
     QMenu *PopupMenu2 = nullptr;
 
@@ -72,11 +76,16 @@ private:
     void aExportExecute();
     void aFuttatExecute();
     void showResult(bool open);
+    // Runs the console's command with the window answering: only "Leállít", Escape and closing
+    // do anything meanwhile.
+    SqlConsole::Outcome runWatched(const std::function<SqlConsole::Outcome()> &command);
 
     Session &m_session;
     SqlConsole m_console;
     DataSetModel *m_model = nullptr;
     QString m_fileName;
+    bool m_running = false;
+    bool m_stopRequested = false;
 };
 
 // The client list's aSQL command: the console, shown modally.
