@@ -1,6 +1,7 @@
 #include "core/folders.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 namespace kartevo {
@@ -65,5 +66,13 @@ QString InstallationFile(const QString &programFolder, const QString &name)
 const Folders &AppFolders() { return g_folders; }
 
 void SetAppFolders(const Folders &folders) { g_folders = folders; }
+
+void MakeDataFolder(const QString &dataFolder)
+{
+    if (QFileInfo::exists(dataFolder))
+        return;
+    QDir().mkpath(dataFolder);
+    QFile::setPermissions(dataFolder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
 
 } // namespace kartevo

@@ -37,4 +37,8 @@ QString InstallationFile(const QString &programFolder, const QString &name);
 const Folders &AppFolders();
 void SetAppFolders(const Folders &folders);
 
+// Makes the data folder when it is missing, readable by its owner only (0700): an address book
+// holds personal data. A folder already there keeps its mode.
+void MakeDataFolder(const QString &dataFolder);
+
 } // namespace kartevo

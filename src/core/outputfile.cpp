@@ -150,7 +150,7 @@ private:
 };
 
 OutputFile::OutputFile(const QString &target, Kind kind)
-    : m_target(target), m_device(std::make_unique<Device>(target))
+    : m_target(target), m_device(std::make_unique<Device>(target)), m_ownFile(kind == Kind::OwnFile)
 {
     if (kind == Kind::Output)
         CheckOutputTarget(target);
@@ -229,7 +229,8 @@ void OutputFile::rewrite(const QByteArray &bytes)
 void OutputFile::commit()
 {
     check();
-    // A new file gets the permissions the user's file mask allows; a replaced one keeps its own.
+    // A new file gets the permissions the user's file mask allows (the program's own files, the
+    // settings among them, are for their owner only); a replaced one keeps its own.
     struct stat old {};
     mode_t mode;
     if (::stat(QFile::encodeName(m_target).constData(), &old) == 0) {
@@ -237,7 +238,7 @@ void OutputFile::commit()
     } else {
         const mode_t mask = ::umask(0);
         ::umask(mask);
-        mode = 0666 & ~mask;
+        mode = (m_ownFile ? 0600 : 0666) & ~mask;
     }
     if (::fchmod(m_device->fd, mode) != 0 || ::fsync(m_device->fd) != 0)
         fail(SystemError(errno));

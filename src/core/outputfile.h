@@ -94,6 +94,7 @@ private:
     QString m_temporary;
     std::unique_ptr<Device> m_device;
     bool m_committed = false;
+    bool m_ownFile = false;
 };
 
 } // namespace kartevo

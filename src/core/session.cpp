@@ -28,9 +28,9 @@ QString Session::ResolveDatabase(const Folders &folders, const TBeall &settings)
         // First start of this user: the installation's delivered database is put in place.
         const QString delivered = InstallationFile(folders.ProgramFolder, QStringLiteral("Kartevo.sqb"));
         if (!delivered.isEmpty() && QFileInfo(delivered).absoluteFilePath() != QFileInfo(path).absoluteFilePath()) {
-            QDir().mkpath(folders.DataFolder);
+            MakeDataFolder(folders.DataFolder);
             if (QFile::copy(delivered, path))
-                QFile(path).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+                QFile(path).setPermissions(QFile::ReadOwner | QFile::WriteOwner); // personal data: 0600
         }
     }
     return path;
@@ -71,6 +71,7 @@ Session::OpenResult Session::open(const Options &options)
     ApplyPortableMode(m_folders);
     SetAppFolders(m_folders);
     if (options.createFolders) {
+        MakeDataFolder(m_folders.DataFolder);
         QDir().mkpath(m_folders.DataFolder + QStringLiteral("/Html"));
         QDir().mkpath(m_folders.DataFolder + QStringLiteral("/Images"));
     }

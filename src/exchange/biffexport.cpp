@@ -23,6 +23,7 @@ enum Record : quint16 {
     BoolErr = 0x0005,
     Bof = 0x0009,
     Eof = 0x000A,
+    CodePage = 0x0042,
     Font = 0x0031,
 };
 
@@ -176,6 +177,10 @@ ExportResult WriteWorksheet(QIODevice &out, const DataSet &dataSet, const QList<
     BiffWriter::append16(bof, 0x0002);
     BiffWriter::append16(bof, 0x0010);
     writer.record(Bof, bof);
+    // The code page of the texts: without it readers take them for Latin-1 and show ő as õ.
+    QByteArray codePage;
+    BiffWriter::append16(codePage, 1250);
+    writer.record(CodePage, codePage);
     const int titlePoints = WorksheetTitlePoints(dotsPerInch);
     writer.record(Font, FontData(10, 0));
     writer.record(Font, FontData(titlePoints, 1));

@@ -7,6 +7,7 @@
 
 #include <QFileInfo>
 #include <QIODevice>
+#include <QLocale>
 
 namespace kartevo {
 
@@ -32,8 +33,24 @@ QString FieldText(const DataSet &dataSet, int row, const ExportField &field, con
             return QStringLiteral("BLOB");
         return ReplaceChar(JoinLines(NullToStr(value), QStringLiteral("|")), options.separator, u',');
     default:
-        return blobValue ? QStringLiteral("BLOB") : NullToStr(value);
+        if (blobValue)
+            return QStringLiteral("BLOB");
+        // A fraction is written with the decimal separator of the locale (the system's), as the grid
+        // shows it.
+        if (value.typeId() == QMetaType::Double)
+            return QString::number(value.toDouble(), 'g', 15).replace(u'.', QLocale().decimalPoint());
+        return NullToStr(value);
     }
+}
+
+// A value between quotes: the quote character inside it is doubled (RFC 4180), so readers do
+// not take it for the end of the value. Without quotes the value is written as it is.
+QString Quoted(const QString &value, const QString &quote)
+{
+    if (quote.isEmpty())
+        return value;
+    QString text = value;
+    return quote + text.replace(quote, quote + quote) + quote;
 }
 
 } // namespace
@@ -70,7 +87,7 @@ QString DelimitedHeader(const QList<ExportField> &fields, const DelimitedOptions
         return {};
     QString line;
     for (const ExportField &field : fields)
-        line += options.quote + (options.fieldNames ? field.name : field.label) + options.quote + options.separator;
+        line += Quoted(options.fieldNames ? field.name : field.label, options.quote) + options.separator;
     return line;
 }
 
@@ -79,7 +96,7 @@ QString DelimitedRecord(const DataSet &dataSet, int row, const QList<ExportField
 {
     QString line;
     for (const ExportField &field : fields)
-        line += options.quote + FieldText(dataSet, row, field, options) + options.quote + options.separator;
+        line += Quoted(FieldText(dataSet, row, field, options), options.quote) + options.separator;
     return line;
 }
 

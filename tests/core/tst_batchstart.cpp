@@ -2,6 +2,7 @@
 // the file left as it was when it is missing or not a Kartevo database.
 #include "batchrunner.h"
 #include "core/session.h"
+#include "core/settings.h"
 #include "testfiles.h"
 
 #include <QFileInfo>
@@ -52,6 +53,28 @@ private Q_SLOTS:
         QCOMPARE(result.err, message + path + QLatin1Char('\n'));
         QCOMPARE(QFileInfo::exists(path), exists);
         QCOMPARE(ReadBytes(path), before);
+    }
+
+    // An address book is personal data: a new data folder is 0700, the delivered database copied
+    // into it and a new configuration file 0600; files already there keep their mode.
+    void newFilesAreForTheirOwnerOnly()
+    {
+        QTemporaryDir dir;
+        const QString home = dir.filePath(QStringLiteral("xdg"));
+        const BatchResult result = RunBatch({QStringLiteral("info")}, home);
+        QVERIFY2(result.code == 0, qPrintable(result.err));
+        const auto mode = [](const QString &path) {
+            struct stat info {};
+            return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? int(info.st_mode & 0777) : -1;
+        };
+        QCOMPARE(mode(home + QStringLiteral("/Kartevo")), 0700);
+        QCOMPARE(mode(home + QStringLiteral("/Kartevo/Kartevo.sqb")), 0600);
+        const QString ini = home + QStringLiteral("/Kartevo/Kartevo.ini");
+        SaveSettings(TBeall(), ini);
+        QCOMPARE(mode(ini), 0600);
+        QVERIFY(QFile::setPermissions(ini, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther));
+        SaveSettings(TBeall(), ini);
+        QCOMPARE(mode(ini), 0644);
     }
 
     // A path that leads to a folder, a device or a pipe is named as such, not as missing.

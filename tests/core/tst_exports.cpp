@@ -11,6 +11,7 @@
 
 #include <QBuffer>
 #include <QDateTime>
+#include <QLocale>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -141,6 +142,33 @@ private Q_SLOTS:
         QCOMPARE(Delimited(sample.query, sample.fields(fields), options), ToCp1250(QString::fromUtf8(bytes)));
     }
 
+    // A quote inside a quoted value is doubled, so readers keep the value whole; without quotes
+    // the value is written as it is. A fraction takes the system's decimal separator.
+    void quotesInsideValues()
+    {
+        Sample sample;
+        Query query(sample.db);
+        query.setSql(QStringLiteral("SELECT 'Az \"Ő\" Kft.' AS nev, 'it''s' AS m"));
+        query.open();
+        const QList<ExportField> fields = ExportFieldsOf(query, {});
+        DelimitedOptions options;
+        options.noHeader = true;
+        options.quote = QStringLiteral("\"");
+        QCOMPARE(Delimited(query, fields, options), ToCp1250(u"\r\n\"Az \"\"Ő\"\" Kft.\";\"it's\";\r\n"));
+        options.quote = QStringLiteral("'");
+        QCOMPARE(Delimited(query, fields, options), ToCp1250(u"\r\n'Az \"Ő\" Kft.';'it''s';\r\n"));
+        options.quote.clear();
+        QCOMPARE(Delimited(query, fields, options), ToCp1250(u"\r\nAz \"Ő\" Kft.;it's;\r\n"));
+
+        Query numbers(sample.db);
+        numbers.setSql(QStringLiteral("SELECT 12.5 AS a, 3 AS b"));
+        numbers.open();
+        QLocale::setDefault(QLocale(QLocale::Hungarian, QLocale::Hungary));
+        const QByteArray hungarian = Delimited(numbers, ExportFieldsOf(numbers, {}), options);
+        QLocale::setDefault(QLocale::c());
+        QCOMPARE(hungarian, QByteArray("\r\n12,5;3;\r\n"));
+    }
+
     void delimitedStopsAndCounts()
     {
         Sample sample;
@@ -212,12 +240,14 @@ private Q_SLOTS:
         QCOMPARE(result.records, 3);
         const QByteArray bytes = buffer.data();
         QCOMPARE(bytes.left(8), QByteArray::fromHex("0900040002001000"));
+        // The code page right after BOF: 1250.
+        QCOMPARE(bytes.mid(8, 6), QByteArray::fromHex("42000200e204"));
         // Font 0: Arial 10 pt plain; fonts 1 and 2: 13 px bold = 10 pt at 96 dpi.
-        QCOMPARE(bytes.mid(8, 14), QByteArray::fromHex("31000a00c80000000541726961") + "l");
-        QCOMPARE(bytes.mid(22, 14), QByteArray::fromHex("31000a00c80001000541726961") + "l");
-        QCOMPARE(bytes.mid(50, 12), QByteArray::fromHex("000008000000010400000400"));
+        QCOMPARE(bytes.mid(14, 14), QByteArray::fromHex("31000a00c80000000541726961") + "l");
+        QCOMPARE(bytes.mid(28, 14), QByteArray::fromHex("31000a00c80001000541726961") + "l");
+        QCOMPARE(bytes.mid(56, 12), QByteArray::fromHex("000008000000010400000400"));
         QCOMPARE(Records(bytes), Texts({
-            "0009:4", "0031:10", "0031:10", "0031:10", "0000:8",
+            "0009:4", "0042:2", "0031:10", "0031:10", "0031:10", "0000:8",
             // header: Név db ar megj kep ok
             "0004:11", "0004:10", "0004:10", "0004:12", "0004:11", "0004:10",
             // A, 5, 1.5, memo text, blob, true
@@ -228,7 +258,7 @@ private Q_SLOTS:
             "0004:8", "0003:15", "0003:15", "0004:11", "0001:7", "0001:7",
             "000a:0"}));
         // The header cell of "Név": row 0, column 0, font 2, general alignment, code page 1250.
-        QCOMPARE(bytes.mid(62, 15), QByteArray::fromHex("04000b000000000000800003") + QByteArray("N\xE9v"));
+        QCOMPARE(bytes.mid(68, 15), QByteArray::fromHex("04000b000000000000800003") + QByteArray("N\xE9v"));
         QCOMPARE(WorksheetTitlePoints(120), 8);
     }
 
@@ -237,12 +267,16 @@ private Q_SLOTS:
     {
         Sample sample;
         const QString file = sample.dir.filePath(QStringLiteral("lap.xls"));
-        ExportToFile(file, [&](QIODevice &out) { return WriteWorksheet(out, sample.query, sample.fields()); });
+        // ő and ű are where code page 1250 and Latin-1 differ: the reader must learn the code page
+        // from the file itself.
+        QList<ExportField> fields = sample.fields();
+        fields[0].label = QStringLiteral("Győrű Név");
+        ExportToFile(file, [&](QIODevice &out) { return WriteWorksheet(out, sample.query, fields); });
         QProcess reader;
         reader.start(QStringLiteral("/usr/bin/python3"),
                      {QStringLiteral("-c"),
                       QStringLiteral("import sys, xlrd\n"
-                                     "s = xlrd.open_workbook(sys.argv[1], encoding_override='cp1250').sheet_by_index(0)\n"
+                                     "s = xlrd.open_workbook(sys.argv[1]).sheet_by_index(0)\n"
                                      "for r in range(s.nrows):\n"
                                      "    print('|'.join('%d:%s' % (s.cell_type(r, c), str(s.cell_value(r, c)).replace('\\r\\n', '/'))\n"
                                      "                   for c in range(s.ncols)))\n"),
@@ -251,7 +285,7 @@ private Q_SLOTS:
         QVERIFY2(reader.exitCode() == 0, reader.readAllStandardError().constData());
         // Types: 0 empty (BLANK), 1 text, 2 number, 4 boolean.
         QCOMPARE(QString::fromUtf8(reader.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts),
-                 (QStringList{QStringLiteral("1:Név|1:db|1:ar|1:megj|1:kep|1:ok"),
+                 (QStringList{QStringLiteral("1:Győrű Név|1:db|1:ar|1:megj|1:kep|1:ok"),
                               QStringLiteral("1:A|2:5.0|2:1.5|1:x/y|1:BLOB|4:1"),
                               QStringLiteral("0:|2:-3.0|0:|0:|0:|4:0"),
                               QStringLiteral("1:|2:70000.0|2:2.25|1:p|q|0:|0:")}));
