@@ -36,6 +36,21 @@ QString Session::ResolveDatabase(const Folders &folders, const TBeall &settings)
     return path;
 }
 
+void Session::CopyInstalledLanguages(const Folders &folders)
+{
+    const QString installed = InstallationFile(folders.ProgramFolder, QStringLiteral("Lang"));
+    const QString own = folders.DataFolder + QStringLiteral("/Lang");
+    if (installed.isEmpty() || !QFileInfo(installed).isDir()
+        || QFileInfo(installed).canonicalFilePath() == QFileInfo(own).canonicalFilePath())
+        return;
+    QDir().mkpath(own);
+    for (const QFileInfo &file : QDir(installed).entryInfoList({QStringLiteral("*.ini")}, QDir::Files)) {
+        const QString target = own + QLatin1Char('/') + file.fileName();
+        if (!QFileInfo::exists(target))
+            QFile::copy(file.filePath(), target); // a user's own file of that name stays
+    }
+}
+
 QString Session::MissingDatabaseText(const QString &path)
 {
     return QStringLiteral("Nem létező adatbázis: ") + path;
@@ -72,6 +87,7 @@ Session::OpenResult Session::open(const Options &options)
     SetAppFolders(m_folders);
     if (options.createFolders) {
         MakeDataFolder(m_folders.DataFolder);
+        CopyInstalledLanguages(m_folders);
         QDir().mkpath(m_folders.DataFolder + QStringLiteral("/Html"));
         QDir().mkpath(m_folders.DataFolder + QStringLiteral("/Images"));
     }

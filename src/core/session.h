@@ -51,6 +51,9 @@ public:
     static QString ResolveDatabase(const Folders &folders, const TBeall &settings);
 
     // The start-up errors about the database file, naming the path that was tried.
+    // Puts the installed language files into DataFolder/Lang where they are missing, so the
+    // language list offers them; a user's file of the same name is never replaced.
+    static void CopyInstalledLanguages(const Folders &folders);
     static QString MissingDatabaseText(const QString &path);
     // A database path that names a folder, a device or a pipe.
     static QString NotAFileText(const QString &path);

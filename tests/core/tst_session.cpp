@@ -86,6 +86,29 @@ private Q_SLOTS:
         QVERIFY(ReadText(session.folders().IniFileName).contains(QStringLiteral("Path=") + expected));
     }
 
+    // The installed language files are offered from the first start on, and put back when they
+    // go missing; a user's own file of the same name stays as it is.
+    void installedLanguagesAreCopiedWhereMissing()
+    {
+        Installation inst;
+        QDir(inst.share()).mkpath(QStringLiteral("Lang"));
+        WriteBytes(inst.share() + QStringLiteral("/Lang/English.ini"), "[frm_Main]\r\nCaption=Kartevo\r\n");
+        WriteBytes(inst.share() + QStringLiteral("/Lang/Deutsch.ini"), "[frm_Main]\r\nCaption=Kartevo DE\r\n");
+        const Folders folders = inst.folders();
+        const QString lang = folders.DataFolder + QStringLiteral("/Lang/");
+        {
+            Session session(folders);
+            QCOMPARE(session.open(), Session::OpenResult::Ok);
+        }
+        QCOMPARE(ReadBytes(lang + QStringLiteral("English.ini")), QByteArray("[frm_Main]\r\nCaption=Kartevo\r\n"));
+        QVERIFY(QFile::remove(lang + QStringLiteral("Deutsch.ini")));
+        WriteBytes(lang + QStringLiteral("English.ini"), "mine");
+        Session again(folders);
+        QCOMPARE(again.open(), Session::OpenResult::Ok);
+        QCOMPARE(ReadBytes(lang + QStringLiteral("English.ini")), QByteArray("mine"));
+        QVERIFY(QFileInfo::exists(lang + QStringLiteral("Deutsch.ini")));
+    }
+
     void portableModeKeepsEverythingInTheProgramFolder()
     {
         Installation inst;

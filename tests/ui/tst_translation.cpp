@@ -8,6 +8,7 @@
 #include "printing/stationery.h"
 #include "translatedwindows.h"
 #include "ui/common/translation.h"
+#include "ui/dialogs/frm_lang.h"
 
 #include <QCheckBox>
 #include <QDialog>
@@ -197,6 +198,12 @@ private Q_SLOTS:
         choose(u"Masodik.ini"_s, true);
         QCOMPARE(demo.w().windowTitle(), u"First"_s);
         QCOMPARE(demo.w().action(u"aUj"_s)->text(), u"Neu"_s);
+
+        // The first entry brings the built-in texts back at once, without a restart.
+        choose(BuiltInLanguageChoice(), true);
+        QCOMPARE(demo.w().session().settings().Lang, QString());
+        QCOMPARE(demo.w().windowTitle(), builtIn);
+        QCOMPARE(demo.w().action(u"aUj"_s)->text(), u"Új ügyfél"_s);
     }
 
     // Template mode: the main window, every translated window that exists and every translated

@@ -3,6 +3,7 @@
 #include "ui/common/application.h"
 
 #include <QAbstractItemModel>
+#include <QHash>
 #include <QDialog>
 #include <QTimer>
 #include <QAction>
@@ -235,9 +236,19 @@ void ApplyWindowTexts(QWidget *window, const WindowTexts &texts)
 
 void TranslateForm(QWidget *window)
 {
+    // The built-in texts, as the window had them before its first translation: they come back
+    // when the built-in language is chosen again.
+    static QHash<QWidget *, WindowTexts> builtIn;
+    auto known = builtIn.find(window);
+    if (known == builtIn.end()) {
+        known = builtIn.insert(window, CollectWindowTexts(window));
+        QObject::connect(window, &QObject::destroyed, [window] { builtIn.remove(window); });
+    }
     WindowTexts texts = CollectWindowTexts(window);
     if (TranslateWindowCall(texts))
         ApplyWindowTexts(window, texts);
+    else if (CurrentLanguageFile().isEmpty() && !TemplateMode())
+        ApplyWindowTexts(window, *known);
 }
 
 void TranslateOnShow(QWidget *window)

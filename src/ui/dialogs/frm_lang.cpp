@@ -57,16 +57,22 @@ void Tfrm_Lang::done(int result)
     QDialog::done(result);
 }
 
+QString BuiltInLanguageChoice()
+{
+    return QStringLiteral("Magyar (beépített)");
+}
+
 bool NyelvValasztas(QWidget *owner, Session &session)
 {
     const QString dataFolder = session.folders().DataFolder;
     TBeall &settings = session.settings();
-    const QStringList choices = LanguageChoices(dataFolder);
-    Tfrm_Lang dialog(choices, LanguageChoiceIndex(choices, settings.Lang), session.folders().IniFileName,
-                     settings.FontSize, owner);
+    // The first choice brings the built-in Hungarian texts back at once.
+    const QStringList choices = QStringList{BuiltInLanguageChoice()} + LanguageChoices(dataFolder);
+    const int current = settings.Lang.isEmpty() ? 0 : LanguageChoiceIndex(choices, settings.Lang);
+    Tfrm_Lang dialog(choices, current, session.folders().IniFileName, settings.FontSize, owner);
     if (dialog.exec() != QDialog::Accepted || dialog.choice().isEmpty())
         return false;
-    settings.Lang = LanguageFilePath(dataFolder, dialog.choice());
+    settings.Lang = dialog.choice() == BuiltInLanguageChoice() ? QString() : LanguageFilePath(dataFolder, dialog.choice());
     return true;
 }
 

@@ -32,8 +32,12 @@ private:
     int m_fontSize;
 };
 
-// aNyelv: shows the choice; on OK with an entry the Lang setting names that file and true is
-// returned (the caller translates the main window again). Cancel changes nothing.
+// The first entry of the language list: the program's own Hungarian texts, no language file.
+QString BuiltInLanguageChoice();
+
+// aNyelv: shows the choice; on OK with an entry the Lang setting names that file (or nothing, for
+// the built-in texts) and true is returned (the caller translates the main window again). Cancel
+// changes nothing.
 bool NyelvValasztas(QWidget *owner, Session &session);
 
 } // namespace kartevo
