@@ -6,6 +6,7 @@
 #include "modaldriver.h"
 #include "ui/masterdata/listwindow.h"
 
+#include <QDialog>
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
@@ -115,6 +116,20 @@ private Q_SLOTS:
         QCOMPARE(demo.groups()->findText(QStringLiteral("Árusok")), -1);
         GroupEvents::instance().notify();
         QCOMPARE(demo.groups()->itemText(1), QStringLiteral("Árusok"));
+    }
+
+    // Rows the SQL console changed show in the list when it closes.
+    void sqlConsoleChangesShowWhenItCloses()
+    {
+        DemoWindow demo;
+        demo.showActive();
+        const int before = demo.rows();
+        WhenModal([&](QWidget *console) {
+            RunSQL(demo.w().session().db(), QStringLiteral("DELETE FROM ugyfel WHERE ugyfel IN (1, 2)"));
+            static_cast<QDialog *>(console)->reject();
+        });
+        demo.trigger("aSQL");
+        QCOMPARE(demo.rows(), before - 2);
     }
 
     // Renamed in the group list, a group keeps its clients: the list shows them under the new

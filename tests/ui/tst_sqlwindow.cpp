@@ -17,6 +17,7 @@
 // QScintilla's headers use Qt's plain keywords, which the build switches off.
 #define signals Q_SIGNALS
 #define slots Q_SLOTS
+#include <Qsci/qscilexer.h>
 #include <Qsci/qsciscintilla.h>
 #undef signals
 #undef slots
@@ -165,6 +166,16 @@ private Q_SLOTS:
         QCOMPARE(console.marks(), QStringLiteral("5"));
         console.window.close();
         QVERIFY(!console.window.isVisible());
+    }
+
+    // The editor's text and line numbers are readable: the font is set in points (one set in
+    // pixels reaches the editor as size -1, and the lines are 3 pixels high).
+    void editorFontIsReadable()
+    {
+        Console console;
+        QVERIFY(console.window.Memo1->lexer()->defaultFont().pointSize() >= 9);
+        const long lineHeight = console.window.Memo1->SendScintilla(QsciScintilla::SCI_TEXTHEIGHT, 0L);
+        QVERIFY2(lineHeight >= 10, qPrintable(QString::number(lineHeight)));
     }
 
     void script_data()

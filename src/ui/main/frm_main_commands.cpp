@@ -99,7 +99,14 @@ void Tfrm_Main::connectCommandWindows()
     wire("aIgazitas", [this] { NyomtatasIgazitasa(this, *m_session); });
     wire("aNyomtat", [this] { PrintClientList(this, DBGrid1, false, m_session->settings().calibration); });
     wire("aNyomtatKep", [this] { PrintClientList(this, DBGrid1, true, m_session->settings().calibration); });
-    wire("aSQL", [this] { ShowSqlConsole(this, *m_session); });
+    // What the console changed shows in the list at once, the current client kept.
+    wire("aSQL", [this] {
+        ShowSqlConsole(this, *m_session);
+        ClientList &clients = openClients();
+        clients.reopenAt(clients.currentKey());
+        FillGroupFilter();
+        updateCounter();
+    });
     wire("aProgram", [this] { ShowProgramCatalog(this, *m_session); });
     wire("aNyelv", [this] {
         // The main window takes the new language at once, every other window when next shown.

@@ -188,7 +188,7 @@ void Tfrm_SQL::createEditor()
     Memo1->setUtf8(true);
     QFont font(QStringLiteral("Courier New"));
     font.setStyleHint(QFont::TypeWriter);
-    font.setPixelSize(13);
+    font.setPointSize(10); // the editor takes a font by points: one set in pixels reads as size -1
     auto *lexer = new QsciLexerSQL(Memo1);
     lexer->setDefaultFont(font);
     lexer->setFont(font, -1);
