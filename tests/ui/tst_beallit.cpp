@@ -269,10 +269,23 @@ private Q_SLOTS:
         const QString printed = PdfText(printDir + u"/kartevo-0001.pdf"_s);
         QVERIFY2(printed.contains(u"Felhasználói szerződés"_s), qPrintable(printed));
         QVERIFY(printed.contains(u"A program telepítésével és használatával"_s));
+        int logos = 0;
         for (const char *command : {"aNevjegy", "aTamogat"}) {
-            WhenModal([](QWidget *window) { QTest::keyClick(window, Qt::Key_Escape); });
+            QSize logo;
+            WhenModal([&](QWidget *window) {
+                if (auto *icon = window->findChild<QLabel *>(u"ProgramIcon"_s))
+                    logo = icon->pixmap().size();
+                QTest::keyClick(window, Qt::Key_Escape);
+            });
             demo.trigger(command);
+            // The logo keeps its proportions (3 : 1) at 128 pixels wide.
+            if (logo.isValid()) {
+                ++logos;
+                QCOMPARE(logo.width(), 128);
+                QVERIFY2(qAbs(logo.height() - 43) <= 1, qPrintable(QString::number(logo.height())));
+            }
         }
+        QVERIFY(logos > 0);
         QVERIFY(demo.prompter.errors.isEmpty());
     }
 };

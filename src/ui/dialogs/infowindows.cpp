@@ -11,6 +11,7 @@
 
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QImageReader>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -112,7 +113,12 @@ Tfrm_Nevjegy::Tfrm_Nevjegy(QWidget *owner, const QString &iniFileName, int fontS
     auto *top = new QHBoxLayout;
     auto *icon = new QLabel(panel);
     icon->setObjectName(QStringLiteral("ProgramIcon"));
-    icon->setPixmap(QIcon(QStringLiteral(":/kartevo/logo.svg")).pixmap(128, 128));
+    // The logo at 128 pixels wide, in its own proportions.
+    QImageReader logo(QStringLiteral(":/kartevo/logo.svg"));
+    QSize logoSize = logo.size();
+    logoSize.scale(128, 128, Qt::KeepAspectRatio);
+    logo.setScaledSize(logoSize);
+    icon->setPixmap(QPixmap::fromImage(logo.read()));
     top->addWidget(icon);
     auto *product = new QLabel(QStringLiteral("Kartevo\nV%1").arg(QStringLiteral(KARTEVO_VERSION)), panel);
     product->setObjectName(QStringLiteral("ProductName"));
