@@ -259,7 +259,7 @@ int runCod(Context &context)
     const RunSummary summary = RunCodPrint(host, print);
     writer.finish();
     reportWritten(writer.jobCount(), writer.pageCount(), pdf);
-    out() << RunSummaryText(QStringLiteral("utánvételi lap"), summary) << '\n';
+    out() << RunSummaryText(CodNoun(), summary) << '\n';
     return ExitOk;
 }
 
@@ -297,7 +297,7 @@ int runCheque(Context &context)
     backWriter.finish();
     reportWritten(frontWriter.jobCount(), frontWriter.pageCount(), front);
     reportWritten(backWriter.jobCount(), backWriter.pageCount(), back);
-    out() << RunSummaryText(QStringLiteral("csekk"), summary) << '\n';
+    out() << RunSummaryText(ChequeNoun(), summary) << '\n';
     return ExitOk;
 }
 

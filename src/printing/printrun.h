@@ -118,6 +118,9 @@ struct RunSummary {
 QString RunSummaryText(const QString &noun, const RunSummary &summary);
 // The noun of the summary line for the stationery of a scoped run.
 QString StationeryNoun(Stationery stationery);
+// The nouns of the summary lines of the money order and the cash-on-delivery runs.
+inline QString ChequeNoun() { return QStringLiteral("csekk"); }
+inline QString CodNoun() { return QStringLiteral("utánvételi lap"); }
 
 // The scoped commands aBoritek1, aBoritek2, aBoritek3 and aAjanlott. Errors of a job end the
 // whole command (the jobs before it stay output) by throwing Error. A marked run clears the
