@@ -50,7 +50,13 @@ public:
     qint64 codAmount = 0;
     int jobs = 0;
 
-    bool askYesNo(const QString &, const QString &) override { return true; }
+    bool askYesNo(const QString &, const QString &caption) override
+    {
+        if (caption == QStringLiteral("Folytatás"))
+            turnedOver = true;
+        return true;
+    }
+    bool turnedOver = false;
     int pickSender(int) override
     {
         throw Error(QStringLiteral("A feladó nem létezik: %1 (--sender KEY adja meg)").arg(missingSender));
@@ -109,6 +115,27 @@ void reportWritten(int jobs, int pages, const QString &file)
         out() << jobs << " print job(s), " << pages << " page(s) written to " << file << '\n';
 }
 
+// The scope of a run from --client KEY, --all or --marked (with --group and --sort); the client
+// list of --all and --marked is opened into clients.
+PrintContext scopeContext(Session &session, const QString &command, const PrintOptions &options,
+                          const TBeall &settings, std::unique_ptr<TableView> &clients)
+{
+    PrintContext print{session.db(), settings};
+    print.sortField = sortOption(command, options);
+    print.filterGroup = groupOption(session.db(), command, options);
+    if (options.has("client")) {
+        print.scope = scope::Current;
+        print.currentClient = clientOption(session.db(), command, options);
+    } else {
+        if (options.has("marked"))
+            requireMarkedClients(session.db(), print.filterGroup);
+        clients = openClientList(session.db(), print.filterGroup, print.sortField);
+        print.clients = clients.get();
+        print.scope = options.has("all") ? scope::Everyone : scope::Marked;
+    }
+    return print;
+}
+
 } // namespace
 
 int runScoped(Context &context, const QString &command, Stationery stationery)
@@ -119,34 +146,21 @@ int runScoped(Context &context, const QString &command, Stationery stationery)
     checkScopeOptions(command, options);
     const std::optional<PrintOffset> offset = offsetOption(command, options);
     const QString pdf = requiredOption(command, options, "pdf");
-    const QString sort = sortOption(command, options);
 
     const auto session = openSession(context);
-    const std::optional<QString> group = groupOption(session->db(), command, options);
     BatchPrintHost host;
     const TBeall settings = batchSettings(*session, command, options, offset, host);
 
     std::unique_ptr<TableView> clients;
-    PrintContext print{session->db(), settings};
-    print.sortField = sort;
-    print.filterGroup = group;
-    if (options.has("client")) {
-        print.scope = scope::Current;
-        print.currentClient = clientOption(session->db(), command, options);
-    } else {
-        if (options.has("marked"))
-            requireMarkedClients(session->db(), group);
-        clients = openClientList(session->db(), group, sort);
-        print.clients = clients.get();
-        print.scope = options.has("all") ? scope::Everyone : scope::Marked;
-    }
+    PrintContext print = scopeContext(*session, command, options, settings, clients);
 
     report::PdfJobWriter writer(pdf);
     host.sink = [&writer](const report::Report &report) { writer.add(report); };
     host.deliverJobs = [&writer] { writer.finish(); };
-    RunScopedPrint(host, print, stationery);
+    const RunSummary summary = RunScopedPrint(host, print, stationery);
     writer.finish();
     reportWritten(writer.jobCount(), writer.pageCount(), pdf);
+    out() << RunSummaryText(StationeryNoun(stationery), summary) << '\n';
     return ExitOk;
 }
 
@@ -229,26 +243,27 @@ qint64 amountOption(const QString &command, const PrintOptions &options)
 int runCod(Context &context)
 {
     const QString command = QStringLiteral("cod");
-    const PrintOptions options = parsePrintOptions(command, context.args, {"client", "amount", "sender", "pdf", "offset"}, {});
-    if (!options.has("client"))
-        throw UsageError(QStringLiteral("cod: --client KEY is needed"));
+    const PrintOptions options = parsePrintOptions(command, context.args,
+                                                   {"client", "group", "sort", "amount", "sender", "pdf", "offset"},
+                                                   {"all", "marked"});
+    checkScopeOptions(command, options);
     const std::optional<PrintOffset> offset = offsetOption(command, options);
-    keyOption(command, options, "client");
     const qint64 amount = amountOption(command, options);
     const QString pdf = requiredOption(command, options, "pdf");
 
     const auto session = openSession(context);
-    const qint64 client = clientOption(session->db(), command, options);
     BatchPrintHost host;
     const TBeall settings = batchSettings(*session, command, options, offset, host);
     host.codAmount = amount;
-    PrintContext print{session->db(), settings};
-    print.currentClient = client;
+    std::unique_ptr<TableView> clients;
+    PrintContext print = scopeContext(*session, command, options, settings, clients);
     report::PdfJobWriter writer(pdf);
     host.sink = [&writer](const report::Report &report) { writer.add(report); };
-    RunCodPrint(host, print);
+    host.deliverJobs = [&writer] { writer.finish(); };
+    const RunSummary summary = RunCodPrint(host, print);
     writer.finish();
     reportWritten(writer.jobCount(), writer.pageCount(), pdf);
+    out() << RunSummaryText(CodNoun(), summary) << '\n';
     return ExitOk;
 }
 
@@ -256,11 +271,10 @@ int runCheque(Context &context)
 {
     const QString command = QStringLiteral("cheque");
     const PrintOptions options = parsePrintOptions(
-        command, context.args, {"client", "amount", "message", "sender", "pdf", "back-pdf", "offset"}, {});
-    if (!options.has("client"))
-        throw UsageError(QStringLiteral("cheque: --client KEY is needed"));
+        command, context.args, {"client", "group", "sort", "amount", "message", "sender", "pdf", "back-pdf", "offset"},
+        {"all", "marked"});
+    checkScopeOptions(command, options);
     const std::optional<PrintOffset> offset = offsetOption(command, options);
-    keyOption(command, options, "client");
     const qint64 amount = amountOption(command, options);
     const QString front = requiredOption(command, options, "pdf");
     const QString back = requiredOption(command, options, "back-pdf");
@@ -268,23 +282,26 @@ int runCheque(Context &context)
         throw Error(QStringLiteral("Az elő- és a hátoldal nem kerülhet ugyanabba a fájlba: %1").arg(back));
 
     const auto session = openSession(context);
-    const qint64 client = clientOption(session->db(), command, options);
     BatchPrintHost host;
     const TBeall settings = batchSettings(*session, command, options, offset, host);
     host.chequeAmount = QString::number(amount);
     host.chequeMessage = options.value("message");
-    PrintContext print{session->db(), settings};
-    print.currentClient = client;
+    std::unique_ptr<TableView> clients;
+    PrintContext print = scopeContext(*session, command, options, settings, clients);
     report::PdfJobWriter frontWriter(front);
     report::PdfJobWriter backWriter(back);
-    host.sink = [&](const report::Report &report) {
-        (host.jobs == 1 ? frontWriter : backWriter).add(report);
+    // The turn-over question parts the fronts from the backs.
+    host.sink = [&](const report::Report &report) { (host.turnedOver ? backWriter : frontWriter).add(report); };
+    host.deliverJobs = [&] {
+        frontWriter.finish();
+        backWriter.finish();
     };
-    RunChequePrint(host, print);
+    const RunSummary summary = RunChequePrint(host, print);
     frontWriter.finish();
     backWriter.finish();
     reportWritten(frontWriter.jobCount(), frontWriter.pageCount(), front);
     reportWritten(backWriter.jobCount(), backWriter.pageCount(), back);
+    out() << RunSummaryText(ChequeNoun(), summary) << '\n';
     return ExitOk;
 }
 

@@ -66,11 +66,13 @@ const std::vector<Command> &commands()
          true, runEnvelope},
         {"registered", "registered (--client KEY | --all | --marked) [--group NAME] [--sort FIELD] [--sender KEY] [--offset DX,DY] --pdf FILE",
          "Prints registered-mail forms, with the same choice of clients as envelope.", true, runRegistered},
-        {"cod", "cod --client KEY --amount N [--sender KEY] [--offset DX,DY] --pdf FILE",
-         "Prints the cash-on-delivery form of one client.", true, runCod},
-        {"cheque", "cheque --client KEY --amount N [--message TEXT] [--sender KEY] [--offset DX,DY] --pdf FRONT --back-pdf BACK",
-         "Prints both sides of a postal money order: the front into FRONT, the back (message and "
-         "sender) into BACK.",
+        {"cod", "cod (--client KEY | --all | --marked) [--group NAME] [--sort FIELD] --amount N [--sender KEY] [--offset DX,DY] --pdf FILE",
+         "Prints cash-on-delivery forms with one amount, one page per client, chosen as for envelope "
+         "(--marked clears every mark afterwards).", true, runCod},
+        {"cheque", "cheque (--client KEY | --all | --marked) [--group NAME] [--sort FIELD] --amount N [--message TEXT] [--sender KEY] [--offset DX,DY] --pdf FRONT --back-pdf BACK",
+         "Prints both sides of postal money orders with one amount and message, clients chosen as for "
+         "envelope: every front into FRONT, every back (message and sender) into BACK in the same "
+         "order (--marked clears every mark afterwards).",
          true, runCheque},
         {"labels", "labels (--client KEY | --all | --marked) [--group NAME] [--sort FIELD] [--start N] [--offset DX,DY] --pdf FILE",
          "Prints address labels on A4 sheets into one PDF, with the sheet, font and line places of the "

@@ -12,6 +12,8 @@
 
 #include <QRegularExpression>
 
+#include <functional>
+
 namespace kartevo {
 
 namespace {
@@ -162,69 +164,154 @@ QStringList MarkedClientsSql(const std::optional<QString> &filterGroup, const QS
     return lines;
 }
 
-void RunScopedPrint(PrintHost &host, const PrintContext &context, Stationery stationery)
+QString StationeryNoun(Stationery stationery)
 {
-    const int sender = ChooseSender(host, context.db, context.settings);
-    if (sender == -1)
-        return;
+    switch (stationery) {
+    case Stationery::EnvelopeC6:
+    case Stationery::EnvelopeLA4:
+    case Stationery::EnvelopeLC5:
+        break;
+    case Stationery::Registered:
+        return QStringLiteral("ajánlott nyomtatvány");
+    }
+    return QStringLiteral("boríték");
+}
 
+QString RunSummaryText(const QString &noun, const RunSummary &summary)
+{
+    QString text = QStringLiteral("%1 %2 elkészült (%3 oldal)").arg(summary.clients).arg(noun).arg(summary.pages);
+    if (summary.marked)
+        text += summary.marksCleared ? QStringLiteral("; a kijelölések törölve") : QStringLiteral("; a kijelölések megmaradtak");
+    return text;
+}
+
+namespace {
+
+// The clients of the run's scope in print order. Scope "Mindenkinek" asks first (nullopt when
+// declined) and leaves the list on its last row; the current scope gives the current client,
+// or 0 when there is none and requireCurrent is false.
+std::optional<QList<qint64>> ScopeClients(PrintHost &host, const PrintContext &context, bool requireCurrent)
+{
+    QList<qint64> keys;
     switch (context.scope) {
-    case scope::Current:
-        PrintOne(host, context, stationery, context.currentClient.value_or(0), sender,
-                 context.settings.UsePrinter);
-        return;
-
     case scope::Everyone: {
         TableView *clients = context.clients;
         const int count = clients ? clients->recordCount() : 0;
         if (!host.askYesNo(ConfirmationText(count), QStringLiteral("Megerősítés")))
-            return;
+            return std::nullopt;
         for (int row = 0; row < count; ++row) {
-            if (!host.progress(row, count))
-                return;
             clients->moveTo(row);
-            PrintOne(host, context, stationery, clients->asInteger(QStringLiteral("ugyfel")), sender, true);
+            keys.append(clients->asInteger(QStringLiteral("ugyfel")));
         }
-        host.progress(count, count);
-        return;
+        return keys;
     }
-
     case scope::Marked: {
         Query marked(context.db);
         marked.setSql(MarkedClientsSql(context.filterGroup, context.sortField));
         marked.open();
-        QList<qint64> keys;
         for (int row = 0; row < marked.recordCount(); ++row) {
             marked.moveTo(row);
             keys.append(marked.asInteger(QStringLiteral("ugyfel")));
         }
         marked.close();
-        const int count = int(keys.size());
-        for (int done = 0; done < count; ++done) {
-            if (!host.progress(done, count))
-                return;
-            PrintOne(host, context, stationery, keys.at(done), sender, true);
-        }
-        host.progress(count, count);
-        host.deliver();
-        // Every mark goes, also those of clients outside the filter group.
-        try {
-            context.db.exec(QStringLiteral("UPDATE ugyfel SET jelolve='N';"));
-        } catch (const Error &error) {
-            throw Error(QStringLiteral("A nyomtatványok elkészültek, de a nyomtatási kijelölések nem törölhetők, "
-                                       "így a következő nyomtatás újra kinyomtatja őket: %1")
-                            .arg(error.message()));
-        }
-        if (context.clients) {
-            context.clients->close();
-            context.clients->open();
-        }
-        return;
+        return keys;
     }
-
     default:
-        return;
+        keys.append(requireCurrent ? RequireCurrentClient(context) : context.currentClient.value_or(0));
+        return keys;
     }
+}
+
+// One job per client, reporting progress as jobs [first, first + keys) of total. False when
+// the user stopped the run; summary.pages counts the jobs output.
+// (summary.clients is the number of first-side jobs.)
+bool PrintEach(PrintHost &host, const QList<qint64> &keys, int first, int total, RunSummary &summary,
+               const std::function<void(qint64)> &job)
+{
+    for (int index = 0; index < keys.size(); ++index) {
+        if (!host.progress(first + index, total))
+            return false;
+        job(keys.at(index));
+        ++summary.pages;
+    }
+    return true;
+}
+
+// The end of a complete marked run: the jobs are delivered, then every mark goes (also those of
+// clients outside the filter group) and the list is read again.
+void FinishMarkedRun(PrintHost &host, const PrintContext &context, RunSummary &summary)
+{
+    host.deliver();
+    try {
+        context.db.exec(QStringLiteral("UPDATE ugyfel SET jelolve='N';"));
+    } catch (const Error &error) {
+        throw Error(QStringLiteral("A nyomtatványok elkészültek, de a nyomtatási kijelölések nem törölhetők, "
+                                   "így a következő nyomtatás újra kinyomtatja őket: %1")
+                        .arg(error.message()));
+    }
+    summary.marksCleared = true;
+    if (context.clients) {
+        context.clients->close();
+        context.clients->open();
+    }
+}
+
+// Runs jobs over the clients of the scope; a run over several clients is printed directly.
+// A non-null second job runs for every client after the turn-over question.
+RunSummary RunOverScope(PrintHost &host, const PrintContext &context, bool requireCurrent,
+                        const std::function<void(qint64, bool)> &front,
+                        const std::function<void(qint64, bool)> &back = {})
+{
+    RunSummary summary;
+    const std::optional<QList<qint64>> keys = ScopeClients(host, context, requireCurrent);
+    if (!keys)
+        return summary;
+    const bool single = context.scope != scope::Everyone && context.scope != scope::Marked;
+    summary.marked = context.scope == scope::Marked;
+    const bool direct = single ? bool(context.settings.UsePrinter) : true;
+    const int total = int(keys->size()) * (back ? 2 : 1);
+    const auto report = [&](int done) {
+        if (!single)
+            host.progress(done, total);
+    };
+    const auto step = [&](const std::function<void(qint64, bool)> &job) {
+        return [&job, direct](qint64 key) { job(key, direct); };
+    };
+    if (single) {
+        front(keys->first(), direct);
+        ++summary.pages;
+    }
+    const bool frontsDone = single || PrintEach(host, *keys, 0, total, summary, step(front));
+    summary.clients = summary.pages;
+    if (!frontsDone)
+        return summary;
+    if (back) {
+        if (!host.askYesNo(QStringLiteral("Helyezze vissza fordítva a csekket, nyomtatáshoz nyomja meg az \"Igen\" gombot."),
+                           QStringLiteral("Folytatás")))
+            return summary;
+        if (single) {
+            back(keys->first(), direct);
+            ++summary.pages;
+        } else if (!PrintEach(host, *keys, int(keys->size()), total, summary, step(back))) {
+            return summary;
+        }
+    }
+    report(total);
+    if (summary.marked)
+        FinishMarkedRun(host, context, summary);
+    return summary;
+}
+
+} // namespace
+
+RunSummary RunScopedPrint(PrintHost &host, const PrintContext &context, Stationery stationery)
+{
+    const int sender = ChooseSender(host, context.db, context.settings);
+    if (sender == -1)
+        return {};
+    return RunOverScope(host, context, false, [&](qint64 client, bool direct) {
+        PrintOne(host, context, stationery, client, sender, direct);
+    });
 }
 
 qint64 ParseChequeAmount(const QString &text)
@@ -236,35 +323,35 @@ qint64 ParseChequeAmount(const QString &text)
     return amount;
 }
 
-void RunChequePrint(PrintHost &host, const PrintContext &context)
+RunSummary RunChequePrint(PrintHost &host, const PrintContext &context)
 {
     const int sender = ChooseChequeSender(host, context.settings);
     if (sender == -1)
-        return;
+        return {};
     QString amountText = QStringLiteral("0");
     QString message;
     if (!host.editCheque(amountText, message))
-        return;
-    const qint64 client = RequireCurrentClient(context);
+        return {};
+    if (context.scope != scope::Everyone && context.scope != scope::Marked)
+        RequireCurrentClient(context);
     const qint64 amount = ParseChequeAmount(amountText);
-    const bool direct = context.settings.UsePrinter;
-    PrintCsekk(host, context, client, sender, amount, message, direct);
-    if (!host.askYesNo(QStringLiteral("Helyezze vissza fordítva a csekket, nyomtatáshoz nyomja meg az \"Igen\" gombot."),
-                       QStringLiteral("Folytatás")))
-        return;
-    PrintCsekk2(host, context, client, sender, amount, message, direct);
+    return RunOverScope(
+        host, context, true,
+        [&](qint64 client, bool direct) { PrintCsekk(host, context, client, sender, amount, message, direct); },
+        [&](qint64 client, bool direct) { PrintCsekk2(host, context, client, sender, amount, message, direct); });
 }
 
-void RunCodPrint(PrintHost &host, const PrintContext &context)
+RunSummary RunCodPrint(PrintHost &host, const PrintContext &context)
 {
     const int sender = ChooseSender(host, context.db, context.settings);
     if (sender == -1)
-        return;
+        return {};
     qint64 amount = 1000;
     if (!host.inputAmount(amount))
-        return;
-    const qint64 client = RequireCurrentClient(context);
-    PrintUtanvet(host, context, client, sender, amount, context.settings.UsePrinter);
+        return {};
+    return RunOverScope(host, context, true, [&](qint64 client, bool direct) {
+        PrintUtanvet(host, context, client, sender, amount, direct);
+    });
 }
 
 } // namespace kartevo

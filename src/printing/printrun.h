@@ -104,18 +104,39 @@ void CheckSortField(const QString &sortField);
 // "ORDER BY <sort field>;". Throws Error when the sort field is not a plain column name.
 QStringList MarkedClientsSql(const std::optional<QString> &filterGroup, const QString &sortField);
 
+// What a run printed: how many clients, how many pages (jobs), whether it was a marked run and
+// whether its marks were cleared.
+struct RunSummary {
+    int clients = 0;
+    int pages = 0;
+    bool marked = false;
+    bool marksCleared = false;
+};
+
+// The run's summary line: "3 boríték elkészült (3 oldal); a kijelölések törölve" (a marked run)
+// or without the marks part. The noun names the stationery ("boríték", "csekk" …).
+QString RunSummaryText(const QString &noun, const RunSummary &summary);
+// The noun of the summary line for the stationery of a scoped run.
+QString StationeryNoun(Stationery stationery);
+// The nouns of the summary lines of the money order and the cash-on-delivery runs.
+inline QString ChequeNoun() { return QStringLiteral("csekk"); }
+inline QString CodNoun() { return QStringLiteral("utánvételi lap"); }
+
 // The scoped commands aBoritek1, aBoritek2, aBoritek3 and aAjanlott. Errors of a job end the
 // whole command (the jobs before it stay output) by throwing Error. A marked run clears the
 // marks only after every job was delivered; a run that fails or is stopped keeps them, and a
 // clearing that cannot be written is an error of its own.
-void RunScopedPrint(PrintHost &host, const PrintContext &context, Stationery stationery);
+RunSummary RunScopedPrint(PrintHost &host, const PrintContext &context, Stationery stationery);
 
-// aCsekk: sender, the cheque dialog, the front, the turn-over question, the back. Throws Error
-// when the amount cannot be read or there is no current client (nothing printed then).
-void RunChequePrint(PrintHost &host, const PrintContext &context);
+// aCsekk: sender, the cheque dialog (one amount and message for the whole run), the front of
+// every client of the scope, the turn-over question, then every back in the same order. Throws
+// Error when the amount cannot be read or there is no current client (nothing printed then).
+// A marked run clears the marks only when both sides of every client were delivered.
+RunSummary RunChequePrint(PrintHost &host, const PrintContext &context);
 
-// aUtanvet: sender, the amount, the cash-on-delivery form for the current client.
-void RunCodPrint(PrintHost &host, const PrintContext &context);
+// aUtanvet: sender, the amount, the cash-on-delivery form for every client of the scope; marks
+// as for the envelopes.
+RunSummary RunCodPrint(PrintHost &host, const PrintContext &context);
 
 // The amount typed in the cheque dialog: decimal digits from 0 to 2147483647. Throws Error for
 // an empty or too large number.

@@ -127,6 +127,36 @@ private Q_SLOTS:
         QVERIFY(PageTexts(cod).value(0).contains(QStringLiteral("kettőszázötven")));
     }
 
+    // Money orders for the marked clients: every front into one file, every back into the
+    // other in the same order, the counts on standard output, the marks cleared.
+    void chequeForMarkedClients()
+    {
+        {
+            Database db;
+            db.open(m_dbPath);
+            db.exec(QStringLiteral("UPDATE ugyfel SET jelolve='I' WHERE ugyfel IN (22, 1, 2)"));
+        }
+        const QString front = m_dir.filePath(QStringLiteral("mfront.pdf"));
+        const QString back = m_dir.filePath(QStringLiteral("mback.pdf"));
+        const Result result = Batch({QStringLiteral("cheque"), QStringLiteral("--marked"), QStringLiteral("--group"),
+                                     QStringLiteral("Partnerek"), QStringLiteral("--amount"), QStringLiteral("1500"),
+                                     QStringLiteral("--message"), QStringLiteral("Tagdíj"), QStringLiteral("--pdf"), front,
+                                     QStringLiteral("--back-pdf"), back});
+        QVERIFY2(result.code == 0, qPrintable(result.err));
+        const QStringList fronts = PageTexts(front);
+        const QStringList backs = PageTexts(back);
+        QCOMPARE(fronts.size(), 2);
+        QCOMPARE(backs.size(), 2);
+        QVERIFY(fronts.at(0).contains(QStringLiteral("Almási")));
+        QVERIFY(fronts.at(1).contains(QStringLiteral("Zalai")));
+        for (const QString &page : fronts)
+            QVERIFY(page.contains(QStringLiteral("egyezer ötszáz")));
+        for (const QString &page : backs)
+            QVERIFY(page.contains(QStringLiteral("Tagdíj")));
+        QVERIFY2(result.out.contains(QStringLiteral("2 csekk elkészült (4 oldal); a kijelölések törölve")), qPrintable(result.out));
+        QCOMPARE(Scalar(QStringLiteral("SELECT count(*) FROM ugyfel WHERE jelolve='I'")), 0);
+    }
+
     // The envelope is translated from the Lang setting; --lang replaces it for one run, and a
     // --lang file that does not exist is refused.
     void translatedEnvelope()

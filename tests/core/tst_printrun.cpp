@@ -448,7 +448,7 @@ private Q_SLOTS:
         host.chequeMessage = QStringLiteral("1\n2\n3\n4\n5\n");
         PrintContext context(demo.db, settings);
         context.currentClient = 4;
-        context.scope = scope::Everyone; // the cheque ignores the scope
+        context.scope = scope::Current;
         RunChequePrint(host, context);
         QCOMPARE(host.pickerCalls, only1 ? QList<int>{} : QList<int>{1});
         QCOMPARE(host.questions,
@@ -574,7 +574,7 @@ private Q_SLOTS:
         host.typedAmount = 1000;
         PrintContext context(demo.db, settings);
         context.currentClient = 6;
-        context.scope = scope::Marked; // ignored
+        context.scope = scope::Current;
         RunCodPrint(host, context);
         QCOMPARE(host.offeredAmount, 1000);
         QCOMPARE(host.jobs.size(), 1);
@@ -593,6 +593,96 @@ private Q_SLOTS:
         context.currentClient.reset();
         QVERIFY_THROWS_EXCEPTION(Error, RunCodPrint(host, context));
         QVERIFY(host.jobs.isEmpty());
+    }
+
+    // The money order and the cash-on-delivery form for the marked clients: one amount for the
+    // run, every front in print order, the turn-over question once, every back in the same
+    // order; the marks go only when the whole run was delivered.
+    void formsForMarkedClients_data()
+    {
+        QTest::addColumn<bool>("cheque");
+        QTest::addColumn<bool>("turnOver");
+        QTest::newRow("money order, both sides") << true << true;
+        QTest::newRow("money order, back refused") << true << false;
+        QTest::newRow("cash on delivery") << false << true;
+    }
+    void formsForMarkedClients()
+    {
+        QFETCH(bool, cheque);
+        QFETCH(bool, turnOver);
+        DemoDatabase demo;
+        demo.db.exec(QStringLiteral("UPDATE ugyfel SET jelolve='I' WHERE ugyfel IN (22, 1, 14, 2)"));
+        TBeall settings;
+        settings.UsePrinter = false;
+        settings.Only1Sender = true;
+        settings.Sender = 1;
+        auto table = ClientTable(demo.db, QStringLiteral("Partnerek"));
+        FakeHost host;
+        host.db = &demo.db;
+        host.answer = turnOver;
+        host.chequeAmount = QStringLiteral("1500");
+        host.typedAmount = 1500;
+        host.chequeMessage = QStringLiteral("tagdíj");
+        PrintContext context(demo.db, settings);
+        context.clients = table.get();
+        context.scope = scope::Marked;
+        context.filterGroup = QStringLiteral("Partnerek");
+        const RunSummary summary = cheque ? RunChequePrint(host, context) : RunCodPrint(host, context);
+
+        const QList<qint64> order{1, 22, 14};
+        const bool complete = !cheque || turnOver;
+        QCOMPARE(host.clients(), cheque && turnOver ? order + order : order);
+        for (int index = 0; index < host.jobs.size(); ++index) {
+            const Job &job = host.jobs.at(index);
+            QVERIFY(job.direct);
+            const bool front = index < order.size();
+            QCOMPARE(job.report, !cheque ? QStringLiteral("qrUtanvet") : front ? QStringLiteral("qrCsekk") : QStringLiteral("qrCsekk2"));
+            if (front)
+                QCOMPARE(job.data.item(QStringLiteral("QRLabel4"))->caption, QStringLiteral("egyezer ötszáz"));
+            else
+                QCOMPARE(job.data.item(QStringLiteral("QRLabel4"))->caption, QStringLiteral("tagdíj"));
+        }
+        QCOMPARE(host.questions.size(), cheque ? 1 : 0);
+        QCOMPARE(summary.clients, 3);
+        QCOMPARE(summary.pages, int(host.jobs.size()));
+        QVERIFY(summary.marked);
+        QCOMPARE(summary.marksCleared, complete);
+        QCOMPARE(host.jobsWhenDelivered, complete ? int(host.jobs.size()) : -1);
+        QCOMPARE(Scalar(demo.db, QStringLiteral("SELECT count(*) FROM ugyfel WHERE jelolve='I'")).toInt(), complete ? 0 : 4);
+    }
+
+    // The summary line after a run, for the kinds and scopes.
+    void runSummary_data()
+    {
+        QTest::addColumn<QString>("noun");
+        QTest::addColumn<int>("clients");
+        QTest::addColumn<int>("pages");
+        QTest::addColumn<bool>("marked");
+        QTest::addColumn<bool>("cleared");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("envelopes, marked") << StationeryNoun(Stationery::EnvelopeC6) << 3 << 3 << true << true
+                                           << QStringLiteral("3 boríték elkészült (3 oldal); a kijelölések törölve");
+        QTest::newRow("stopped marked run") << StationeryNoun(Stationery::EnvelopeLC5) << 1 << 1 << true << false
+                                            << QStringLiteral("1 boríték elkészült (1 oldal); a kijelölések megmaradtak");
+        QTest::newRow("registered, everyone") << StationeryNoun(Stationery::Registered) << 12 << 12 << false << false
+                                              << QStringLiteral("12 ajánlott nyomtatvány elkészült (12 oldal)");
+        QTest::newRow("money order, current") << QStringLiteral("csekk") << 1 << 2 << false << false
+                                              << QStringLiteral("1 csekk elkészült (2 oldal)");
+    }
+    void runSummary()
+    {
+        QFETCH(QString, noun);
+        QFETCH(int, clients);
+        QFETCH(int, pages);
+        QFETCH(bool, marked);
+        QFETCH(bool, cleared);
+        QFETCH(QString, text);
+        RunSummary summary;
+        summary.clients = clients;
+        summary.pages = pages;
+        summary.marked = marked;
+        summary.marksCleared = cleared;
+        QCOMPARE(RunSummaryText(noun, summary), text);
     }
 };
 

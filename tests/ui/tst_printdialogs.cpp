@@ -275,6 +275,60 @@ private Q_SLOTS:
         QCOMPARE(QDir(out.path()).entryList(QDir::Files).size(), 2);
     }
 
+    // aCsekk for the marked clients through the window entry point: every front, one turn-over
+    // question, every back; the summary in a message, the marks gone. With no sender at all the
+    // first print key says why the sender list is empty before it opens.
+    void markedChequeRunAndNoSender()
+    {
+        test::Installation inst;
+        QTemporaryDir dbDir;
+        Session::Options options;
+        options.databaseOverride = test::DeliveredDatabase(dbDir);
+        {
+            Database db;
+            db.open(options.databaseOverride);
+            db.exec(test::DemoSql());
+            db.exec(QStringLiteral("UPDATE ugyfel SET jelolve='I' WHERE ugyfel IN (1, 22)"));
+        }
+        Session session(inst.folders());
+        QCOMPARE(session.open(options), Session::OpenResult::Ok);
+        session.settings().UsePrinter = true;
+        session.settings().Only1Sender = true;
+        TableView clients(session.db(), QStringLiteral("ugyfel"));
+        clients.open();
+        QTemporaryDir out;
+        qputenv("KARTEVO_PRINT_DIR", out.path().toLocal8Bit());
+        test::FakePrompter prompter;
+        prompter.nextAnswer = true;
+        PrintCommandContext context(session, clients);
+        context.scope = 2;
+        int pickerCalls = 0;
+        context.pickSender = [&pickerCalls](QWidget *, int) {
+            ++pickerCalls;
+            return -1;
+        };
+        test::WhenModal([](QWidget *modal) {
+            auto *edit = test::Child<QLineEdit>(modal, "Edit1");
+            edit->selectAll();
+            QTest::keyClicks(edit, QStringLiteral("1500"));
+            test::Child<QPushButton>(modal, "Button1")->click();
+        });
+        PrintCheque(nullptr, context);
+        QCOMPARE(prompter.questions.size(), 1);
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files).size(), 4);
+        QCOMPARE(prompter.infos, QStringList{QStringLiteral("2 csekk elkészült (4 oldal); a kijelölések törölve")});
+        QCOMPARE(test::SqlValue(session.db(), QStringLiteral("SELECT count(*) FROM ugyfel WHERE jelolve='I'")).toInt(), 0);
+
+        prompter.infos.clear();
+        session.db().exec(QStringLiteral("DELETE FROM tulajdonos"));
+        context.scope = 0;
+        PrintEnvelopes(nullptr, context, EnvelopeKind::C6);
+        qunsetenv("KARTEVO_PRINT_DIR");
+        QCOMPARE(pickerCalls, 1);
+        QCOMPARE(prompter.infos, QStringList{QStringLiteral("Még nincs feladó. Vegyen fel egyet a Feladók listában.")});
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files).size(), 4);
+    }
+
     // Rendszer / Nyomtatás igazítása as a new user goes about it: the C6 calibration sheet into
     // the print folder, the measured offset typed in (Enter moves on, the field in the focus
     // colour), OK; the next C6 envelope lands moved by exactly that, and the offset is in the

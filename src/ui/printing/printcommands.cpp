@@ -1,7 +1,9 @@
 #include "ui/printing/printcommands.h"
 
 #include "core/error.h"
+#include "core/database.h"
 #include "core/session.h"
+#include "core/statement.h"
 #include "core/tableview.h"
 #include "printing/gridprint.h"
 #include "printing/printrun.h"
@@ -12,6 +14,8 @@
 
 #include <QAbstractItemModel>
 #include <QHeaderView>
+#include <QMainWindow>
+#include <QStatusBar>
 #include <QProgressDialog>
 #include <QTableView>
 
@@ -20,6 +24,12 @@
 namespace kartevo {
 
 namespace {
+
+bool HasSenders(Database &db)
+{
+    Statement statement(db, QStringLiteral("SELECT 1 FROM tulajdonos LIMIT 1"));
+    return statement.step();
+}
 
 // The print run's questions, dialogs and outputs with windows and the printer.
 class WindowPrintHost final : public PrintHost {
@@ -37,6 +47,9 @@ public:
     {
         if (!m_context.pickSender)
             throw Error(QStringLiteral("A feladó választása nem érhető el."));
+        // An empty list with no word why would leave a new user guessing.
+        if (!HasSenders(m_context.session.db()))
+            CurrentPrompter().showInfo(QStringLiteral("Még nincs feladó. Vegyen fel egyet a Feladók listában."), m_owner);
         return m_context.pickSender(m_owner, positionOn);
     }
 
@@ -90,6 +103,19 @@ private:
     std::unique_ptr<Tfrm_Csekk> m_cheque; // lives until the cheque command ends
 };
 
+// The summary of a finished run in the main window's status bar; a marked run also says it in
+// a message, as its marks are gone (or kept).
+void ReportRun(QWidget *owner, const QString &noun, const RunSummary &summary)
+{
+    if (summary.pages == 0 && !summary.marked)
+        return;
+    const QString text = RunSummaryText(noun, summary);
+    if (auto *window = qobject_cast<QMainWindow *>(owner ? owner->window() : nullptr))
+        window->statusBar()->showMessage(text, 15000);
+    if (summary.marked)
+        CurrentPrompter().showInfo(text, owner);
+}
+
 PrintContext MakeRunContext(const PrintCommandContext &context)
 {
     PrintContext run(context.session.db(), context.session.settings());
@@ -132,25 +158,26 @@ report::Align GridAlign(const QVariant &alignment)
 void PrintEnvelopes(QWidget *owner, const PrintCommandContext &context, EnvelopeKind kind)
 {
     WindowPrintHost host(owner, context);
-    RunScopedPrint(host, MakeRunContext(context), EnvelopeStationery(kind));
+    const Stationery stationery = EnvelopeStationery(kind);
+    ReportRun(owner, StationeryNoun(stationery), RunScopedPrint(host, MakeRunContext(context), stationery));
 }
 
 void PrintRegistered(QWidget *owner, const PrintCommandContext &context)
 {
     WindowPrintHost host(owner, context);
-    RunScopedPrint(host, MakeRunContext(context), Stationery::Registered);
+    ReportRun(owner, StationeryNoun(Stationery::Registered), RunScopedPrint(host, MakeRunContext(context), Stationery::Registered));
 }
 
 void PrintCheque(QWidget *owner, const PrintCommandContext &context)
 {
     WindowPrintHost host(owner, context);
-    RunChequePrint(host, MakeRunContext(context));
+    ReportRun(owner, ChequeNoun(), RunChequePrint(host, MakeRunContext(context)));
 }
 
 void PrintCod(QWidget *owner, const PrintCommandContext &context)
 {
     WindowPrintHost host(owner, context);
-    RunCodPrint(host, MakeRunContext(context));
+    ReportRun(owner, CodNoun(), RunCodPrint(host, MakeRunContext(context)));
 }
 
 void PrintGrid(QWidget *owner, const QTableView *grid, bool direct, const QString &title, int fontSize,

@@ -40,9 +40,11 @@ struct PrintCommandContext {
 void PrintEnvelopes(QWidget *owner, const PrintCommandContext &context, EnvelopeKind kind);
 // aAjanlott.
 void PrintRegistered(QWidget *owner, const PrintCommandContext &context);
-// aCsekk: the cheque dialog, the front, the turn-over question, the back.
+// After each of these runs its summary shows in the owner window's status bar, and for a marked
+// run in a message too.
+// aCsekk: the cheque dialog, every front of the scope, the turn-over question, every back.
 void PrintCheque(QWidget *owner, const PrintCommandContext &context);
-// aUtanvet: the amount input and the cash-on-delivery form.
+// aUtanvet: the amount input and the cash-on-delivery forms of the scope.
 void PrintCod(QWidget *owner, const PrintCommandContext &context);
 
 // PrintGrid: the list printout of a grid as shown (columns, widths, titles, alignment, rows of
