@@ -183,8 +183,9 @@ private Q_SLOTS:
         QCOMPARE(demo.w().session().settings().Sender, 77);
     }
 
-    // A picture that exists but is no picture: at opening the dialog is not shown; chosen with a
-    // browse button, the field keeps the name and the error is shown. A missing file is skipped.
+    // A picture that exists but is no picture: chosen with a browse button, the field keeps the
+    // name and the error is shown; named by the settings, the dialog still opens (it is where the
+    // setting is mended), says which file, and shows an empty preview. A missing file is skipped.
     void unreadablePictures()
     {
         DemoWindow demo;
@@ -205,7 +206,16 @@ private Q_SLOTS:
         QCOMPARE(settings.i2, bad);
 
         demo.prompter.errors.clear();
-        demo.trigger("aBeallit"); // i2 now names the unreadable file: no dialog
+        bool opened = false;
+        WhenModal([&](QWidget *dialog) {
+            opened = true;
+            QTRY_COMPARE(demo.prompter.errors.size(), 1);
+            QVERIFY(Child<QLabel>(dialog, "Image2")->pixmap().isNull());
+            QCOMPARE(Child<QLineEdit>(dialog, "Edit5")->text(), bad);
+            QTest::keyClick(dialog, Qt::Key_Escape);
+        });
+        demo.trigger("aBeallit"); // i2 names the unreadable file
+        QVERIFY(opened);
         QCOMPARE(demo.prompter.errors.size(), 1);
         QVERIFY2(demo.prompter.errors.first().contains(bad), qPrintable(demo.prompter.errors.first()));
     }

@@ -1,5 +1,6 @@
 #include "ui/dialogs/frm_beallit.h"
 
+#include "core/error.h"
 #include "core/session.h"
 #include "printing/stationery.h"
 #include "ui/common/application.h"
@@ -7,6 +8,7 @@
 #include "ui/common/filedialogs.h"
 #include "ui/common/focuscolor.h"
 #include "ui/common/glyphbutton.h"
+#include "ui/common/messages.h"
 #include "ui/common/translation.h"
 #include "ui/common/windowstate.h"
 #include "ui/masterdata/pickers.h"
@@ -20,6 +22,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTimer>
 
 namespace kartevo {
 
@@ -151,11 +154,22 @@ void Tfrm_Beallit::FormCreate()
     const TBeall &settings = m_session.settings();
     const SettingsForm values = FormFromSettings(settings);
     const QString pictures[3] = {values.i1, values.i2, values.i3};
+    // A picture that cannot be read is told once the dialog is open, with an empty preview: the
+    // dialog is where the setting can be mended.
+    QStringList problems;
     for (int i = 0; i < 3; ++i) {
         PictureEdits[i]->setText(pictures[i]);
-        if (!pictures[i].isEmpty() && QFileInfo(pictures[i]).isFile())
+        if (pictures[i].isEmpty() || !QFileInfo(pictures[i]).isFile())
+            continue;
+        try {
             loadPreview(i);
+        } catch (const Error &e) {
+            Previews[i]->clear();
+            problems.append(e.message());
+        }
     }
+    if (!problems.isEmpty())
+        QTimer::singleShot(0, this, [this, problems] { ShowError(problems.join(QLatin1Char('\n')), this); });
     CheckBox1->setChecked(values.FullScreen);
     CheckBox2->setChecked(values.Only1Sender);
     CheckBox3->setChecked(values.UsePrinter);
