@@ -92,7 +92,8 @@ with temporary_folder(paths) as home, Display() as display:
         wait_query(database, MARKED, sorted([(first[0],), (second[0],)]))
 
         # End chooses "Csak a kijelölteknek": after the sender the run asks nothing more, prints
-        # one envelope per marked client straight away, in name order, then clears every mark.
+        # one envelope per marked client straight away, in name order, then clears every mark
+        # and says so in a message ("2 boríték elkészült …"), closed with Enter.
         display.keys(main, "End")
         display.snapshot("keyboard-scope-marked")
         display.keys(main, "F3")
@@ -100,6 +101,10 @@ with temporary_folder(paths) as home, Display() as display:
         files = wait_files(print_dir, 3)[1:]
         check_prints(files, [first[1], second[1]], names, "scope Csak a kijelölteknek")
         wait_query(database, MARKED, [])
+        summary = display.wait_window(r"^Üzenet$", program=program)
+        display.snapshot("keyboard-run-summary")
+        display.keys(summary, "Return")
+        display.wait_no_window(r"^Üzenet$")
 
         # Ins opens the edit dialog on a new client. Enter moves on like Tab and presses the
         # button it stands on: the hand button copies the name into the contact, the postal
