@@ -9,6 +9,14 @@
 #include "ui/exchange/frm_import.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QToolButton>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
@@ -135,7 +143,9 @@ private Q_SLOTS:
             QCOMPARE(demo.prompter.infos, QStringList{text + QStringLiteral(" file kész.")});
             window->Edit1->setText(sheet);
             window->Button1->click();
-            QCOMPARE(demo.prompter.infos.size(), 1); // a worksheet is written without a word
+            // A worksheet is told as done as a text file is.
+            QCOMPARE(demo.prompter.infos.size(), 2);
+            QCOMPARE(demo.prompter.infos.last(), sheet + QStringLiteral(" file kész."));
             window->Button2->click();
         });
         demo.trigger("aExcelbe");
@@ -167,6 +177,96 @@ private Q_SLOTS:
         window.Button1->click();
         QCOMPARE(prompter.errors.size(), 1);
         QVERIFY(prompter.errors.first().startsWith(QStringLiteral("Hiba: ")));
+    }
+
+    // In the real save dialog, "Excel munkalap" chosen and a name typed without an extension
+    // give a worksheet (not a .csv), and the worksheet is told as done.
+    void chosenFilterGivesTheExtension()
+    {
+        DemoWindow demo;
+        demo.showActive();
+        const QString folder = demo.inst.dir.filePath(QStringLiteral("kivitel"));
+        QVERIFY(QDir().mkpath(folder));
+        bool checked = false;
+        WhenModal([&](QWidget *modal) {
+            auto *window = qobject_cast<Tfrm_Hatarolt *>(modal);
+            QVERIFY(window);
+            window->Edit1->setText(folder + QStringLiteral("/"));
+            WhenModal([&](QWidget *dialogWidget) {
+                auto *dialog = qobject_cast<QFileDialog *>(dialogWidget);
+                QVERIFY(dialog);
+                auto *types = dialog->findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
+                auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+                QVERIFY(types && name);
+                // As a user picks it: with the keyboard.
+                types->setFocus();
+                QTest::keyClick(types, Qt::Key_Down);
+                QTest::keyClick(types, Qt::Key_Down);
+                QCOMPARE(types->currentText(), QStringLiteral("Excel munkalap (*.xls)"));
+                name->setFocus();
+                name->setText(QStringLiteral("lap"));
+                QTest::keyClick(name, Qt::Key_Return);
+            });
+            window->SpeedButton1->click();
+            QCOMPARE(window->Edit1->text(), folder + QStringLiteral("/lap.xls"));
+            window->Button1->click();
+            QCOMPARE(demo.prompter.infos, QStringList{folder + QStringLiteral("/lap.xls file kész.")});
+            window->Button2->click();
+            checked = true;
+        });
+        demo.trigger("aExcelbe");
+        QVERIFY(checked);
+        QCOMPARE(ReadBytes(folder + QStringLiteral("/lap.xls")).left(4), QByteArray::fromHex("09000400"));
+        QVERIFY(!QFileInfo::exists(folder + QStringLiteral("/lap.csv")));
+        QVERIFY(demo.prompter.errors.isEmpty());
+    }
+
+    // "E-Mail" hands the page to xdg-email and tells when that fails: without a mail program
+    // (its exit code 3) or with another error; a hand-over that works says nothing.
+    void mailHandOverFailures_data()
+    {
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("no mail program") << 3 << QStringLiteral("A levél nem adható át: nincs beállított levelezőprogram. ");
+        QTest::newRow("other failure") << 4 << QStringLiteral("(xdg-email, hibakód: 4)");
+        QTest::newRow("handed over") << 0 << QString();
+    }
+
+    void mailHandOverFailures()
+    {
+        QFETCH(int, exitCode);
+        QFETCH(QString, error);
+        DemoWindow demo;
+        demo.showActive();
+        QTemporaryDir bin;
+        const QString script = bin.filePath(QStringLiteral("xdg-email"));
+        const QString arguments = bin.filePath(QStringLiteral("arguments"));
+        WriteBytes(script, QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$@\" > '%1'\nexit %2\n")
+                               .arg(arguments).arg(exitCode).toUtf8());
+        QVERIFY(QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", QFile::encodeName(bin.path()) + ':' + path);
+        const QString page = demo.w().session().settings().HtmlPath + QStringLiteral("/_gyfelek.htm");
+        WhenModal([&](QWidget *modal) {
+            auto *window = qobject_cast<Tfrm_Grid2Html *>(modal);
+            QVERIFY(window);
+            window->Button3->click();
+            // The hand-over runs on its own; its end is heard while the window is open.
+            QTRY_VERIFY(QCoreApplication::instance()->findChildren<QProcess *>().isEmpty());
+            window->Button2->click();
+        });
+        demo.trigger("aHtml");
+        qputenv("PATH", path);
+        QCOMPARE(QString::fromUtf8(ReadBytes(arguments)).split(u'\n', Qt::SkipEmptyParts),
+                 (QStringList{QStringLiteral("--subject"), QStringLiteral("Html küldés"), QStringLiteral("--body"),
+                              QStringLiteral("Html küldés"), QStringLiteral("--attach"), page}));
+        if (error.isEmpty()) {
+            QVERIFY(demo.prompter.errors.isEmpty());
+        } else {
+            QCOMPARE(demo.prompter.errors.size(), 1);
+            QVERIFY2(demo.prompter.errors.first().contains(error) && demo.prompter.errors.first().endsWith(page),
+                     qPrintable(demo.prompter.errors.first()));
+        }
     }
 
     // OK writes the page to the HTML folder and opens it; E-Mail clears the switch, writes the

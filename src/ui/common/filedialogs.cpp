@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 namespace kartevo {
 
@@ -18,6 +19,12 @@ QString RunDialog(QWidget *owner, const FileDialogOptions &options, bool save)
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(options.defaultSuffix);
+    // A name typed without an extension takes the one of the chosen filter ("Excel munkalap
+    // (*.xls)" gives .xls); a filter of several or of any extension, the default one.
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, options](const QString &filter) {
+        const QString suffix = FilterSuffix(filter);
+        dialog.setDefaultSuffix(suffix.isEmpty() ? options.defaultSuffix : suffix);
+    });
     if (!options.fileName.isEmpty())
         dialog.selectFile(options.fileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -26,6 +33,13 @@ QString RunDialog(QWidget *owner, const FileDialogOptions &options, bool save)
 }
 
 } // namespace
+
+QString FilterSuffix(const QString &filter)
+{
+    static const QRegularExpression onePattern(QStringLiteral("\\(\\*\\.([^*?. ;()]+)\\)\\s*$"));
+    const QRegularExpressionMatch match = onePattern.match(filter);
+    return match.hasMatch() ? match.captured(1) : QString();
+}
 
 FileDialogOptions FileDialogAt(const QString &start, const QString &filter, const QString &defaultSuffix)
 {

@@ -20,6 +20,10 @@ struct FileDialogOptions {
 // may be given with or without its dot.
 FileDialogOptions FileDialogAt(const QString &start, const QString &filter, const QString &defaultSuffix);
 
+// The extension a name filter stands for: "xls" for "Excel munkalap (*.xls)"; empty for a filter
+// of several patterns or of any file ("*").
+QString FilterSuffix(const QString &filter);
+
 // The open and save dialogs of the program; each gives the chosen file or an empty text when
 // the user cancelled. The save dialog asks before replacing an existing file.
 QString ChooseOpenFile(QWidget *owner, const FileDialogOptions &options);

@@ -7,6 +7,7 @@
 #include "ui/common/datasetmodel.h"
 #include "ui/common/filedialogs.h"
 #include "ui/common/focuscolor.h"
+#include "ui/common/messages.h"
 #include "ui/common/translation.h"
 #include "ui/common/windowstate.h"
 
@@ -16,6 +17,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
@@ -171,10 +173,19 @@ void Tfrm_Grid2Html::Button3Click()
 {
     CheckBox1->setChecked(false);
     writePage();
-    SendMail(QStringLiteral("Html küldés"), QStringLiteral("Html küldés"), Edit1->text());
+    SendMail(this, QStringLiteral("Html küldés"), QStringLiteral("Html küldés"), Edit1->text());
 }
 
-void SendMail(const QString &subject, const QString &body, const QString &attachment)
+QString MailFailureText(int exitCode, const QString &attachment)
+{
+    // xdg-email's exit code 3: no mail program is set up (a tool it needs cannot be found).
+    const QString reason = exitCode == 3
+                               ? QStringLiteral("nincs beállított levelezőprogram")
+                               : QStringLiteral("a levelezőprogram nem vette át (xdg-email, hibakód: %1)").arg(exitCode);
+    return QStringLiteral("A levél nem adható át: %1. A lap elkészült: %2").arg(reason, attachment);
+}
+
+void SendMail(QWidget *owner, const QString &subject, const QString &body, const QString &attachment)
 {
     const QString program = QStringLiteral("xdg-email");
     const QStringList arguments = {QStringLiteral("--subject"), subject, QStringLiteral("--body"), body,
@@ -184,12 +195,25 @@ void SendMail(const QString &subject, const QString &body, const QString &attach
             throw Error(QStringLiteral("A levelezőprogram nem indítható (%1).").arg(program));
         return;
     }
-    if (QStandardPaths::findExecutable(program).isEmpty())
+    const QString path = QStandardPaths::findExecutable(program);
+    if (path.isEmpty())
         throw Error(QStringLiteral("A levél nem adható át a levelezőprogramnak: az xdg-email program nincs "
                                    "telepítve (xdg-utils csomag). A lap elkészült: %1")
                         .arg(attachment));
-    if (!QProcess::startDetached(program, arguments))
+    // The hand-over may take as long as the mail program runs: it is not waited for, but its
+    // failure is told when it comes.
+    auto *process = new QProcess(QCoreApplication::instance());
+    QObject::connect(process, &QProcess::finished, process,
+                     [process, owner = QPointer<QWidget>(owner), attachment](int exitCode, QProcess::ExitStatus status) {
+                         process->deleteLater();
+                         if (status != QProcess::NormalExit || exitCode != 0)
+                             ShowError(MailFailureText(status == QProcess::NormalExit ? exitCode : -1, attachment), owner);
+                     });
+    process->start(path, arguments);
+    if (!process->waitForStarted()) {
+        process->deleteLater();
         throw Error(QStringLiteral("A levelezőprogram nem indítható (%1).").arg(program));
+    }
 }
 
 void Tfrm_Grid2Html::showEvent(QShowEvent *event)

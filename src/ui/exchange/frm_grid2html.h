@@ -60,8 +60,10 @@ private:
 };
 
 // Hands a file to the mail program with a subject and a note (xdg-email); throws Error with a
-// clear message when there is no mail hand-over program.
-void SendMail(const QString &subject, const QString &body, const QString &attachment);
+// clear message when there is no mail hand-over program or it cannot start. It is not waited
+// for: when it ends with an error (no mail program set up, exit code 3, or any other), that is
+// shown then, with owner as the message's owner while it is open.
+void SendMail(QWidget *owner, const QString &subject, const QString &body, const QString &attachment);
 
 // Shows the HTML export window modally (the aHtml command).
 void ShowGrid2Html(QWidget *owner, Session &session, const QTableView *grid, const QString &title);

@@ -242,8 +242,10 @@ void Tfrm_Hatarolt::worksheetExport(const QString &fileName)
         });
     });
     ProgressBar1->setValue(0);
+    QString message = fileName + QStringLiteral(" file kész.");
     if (result.unmappable > 0)
-        ShowInfo(UnmappableNote(result.unmappable), this);
+        message += u'\n' + UnmappableNote(result.unmappable);
+    ShowInfo(message, this);
 }
 
 void Tfrm_Hatarolt::showEvent(QShowEvent *event)
