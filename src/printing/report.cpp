@@ -1,5 +1,7 @@
 #include "printing/report.h"
 
+#include <algorithm>
+
 namespace kartevo::report {
 
 Item *Band::item(const QString &name)
@@ -14,6 +16,21 @@ Item *Band::item(const QString &name)
 const Item *Band::item(const QString &name) const
 {
     return const_cast<Band *>(this)->item(name);
+}
+
+QSizeF PictureSize(const QSizeF &box, const QSize &pixels, double screenDpi)
+{
+    if (pixels.isEmpty() || screenDpi <= 0 || box.isEmpty())
+        return {};
+    const double mmPerPixel = 25.4 / screenDpi;
+    const QSizeF own(pixels.width() * mmPerPixel, pixels.height() * mmPerPixel);
+    const double scale = std::min({1.0, box.width() / own.width(), box.height() / own.height()});
+    return own * scale;
+}
+
+QSizeF PictureSize(const Item &item, double screenDpi)
+{
+    return PictureSize(QSizeF(item.width, item.height), item.picture.size(), screenDpi);
 }
 
 QString DataSource::value(int row, const QString &field) const

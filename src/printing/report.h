@@ -5,6 +5,7 @@
 #include <QColor>
 #include <QDateTime>
 #include <QImage>
+#include <QSizeF>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -69,7 +70,9 @@ struct Item {
     QColor background; // invalid: transparent
     bool autoWidth = false;
 
-    // Picture: drawn at its own size at the report's screen resolution, clipped to the box.
+    // Picture: drawn from the box's top left corner at its own size at the report's screen
+    // resolution; one larger than its box is shrunk, keeping its proportions, to fit it
+    // (PictureSize). It is never enlarged.
     QImage picture;
 
     // Line.
@@ -105,6 +108,12 @@ struct DataSource {
     // The field's text in a row; empty outside the rows or for an unknown field.
     QString value(int row, const QString &field) const;
 };
+
+// The size in millimetres a picture of that many pixels prints at in a box of that size (mm):
+// its own size at the screen resolution, shrunk to fit the box, keeping its proportions, when it
+// is larger. Empty for an empty picture or box. The second form is a picture item's.
+QSizeF PictureSize(const QSizeF &box, const QSize &pixels, double screenDpi);
+QSizeF PictureSize(const Item &item, double screenDpi);
 
 struct Report {
     QString name;  // qrBoritek …

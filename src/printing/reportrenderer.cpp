@@ -119,20 +119,11 @@ void DrawText(QPainter &painter, const MmMap &map, const Item &item, const QStri
 void DrawPicture(QPainter &painter, const MmMap &map, const Item &item, double screenDpi,
                  double bandLeft, double bandTop)
 {
-    if (item.picture.isNull() || screenDpi <= 0)
+    // At its own size, or shrunk to its box keeping its proportions.
+    const QSizeF size = PictureSize(item, screenDpi);
+    if (size.isEmpty())
         return;
-    const double pixelsPerMm = screenDpi / kMmPerInch;
-    // The part of the picture that the box holds, from its top left corner.
-    const double shownWidth = std::min(double(item.picture.width()), item.width * pixelsPerMm);
-    const double shownHeight = std::min(double(item.picture.height()), item.height * pixelsPerMm);
-    if (shownWidth <= 0 || shownHeight <= 0)
-        return;
-    const QRectF target = map.rect(bandLeft + item.left, bandTop + item.top, shownWidth / pixelsPerMm,
-                                   shownHeight / pixelsPerMm);
-    if (shownWidth >= item.picture.width() && shownHeight >= item.picture.height())
-        painter.drawImage(target, item.picture);
-    else
-        painter.drawImage(target, item.picture, QRectF(0, 0, shownWidth, shownHeight));
+    painter.drawImage(map.rect(bandLeft + item.left, bandTop + item.top, size.width(), size.height()), item.picture);
 }
 
 void DrawLine(QPainter &painter, const MmMap &map, const Item &item, double bandLeft, double bandTop)

@@ -139,8 +139,10 @@ struct EnvelopeMember {
 const EnvelopeMember &Member(EnvelopeKind kind)
 {
     static const EnvelopeMember members[] = {
+        // The C6 picture keeps left of the addressee column (43.7): a sorting machine reads the
+        // address block, and a picture under it would spoil the reading.
         {"qrBoritek", {160, 113, Orientation::Portrait, 10, 10, 10, 10}, 140.0, 92.4,
-         1.3, 19.6, 74.7, 71.4, true, {37, 43, 52}, "Nev", "Nev2"},
+         1.3, 19.6, 41.4, 71.4, true, {37, 43, 52}, "Nev", "Nev2"},
         {"qrBoritek2", {220, 110, Orientation::Portrait, 10, 10, 10, 10}, 200.1, 92.3,
          1.3, 20.5, 98.2, 69.8, false, {40, 50, 60}, "Nev", "nev2"},
         {"qrBoritek3", {229, 162, Orientation::Landscape, 10, 10, 10, 10}, 209.0, 141.2,
@@ -283,6 +285,31 @@ QImage ReadEnvelopePicture(const QString &fileName)
     if (image.isNull())
         throw Error(QStringLiteral("A boríték képe nem olvasható: %1 (%2)").arg(fileName, reader.errorString()));
     return image;
+}
+
+QStringList EnvelopePictureSuffixes()
+{
+    QStringList suffixes;
+    for (const QByteArray &format : QImageReader::supportedImageFormats())
+        suffixes.append(QString::fromLatin1(format).toLower());
+    suffixes.sort();
+    suffixes.removeDuplicates();
+    return suffixes;
+}
+
+QString EnvelopePictureNote(EnvelopeKind kind, const QSize &pixels, double screenDpi)
+{
+    const EnvelopeMember &member = Member(kind);
+    const QSizeF printed = report::PictureSize(QSizeF(member.picWidth, member.picHeight), pixels, screenDpi);
+    const double pixelsPerMm = screenDpi / 25.4;
+    if (printed.isEmpty() || printed.width() * pixelsPerMm >= pixels.width() - 0.5)
+        return {};
+    return QStringLiteral("A kép (%1*%2 pixel) nagyobb a boríték képhelyénél (%3*%4 pixel): nyomtatáskor "
+                          "arányosan kicsinyítve kerül rá.")
+        .arg(pixels.width())
+        .arg(pixels.height())
+        .arg(int(member.picWidth * pixelsPerMm))
+        .arg(int(member.picHeight * pixelsPerMm));
 }
 
 void LoadEnvelopePicture(Report &report, const QString &fileName)

@@ -28,6 +28,13 @@ void LoadEnvelopePicture(report::Report &report, const QString &fileName);
 // The picture file as LoadEnvelopePicture reads it (the settings dialog's previews too). Throws
 // Error naming the file when it cannot be read as a picture.
 QImage ReadEnvelopePicture(const QString &fileName);
+// The extensions of the picture files ReadEnvelopePicture reads (bmp, gif, jpeg, jpg, png …),
+// sorted, in lower case.
+QStringList EnvelopePictureSuffixes();
+// The note for a picture of that many pixels that the member's box cannot hold at the screen
+// resolution, so that it prints shrunk (report::PictureSize); empty when it prints at its own
+// size.
+QString EnvelopePictureNote(EnvelopeKind kind, const QSize &pixels, double screenDpi);
 
 // Font sizes of the client name and contact items for a name of the given length.
 struct NameFontSizes {

@@ -7,6 +7,7 @@
 
 #include <QColor>
 #include <QImage>
+#include <QRectF>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -126,7 +127,7 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("expected");
         const QString sender9 = QStringLiteral("Arial 9 B U");
         QTest::newRow("C6") << u"C6"_s << QStringList{
-            u"QRImage1|1.30|19.60|74.70|71.40|picture"_s,
+            u"QRImage1|1.30|19.60|41.40|71.40|picture"_s,
             u"Nev|43.70|37.50|94.40|4.85|Qry.ugyfel_nev|Arial 11 B|C|clear"_s,
             u"Nev2|43.70|42.80|94.40|4.85|Qry.ui2|Arial 10|C|clear"_s,
             u"QRDBText2|43.70|59.50|94.40|4.85|Qry.cim_varos|Arial 10 U|C|clear"_s,
@@ -337,32 +338,89 @@ private Q_SLOTS:
         QCOMPARE(report.item(QStringLiteral("QRImage1"))->picture.size(), QSize(20, 10));
     }
 
-    // The picture is drawn at its own size at screen resolution and cut off at its box.
-    void pictureSizeAndClipping()
+    // No envelope's picture box reaches into the address block (the addressee's items, which a
+    // sorting machine reads) nor into the sender block above it, and it stays on the band.
+    void pictureBoxKeepsOutOfTheAddress_data()
     {
-        Report report = WithClientName(MakeBoritek(EnvelopeKind::C6), QString());
-        report.screenDpi = 96;
-        QImage big(400, 400, QImage::Format_RGB32); // 105.8 mm square at 96 dpi
-        big.fill(Qt::red);
-        report.item(QStringLiteral("QRImage1"))->picture = big;
-        const double dpi = 254; // 10 pixels per millimetre
-        const QImage page = report::RenderPageImage(report, 0, dpi);
-        const auto at = [&](double xMm, double yMm) { return QColor(page.pixel(int(xMm * 10), int(yMm * 10))); };
-        // Box: left 10 + 1.3 = 11.3, right 86.0; top 10 + 19.6 = 29.6, bottom 101.0 (mm on the page).
-        QCOMPARE(at(11.6, 30.0), QColor(Qt::red));
-        QCOMPARE(at(85.7, 100.7), QColor(Qt::red));
-        QCOMPARE(at(86.4, 35.0), QColor(Qt::white));
-        QCOMPARE(at(40.0, 101.4), QColor(Qt::white));
-        QCOMPARE(at(11.0, 35.0), QColor(Qt::white));
+        QTest::addColumn<int>("kind");
+        QTest::newRow("C6") << int(EnvelopeKind::C6);
+        QTest::newRow("LA4") << int(EnvelopeKind::LA4);
+        QTest::newRow("LC5") << int(EnvelopeKind::LC5);
+    }
 
-        QImage small(96, 48, QImage::Format_RGB32); // 25.4 × 12.7 mm
-        small.fill(Qt::blue);
-        report.item(QStringLiteral("QRImage1"))->picture = small;
-        const QImage page2 = report::RenderPageImage(report, 0, dpi);
-        const auto at2 = [&](double xMm, double yMm) { return QColor(page2.pixel(int(xMm * 10), int(yMm * 10))); };
-        QCOMPARE(at2(11.3 + 25.1, 29.6 + 12.4), QColor(Qt::blue));
-        QCOMPARE(at2(11.3 + 25.8, 29.6 + 5), QColor(Qt::white));
-        QCOMPARE(at2(11.3 + 5, 29.6 + 13.1), QColor(Qt::white));
+    void pictureBoxKeepsOutOfTheAddress()
+    {
+        QFETCH(int, kind);
+        const Report report = MakeBoritek(EnvelopeKind(kind));
+        const report::Band &band = report.bands.first();
+        QRectF address;
+        QRectF sender;
+        QRectF picture;
+        for (const report::Item &item : band.items) {
+            const QRectF box(item.left, item.top, item.width, item.height);
+            if (item.kind == report::ItemKind::Picture)
+                picture = box;
+            else if (item.source == u"Tbl"_s)
+                sender |= box;
+            else
+                address |= box;
+        }
+        QVERIFY(!picture.isEmpty());
+        QVERIFY2(!picture.intersects(address), qPrintable(u"picture %1 mm wide reaches the address at %2"_s
+                                                             .arg(picture.right()).arg(address.left())));
+        QVERIFY(!picture.intersects(sender));
+        QVERIFY(picture.right() <= band.width && picture.bottom() <= band.height);
+    }
+
+    // A picture larger than its box is shrunk to fit it, keeping its proportions; a smaller one
+    // prints at its own size (96 pixels are an inch). The printed page shows it there and nowhere
+    // else: the address block stays clear.
+    void pictureScaledIntoItsBox_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QSize>("pixels");
+        QTest::addColumn<QSizeF>("millimetres");
+        QTest::newRow("C6, the largest picture the dialog names") << int(EnvelopeKind::C6) << QSize(339, 324)
+                                                                   << QSizeF(41.4, 41.4 * 324 / 339);
+        QTest::newRow("C6, tall: the box's height decides") << int(EnvelopeKind::C6) << QSize(100, 600)
+                                                            << QSizeF(71.4 / 6, 71.4);
+        QTest::newRow("C6, small: its own size") << int(EnvelopeKind::C6) << QSize(96, 48) << QSizeF(25.4, 12.7);
+        QTest::newRow("LA4, the largest the dialog names: its own size")
+            << int(EnvelopeKind::LA4) << QSize(297, 175) << QSizeF(297 * 25.4 / 96, 175 * 25.4 / 96);
+        QTest::newRow("LC5, wide") << int(EnvelopeKind::LC5) << QSize(1000, 500) << QSizeF(102.2, 51.1);
+    }
+
+    void pictureScaledIntoItsBox()
+    {
+        QFETCH(int, kind);
+        QFETCH(QSize, pixels);
+        QFETCH(QSizeF, millimetres);
+        Report report = WithClientName(MakeBoritek(EnvelopeKind(kind)), QString());
+        report.screenDpi = 96;
+        QImage picture(pixels, QImage::Format_RGB32);
+        picture.fill(Qt::red);
+        report::Item *item = report.item(u"QRImage1"_s);
+        item->picture = picture;
+        const QSizeF size = report::PictureSize(*item, report.screenDpi);
+        QVERIFY2(qAbs(size.width() - millimetres.width()) < 0.01 && qAbs(size.height() - millimetres.height()) < 0.01,
+                 qPrintable(u"%1 x %2 mm"_s.arg(size.width()).arg(size.height())));
+
+        // 10 pixels a millimetre; the band starts at the margins (10, 10).
+        const QImage page = report::RenderPageImage(report, 0, 254);
+        QRect red;
+        for (int y = 0; y < page.height(); ++y) {
+            for (int x = 0; x < page.width(); ++x) {
+                if (page.pixel(x, y) == QColor(Qt::red).rgb())
+                    red |= QRect(x, y, 1, 1);
+            }
+        }
+        const QRectF printed(red.x() / 10.0 - 10, red.y() / 10.0 - 10, red.width() / 10.0, red.height() / 10.0);
+        const QRectF expected(item->left, item->top, millimetres.width(), millimetres.height());
+        QVERIFY2(qAbs(printed.left() - expected.left()) <= 0.15 && qAbs(printed.top() - expected.top()) <= 0.15
+                     && qAbs(printed.width() - expected.width()) <= 0.25
+                     && qAbs(printed.height() - expected.height()) <= 0.25,
+                 qPrintable(u"printed at %1, %2, %3 x %4 mm"_s.arg(printed.left()).arg(printed.top())
+                                .arg(printed.width()).arg(printed.height())));
     }
 
     // A band taller than the printable height prints on the one page; no row still gives a page.

@@ -184,8 +184,9 @@ private Q_SLOTS:
     }
 
     // A picture that exists but is no picture: chosen with a browse button, the field keeps the
-    // name and the error is shown; named by the settings, the dialog still opens (it is where the
-    // setting is mended), says which file, and shows an empty preview. A missing file is skipped.
+    // name and the error is shown; at the next opening the dialog opens all the same, names the
+    // file and shows an empty preview, so that the setting can be mended. A missing file is
+    // skipped.
     void unreadablePictures()
     {
         DemoWindow demo;
@@ -206,18 +207,51 @@ private Q_SLOTS:
         QCOMPARE(settings.i2, bad);
 
         demo.prompter.errors.clear();
+        const QString good = WritePicture(demo.inst.dir.filePath(u"jo.png"_s), 30, 20);
+        settings.i3 = good;
         bool opened = false;
         WhenModal([&](QWidget *dialog) {
             opened = true;
             QTRY_COMPARE(demo.prompter.errors.size(), 1);
+            QVERIFY2(demo.prompter.errors.first().contains(bad), qPrintable(demo.prompter.errors.first()));
             QVERIFY(Child<QLabel>(dialog, "Image2")->pixmap().isNull());
-            QCOMPARE(Child<QLineEdit>(dialog, "Edit5")->text(), bad);
-            QTest::keyClick(dialog, Qt::Key_Escape);
+            QCOMPARE(Child<QLabel>(dialog, "Image3")->pixmap().size(), QSize(30, 20));
+            Child<QLineEdit>(dialog, "Edit5")->clear();
+            QTest::mouseClick(Child<QPushButton>(dialog, "Button1"), Qt::LeftButton);
         });
-        demo.trigger("aBeallit"); // i2 names the unreadable file
+        demo.trigger("aBeallit");
         QVERIFY(opened);
+        QCOMPARE(settings.i2, QString());
         QCOMPARE(demo.prompter.errors.size(), 1);
-        QVERIFY2(demo.prompter.errors.first().contains(bad), qPrintable(demo.prompter.errors.first()));
+    }
+
+    // The picture dialog offers every format the program reads; a picture too large for its
+    // place on the envelope is taken with a note that it prints shrunk, one that fits without.
+    void pictureChoice()
+    {
+        DemoWindow demo;
+        FakeFileDialogs files;
+        demo.showActive();
+        const QString large = WritePicture(demo.inst.dir.filePath(u"nagy.png"_s), 339, 324);
+        const QString small = WritePicture(demo.inst.dir.filePath(u"kicsi.bmp"_s), 100, 80);
+        WhenModal([&](QWidget *dialog) {
+            files.file = large;
+            QTest::mouseClick(Child<QPushButton>(dialog, "BitBtn4"), Qt::LeftButton);
+            QCOMPARE(Child<QLabel>(dialog, "Image1")->pixmap().size(), QSize(339, 324));
+            QCOMPARE(demo.prompter.infos.size(), 1);
+            QVERIFY2(demo.prompter.infos.first().contains(u"339*324"_s), qPrintable(demo.prompter.infos.first()));
+            files.file = small;
+            QTest::mouseClick(Child<QPushButton>(dialog, "BitBtn5"), Qt::LeftButton);
+            QCOMPARE(demo.prompter.infos.size(), 1);
+            QTest::mouseClick(Child<QPushButton>(dialog, "Button1"), Qt::LeftButton);
+        });
+        demo.trigger("aBeallit");
+        QCOMPARE(demo.w().session().settings().i1, large);
+        QCOMPARE(demo.w().session().settings().i2, small);
+        QVERIFY(demo.prompter.errors.isEmpty());
+        QCOMPARE(files.filters.size(), 2);
+        for (const char *pattern : {"*.png", "*.jpg", "*.jpeg", "*.bmp", "*.gif", "*.ico"})
+            QVERIFY2(files.filters.first().contains(QLatin1String(pattern)), qPrintable(files.filters.first()));
     }
 
     // Enter moves the focus on; the text fields take the focus colour.

@@ -2,6 +2,7 @@
 
 #include "core/error.h"
 #include "core/session.h"
+#include "printing/reportrenderer.h"
 #include "printing/stationery.h"
 #include "ui/common/application.h"
 #include "ui/common/dialogkeys.h"
@@ -28,7 +29,14 @@ namespace kartevo {
 
 namespace {
 
-const QString kPictureFilter = QStringLiteral("Grafikák (*.jpg *.bmp *.wmf *.ico)");
+// Every picture format the program reads.
+QString PictureFilter()
+{
+    QStringList patterns;
+    for (const QString &suffix : EnvelopePictureSuffixes())
+        patterns.append(QStringLiteral("*.") + suffix);
+    return QStringLiteral("Grafikák (%1)").arg(patterns.join(u' '));
+}
 
 template <typename T>
 T *Named(T *widget, const char *name)
@@ -154,22 +162,20 @@ void Tfrm_Beallit::FormCreate()
     const TBeall &settings = m_session.settings();
     const SettingsForm values = FormFromSettings(settings);
     const QString pictures[3] = {values.i1, values.i2, values.i3};
-    // A picture that cannot be read is told once the dialog is open, with an empty preview: the
-    // dialog is where the setting can be mended.
-    QStringList problems;
+    m_pictureProblems.clear();
     for (int i = 0; i < 3; ++i) {
         PictureEdits[i]->setText(pictures[i]);
         if (pictures[i].isEmpty() || !QFileInfo(pictures[i]).isFile())
             continue;
+        // A picture that cannot be read leaves its preview empty; the dialog still opens, so
+        // that the setting can be mended.
         try {
             loadPreview(i);
         } catch (const Error &e) {
             Previews[i]->clear();
-            problems.append(e.message());
+            m_pictureProblems.append(e.message());
         }
     }
-    if (!problems.isEmpty())
-        QTimer::singleShot(0, this, [this, problems] { ShowError(problems.join(QLatin1Char('\n')), this); });
     CheckBox1->setChecked(values.FullScreen);
     CheckBox2->setChecked(values.Only1Sender);
     CheckBox3->setChecked(values.UsePrinter);
@@ -233,12 +239,16 @@ void Tfrm_Beallit::BitBtn2Click()
 
 void Tfrm_Beallit::choosePicture(int index)
 {
-    const QString file = ChooseOpenFile(this, FileDialogAt(PictureEdits[index]->text(), kPictureFilter, QStringLiteral("jpg")));
+    const QString file = ChooseOpenFile(this, FileDialogAt(PictureEdits[index]->text(), PictureFilter(), QStringLiteral("jpg")));
     if (file.isEmpty())
         return;
     // The field keeps the name also when the picture cannot be read.
     PictureEdits[index]->setText(file);
     loadPreview(index);
+    // A picture too large for its place on the envelope is taken, and printed shrunk.
+    const QString note = EnvelopePictureNote(EnvelopeKind(index), Previews[index]->pixmap().size(), report::ScreenDpi());
+    if (!note.isEmpty())
+        ShowInfo(note, this);
 }
 
 void Tfrm_Beallit::showEvent(QShowEvent *event)
@@ -249,6 +259,14 @@ void Tfrm_Beallit::showEvent(QShowEvent *event)
     TranslateOnShow(this);
     RestoreWindowPos(this, m_session.folders().IniFileName);
     ApplyFontSize(this, m_session.settings().FontSize);
+    // Pictures that could not be read at the opening are told once the dialog is up.
+    if (!m_pictureProblems.isEmpty()) {
+        QTimer::singleShot(0, this, [this] {
+            const QString problems = m_pictureProblems.join(u'\n');
+            m_pictureProblems.clear();
+            ShowError(problems, this);
+        });
+    }
 }
 
 void Tfrm_Beallit::done(int result)

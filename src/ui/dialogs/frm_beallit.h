@@ -3,6 +3,7 @@
 #include "core/settingsform.h"
 
 #include <QDialog>
+#include <QStringList>
 
 class QCheckBox;
 class QLabel;
@@ -21,8 +22,9 @@ class Tfrm_Beallit final : public QDialog {
 public:
     Tfrm_Beallit(QWidget *owner, Session &session);
 
-    // Fills the controls from the settings and loads the pictures that exist. Throws Error for a
-    // picture file that exists but cannot be read (the dialog is then not shown).
+    // Fills the controls from the settings and loads the pictures that exist. A picture file that
+    // exists but cannot be read leaves its preview empty; the message naming it is shown once the
+    // dialog is up.
     void FormCreate();
     // The controls as a form (what OK stores).
     SettingsForm form() const;
@@ -57,6 +59,7 @@ private:
     QLabel *Previews[3] = {};
     QPushButton *Button1 = nullptr;
     QPushButton *Button2 = nullptr;
+    QStringList m_pictureProblems; // pictures that could not be read at the opening
 };
 
 // aBeallit: the dialog on the session's settings.
