@@ -256,6 +256,8 @@ const QStringList &TranslatedWindows()
         QStringLiteral("frm_Hatarolt"),
         QStringLiteral("frm_Grid2Html"),
         QStringLiteral("frm_SQL"),
+        QStringLiteral("frm_Cimellenorzes"),
+        QStringLiteral("frm_Igazitas"),
     };
     return windows;
 }

@@ -9,12 +9,14 @@
 #include "ui/exchange/frm_hatarolt.h"
 #include "ui/exchange/frm_import.h"
 #include "ui/labels/frm_cimkenyom.h"
+#include "ui/masterdata/frm_cimellenorzes.h"
 #include "ui/masterdata/frm_cimke.h"
 #include "ui/masterdata/frm_csoport.h"
 #include "ui/masterdata/frm_felado.h"
 #include "ui/masterdata/frm_irsz.h"
 #include "ui/masterdata/frm_szerkeszt.h"
 #include "ui/printing/frm_csekk.h"
+#include "ui/printing/frm_igazitas.h"
 #include "ui/tools/frm_sql.h"
 
 #include <QHash>
@@ -80,6 +82,13 @@ inline QHash<QString, WindowMaker> TranslatedWindowMakers()
         {QStringLiteral("frm_Grid2Html"),
          [](QWidget *o, Session &s) { return std::make_unique<Tfrm_Grid2Html>(o, s, nullptr, QStringLiteral("Ügyfelek")); }},
         {QStringLiteral("frm_SQL"), [](QWidget *o, Session &s) { return std::make_unique<Tfrm_SQL>(o, s); }},
+        {QStringLiteral("frm_Cimellenorzes"),
+         [](QWidget *o, Session &s) { return std::make_unique<Tfrm_Cimellenorzes>(o, s); }},
+        {QStringLiteral("frm_Igazitas"),
+         [](QWidget *o, Session &s) {
+             return std::make_unique<Tfrm_Igazitas>(o, s.settings().calibration, s.folders().IniFileName,
+                                                    s.settings().FontSize);
+         }},
         {QStringLiteral("frm_Csekk"),
          [](QWidget *o, Session &s) {
              return std::make_unique<Tfrm_Csekk>(o, s.folders().IniFileName, s.settings().FontSize);

@@ -1,6 +1,7 @@
 #include "ui/common/translation.h"
 
 #include "ui/common/application.h"
+#include "ui/common/windowstate.h"
 
 #include <QAbstractItemModel>
 #include <QHash>
@@ -131,10 +132,9 @@ void SetCaption(QObject *object, const QString &text)
         tabs->setTabText(tabs->indexOf(widget), text);
     else if (auto *label = qobject_cast<QLabel *>(object)) {
         label->setText(text);
-        // A label placed by hand takes the room of its new text; a layout sizes its own.
-        QWidget *parent = label->parentWidget();
-        if (!label->wordWrap() && (!parent || !parent->layout() || parent->layout()->indexOf(label) < 0))
-            label->adjustSize();
+        // A label placed by hand grows to the room of a longer text and keeps the room it was
+        // given for a shorter one; a layout sizes its own.
+        FitPlacedLabel(label);
     }
     else if (auto *button = qobject_cast<QAbstractButton *>(object))
         button->setText(text);

@@ -3,6 +3,8 @@
 #include "core/settings.h"
 #include "ui/common/application.h"
 
+#include <QLabel>
+#include <QLayout>
 #include <QWidget>
 
 namespace kartevo {
@@ -48,6 +50,17 @@ void StoreWindowRect(QWidget *window, const QString &iniFileName)
     });
 }
 
+void FitPlacedLabel(QLabel *label)
+{
+    const QWidget *parent = label->parentWidget();
+    const bool placedByHand = !parent || !parent->layout() || parent->layout()->indexOf(label) < 0;
+    if (!placedByHand || label->wordWrap() || label->text().isEmpty() || !label->pixmap().isNull())
+        return;
+    const QSize needs = label->sizeHint();
+    if (needs.width() > label->width())
+        label->resize(needs.width(), qMax(label->height(), needs.height()));
+}
+
 void ApplyFontSize(QWidget *window, int pointSize)
 {
     if (pointSize <= 0)
@@ -55,6 +68,9 @@ void ApplyFontSize(QWidget *window, int pointSize)
     QFont sized = window->font();
     sized.setPointSize(pointSize);
     window->setFont(sized);
+    // A larger font must not cut the captions of labels placed by hand.
+    for (QLabel *label : window->findChildren<QLabel *>())
+        FitPlacedLabel(label);
 }
 
 } // namespace kartevo

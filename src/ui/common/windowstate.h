@@ -3,6 +3,7 @@
 #include <QRect>
 #include <QString>
 
+class QLabel;
 class QWidget;
 
 namespace kartevo {
@@ -17,7 +18,12 @@ void StoreWindowPos(QWidget *window, const QString &iniFileName);
 void RestoreWindowRect(QWidget *window, const QString &iniFileName, const QRect &workArea);
 void StoreWindowRect(QWidget *window, const QString &iniFileName);
 
-// The font size of the settings for a window and every control that takes its font.
+// The font size of the settings for a window and every control that takes its font. Labels
+// placed by hand (outside a layout) grow when their caption no longer fits (FitPlacedLabel).
 void ApplyFontSize(QWidget *window, int pointSize);
+
+// A label placed by hand (outside a layout, not word-wrapped) grows to the room its caption
+// needs in its font; it never shrinks below the room it was given.
+void FitPlacedLabel(QLabel *label);
 
 } // namespace kartevo

@@ -73,39 +73,40 @@ Tfrm_Beallit::Tfrm_Beallit(QWidget *owner, Session &session) : QDialog(owner), m
 {
     setObjectName(QStringLiteral("frm_Beallit"));
     setWindowTitle(QStringLiteral("Beállítások"));
-    setFixedSize(525, 434);
+    // Wide enough for the longest caption, CheckBox4.
+    setFixedSize(600, 434);
     const QIcon open(QStringLiteral(":/kartevo/icons/szerkeszt.svg"));
 
     PageControl1 = Named(new QTabWidget(this), "PageControl1");
-    PageControl1->setGeometry(8, 8, 509, 378);
+    PageControl1->setGeometry(8, 8, 584, 378);
     auto *page = Named(new QWidget, "TabSheet1");
     PageControl1->addTab(page, QStringLiteral("Beállítások"));
 
     auto *screen = Named(new QGroupBox(QStringLiteral("Képernyő"), page), "GroupBox1");
-    screen->setGeometry(8, 4, 485, 49);
-    CheckBox1 = AddCheck(screen, "CheckBox1", QStringLiteral("Megnyitáskor teljes képernyő"), QRect(12, 20, 460, 20));
+    screen->setGeometry(8, 4, 560, 49);
+    CheckBox1 = AddCheck(screen, "CheckBox1", QStringLiteral("Megnyitáskor teljes képernyő"), QRect(12, 20, 535, 20));
 
     auto *database = Named(new QGroupBox(QStringLiteral("Adatbázis"), page), "GroupBox2");
-    database->setGeometry(8, 58, 485, 113);
+    database->setGeometry(8, 58, 560, 113);
     AddLabel(database, "Label1", QStringLiteral("Adatbázis elérési útvonala"), 12, 18);
-    Edit2 = AddEdit(database, "Edit2", QRect(12, 34, 425, 21));
-    auto *BitBtn1 = GlyphButton(database, "BitBtn1", open, QRect(444, 32, 25, 25));
+    Edit2 = AddEdit(database, "Edit2", QRect(12, 34, 500, 21));
+    auto *BitBtn1 = GlyphButton(database, "BitBtn1", open, QRect(519, 32, 25, 25));
     AddLabel(database, "Label2", QStringLiteral("HTML exportok mappája"), 12, 62);
-    Edit3 = AddEdit(database, "Edit3", QRect(12, 78, 425, 21));
-    auto *BitBtn3 = GlyphButton(database, "BitBtn3", open, QRect(444, 76, 25, 25));
+    Edit3 = AddEdit(database, "Edit3", QRect(12, 78, 500, 21));
+    auto *BitBtn3 = GlyphButton(database, "BitBtn3", open, QRect(519, 76, 25, 25));
 
     auto *addressing = Named(new QGroupBox(QStringLiteral("Címzés"), page), "GroupBox3");
-    addressing->setGeometry(8, 176, 485, 165);
+    addressing->setGeometry(8, 176, 560, 165);
     CheckBox4 = AddCheck(addressing, "CheckBox4",
                          QStringLiteral("Boríték címzésnél egyforma karaktert használ (posta elvárása tömeges küldésnél)"),
-                         QRect(12, 20, 465, 20));
-    CheckBox3 = AddCheck(addressing, "CheckBox3", QStringLiteral("Egyből nyomtat (nincs nyomtatási kép)"), QRect(12, 44, 460, 20));
-    CheckBox2 = AddCheck(addressing, "CheckBox2", QStringLiteral("Mindig csak egy feladót használ"), QRect(12, 68, 460, 20));
+                         QRect(12, 20, 540, 20));
+    CheckBox3 = AddCheck(addressing, "CheckBox3", QStringLiteral("Egyből nyomtat (nincs nyomtatási kép)"), QRect(12, 44, 535, 20));
+    CheckBox2 = AddCheck(addressing, "CheckBox2", QStringLiteral("Mindig csak egy feladót használ"), QRect(12, 68, 535, 20));
     AddLabel(addressing, "Label3", QStringLiteral("Alapértelmezett feladó"), 12, 96);
-    Edit1 = AddEdit(addressing, "Edit1", QRect(12, 112, 425, 21));
+    Edit1 = AddEdit(addressing, "Edit1", QRect(12, 112, 500, 21));
     Edit1->setReadOnly(true);
     Edit1->setFocusPolicy(Qt::NoFocus);
-    auto *BitBtn2 = GlyphButton(addressing, "BitBtn2", QIcon(QStringLiteral(":/kartevo/hand.svg")), QRect(444, 110, 25, 25));
+    auto *BitBtn2 = GlyphButton(addressing, "BitBtn2", QIcon(QStringLiteral(":/kartevo/hand.svg")), QRect(519, 110, 25, 25));
 
     addPicturePage(0, QStringLiteral("Kép (C6)"), QStringLiteral("Kép a C6 borítékra"),
                    QStringLiteral("Maximum méret 339*324 pixel"), QSize(341, 229));
@@ -115,9 +116,9 @@ Tfrm_Beallit::Tfrm_Beallit(QWidget *owner, Session &session) : QDialog(owner), m
                    QStringLiteral("Maximum méret 277*195 pixel"), QSize(329, 205));
 
     Button1 = Named(new QPushButton(QStringLiteral("OK"), this), "Button1");
-    Button1->setGeometry(356, 398, 75, 25);
+    Button1->setGeometry(431, 398, 75, 25);
     Button2 = Named(new QPushButton(QStringLiteral("Mégsem"), this), "Button2");
-    Button2->setGeometry(440, 398, 75, 25);
+    Button2->setGeometry(515, 398, 75, 25);
     NoDefaultButtons({Button1, Button2});
 
     connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
@@ -142,11 +143,11 @@ QWidget *Tfrm_Beallit::addPicturePage(int index, const QString &title, const QSt
     PageControl1->addTab(page, title);
     auto *group = new QGroupBox(QStringLiteral("Kép"), page);
     group->setObjectName(QStringLiteral("GroupBox%1").arg(index + 4));
-    group->setGeometry(8, 4, 485, 337);
+    group->setGeometry(8, 4, 560, 337);
     AddLabel(group, "Label" + nn, caption, 12, 18);
-    PictureEdits[index] = AddEdit(group, "Edit" + nn, QRect(12, 34, 425, 21));
+    PictureEdits[index] = AddEdit(group, "Edit" + nn, QRect(12, 34, 500, 21));
     auto *browse = GlyphButton(group, "BitBtn" + nn, QIcon(QStringLiteral(":/kartevo/icons/szerkeszt.svg")),
-                               QRect(444, 32, 25, 25));
+                               QRect(519, 32, 25, 25));
     AddLabel(group, "Label" + QByteArray::number(index + 7), note, 12, 62);
     Previews[index] = Named(new QLabel(group), "Image" + n);
     Previews[index]->setGeometry(12, 84, previewSize.width(), previewSize.height());

@@ -10,6 +10,7 @@
 #include "ui/common/datasetmodel.h"
 #include "ui/common/menustyle.h"
 #include "ui/common/resources.h"
+#include "ui/common/translation.h"
 #include "ui/common/windowstate.h"
 #include "ui/exchange/frm_hatarolt.h"
 #include "ui/main/clientgriddelegate.h"
@@ -96,7 +97,7 @@ Tfrm_Cimellenorzes::Tfrm_Cimellenorzes(QWidget *owner, Session &session)
     m_model = new DataSetModel(m_findings, columns, this);
     DBGrid1->setModel(m_model);
     BindGridToCursor(DBGrid1, m_model);
-    const int widths[] = {45, 170, 40, 100, 150, 230};
+    const int widths[] = {45, 170, 60, 100, 150, 210};
     for (int i = 0; i < int(std::size(widths)); ++i)
         DBGrid1->setColumnWidth(i, widths[i]);
     connect(DBGrid1, &QAbstractItemView::doubleClicked, aSzerkeszt, &QAction::trigger);
@@ -176,6 +177,7 @@ void Tfrm_Cimellenorzes::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
     if (event->spontaneous())
         return;
+    TranslateOnShow(this);
     RestoreWindowRect(this, m_session.folders().IniFileName, m_session.folders().WorkArea);
     OwnerDrawMenus(this);
     ApplyFontSize(this, m_session.settings().FontSize);

@@ -148,7 +148,9 @@ void TListWindow::createLayout()
     ToolBar1->addAction(aBezar);
     for (QAction *action : {aUj, aSzerkeszt, aTorol, aElfogad, aBezar}) {
         if (QWidget *button = ToolBar1->widgetForAction(action)) {
-            button->setFixedSize(m_def.buttonWidth, 36);
+            // The design width at least; wider when its caption needs more room.
+            button->setMinimumWidth(m_def.buttonWidth);
+            button->setFixedHeight(36);
             if (auto *tool = qobject_cast<QToolButton *>(button))
                 tool->setAutoRaise(true);
         }

@@ -50,7 +50,8 @@ Tfrm_Csekk::Tfrm_Csekk(QWidget *parent, const QString &iniFileName, int fontSize
 {
     setObjectName(QStringLiteral("frm_Csekk"));
     setWindowTitle(QStringLiteral("Csekk (Belföldi postautalvány) kitöltés"));
-    setFixedSize(325, 246);
+    // Wide enough for its caption in the title bar.
+    setFixedSize(390, 246);
     QFont design(QStringLiteral("Tahoma"));
     design.setPointSize(8);
     setFont(design);
@@ -67,10 +68,10 @@ Tfrm_Csekk::Tfrm_Csekk(QWidget *parent, const QString &iniFileName, int fontSize
 
     Label2 = new QLabel(QStringLiteral("közlemény (max 4 sor)"), this);
     Label2->setObjectName(QStringLiteral("Label2"));
-    Label2->setGeometry(20, 64, 285, 16);
+    Label2->setGeometry(20, 64, 350, 16);
     SynEdit1 = new QsciScintilla(this);
     SynEdit1->setObjectName(QStringLiteral("SynEdit1"));
-    SynEdit1->setGeometry(20, 82, 285, 77);
+    SynEdit1->setGeometry(20, 82, 350, 77);
     SynEdit1->setUtf8(true);
     SynEdit1->setFont(EditorFont(9));
     // Line numbers in a gutter wide enough for two digits.
@@ -88,10 +89,10 @@ Tfrm_Csekk::Tfrm_Csekk(QWidget *parent, const QString &iniFileName, int fontSize
 
     Button1 = new QPushButton(QStringLiteral("OK"), this);
     Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setGeometry(150, 200, 75, 27);
+    Button1->setGeometry(215, 200, 75, 27);
     Button2 = new QPushButton(QStringLiteral("Mégsem"), this);
     Button2->setObjectName(QStringLiteral("Button2"));
-    Button2->setGeometry(230, 200, 75, 27);
+    Button2->setGeometry(295, 200, 75, 27);
     connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
     connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
 

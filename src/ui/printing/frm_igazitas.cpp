@@ -6,6 +6,7 @@
 #include "ui/common/dialogkeys.h"
 #include "ui/common/focuscolor.h"
 #include "ui/common/messages.h"
+#include "ui/common/translation.h"
 #include "ui/common/windowstate.h"
 #include "ui/printing/printoutput.h"
 
@@ -159,6 +160,7 @@ void Tfrm_Igazitas::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
     if (event->spontaneous())
         return;
+    TranslateOnShow(this);
     RestoreWindowPos(this, m_iniFileName);
     ApplyFontSize(this, m_fontSize);
     ListBox1->setFocus();

@@ -208,7 +208,8 @@ void Tfrm_Programok::createLayout()
     BindGridToCursor(DBGrid1, m_model);
     m_delegate = new CatalogGridDelegate(m_table, this);
     DBGrid1->setItemDelegate(m_delegate);
-    const int widths[] = {125, 175, 150, 55};
+    // The last column as wide as its title.
+    const int widths[] = {125, 175, 150, 70};
     for (int column = 0; column < 4; ++column)
         DBGrid1->setColumnWidth(column, widths[column]);
     layout->addWidget(DBGrid1, 1);
@@ -397,7 +398,7 @@ void Tfrm_Programok::done(int result)
 
 void Tfrm_Programok::resizeColumns()
 {
-    const QList<int> widths = ListColumnWidths({0.2, 0.6, 0.2}, DBGrid1->width(), 95);
+    const QList<int> widths = ListColumnWidths({0.2, 0.6, 0.2}, DBGrid1->width(), 110);
     for (int column = 0; column < widths.size(); ++column)
         DBGrid1->setColumnWidth(column, qMax(widths.at(column), 8));
 }
