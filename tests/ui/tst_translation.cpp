@@ -14,7 +14,10 @@
 #include <QDialog>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QComboBox>
 #include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStandardItemModel>
@@ -78,6 +81,14 @@ private Q_SLOTS:
         auto *status = Named(new QStatusBar(&window), u"StatusBar1"_s);
         Named(new QLabel(u"állapot"_s, status), u"StatusLabel"_s);
         new QLabel(u"névtelen"_s, &window);
+        auto *menuBar = Named(new QMenuBar(&window), u"MainMenu1"_s);
+        auto *menu = Named(new QMenu(u"Fájl"_s, menuBar), u"mnFajl"_s);
+        Named(new QMenu(menu), u"pmNincsCim"_s);
+        auto *scope = Named(new QComboBox(&window), u"ComboBox1"_s);
+        scope->addItems({u"mind"_s, u"egy"_s, u"adat"_s});
+        scope->setProperty("fixedItems", 2);
+        Named(new QComboBox(&window), u"ComboBox2"_s)->addItem(u"adat"_s);
+        const QObject *runTime = WindowText(&window, "Sorrend", u"sorrend:"_s);
 
         WindowTexts texts = CollectWindowTexts(&window);
         const QList<QPair<QString, QString>> expected{
@@ -85,6 +96,7 @@ private Q_SLOTS:
             {u"aMegnyit.Caption"_s, u"Megnyit"_s},
             {u"aMegnyit.Hint"_s, u"Fájl megnyitása"_s},
             {u"Panel1.Caption"_s, QString()},
+            {u"GroupBox1.Caption"_s, u"Csoport"_s},
             {u"Label1.Caption"_s, u"Név"_s},
             {u"Button1.Caption"_s, u"OK"_s},
             {u"CheckBox1.Caption"_s, u"Mindig"_s},
@@ -95,6 +107,10 @@ private Q_SLOTS:
             {u"RadioGroup1.Item2"_s, u"tab"_s},
             {u"DBGrid1[0].Caption"_s, u"név"_s},
             {u"DBGrid1[1].Caption"_s, u"város"_s},
+            {u"mnFajl.Caption"_s, u"Fájl"_s},
+            {u"ComboBox1.Item0"_s, u"mind"_s},
+            {u"ComboBox1.Item1"_s, u"egy"_s},
+            {u"Sorrend.Caption"_s, u"sorrend:"_s},
         };
         QCOMPARE(WindowKeys(texts), expected);
 
@@ -113,7 +129,11 @@ private Q_SLOTS:
         QCOMPARE(panel->property("caption").toString(), u"!"_s);
         QCOMPARE(window.findChild<QLabel *>(u"Label1"_s)->text(), u"Név!"_s);
         QCOMPARE(window.findChild<QCheckBox *>(u"CheckBox1"_s)->text(), u"Mindig!"_s);
-        QCOMPARE(group->title(), u"Csoport"_s);
+        QCOMPARE(group->title(), u"Csoport!"_s);
+        QCOMPARE(menu->title(), u"Fájl!"_s);
+        QCOMPARE(scope->itemText(1), u"EGY"_s);
+        QCOMPARE(scope->itemText(2), u"adat"_s);
+        QCOMPARE(WindowTextOf(runTime), u"sorrend:!"_s);
         QCOMPARE(tabs->tabText(0), u"Első!"_s);
         QCOMPARE(radio->title(), u"Elválasztó!"_s);
         QCOMPARE(radio->findChildren<QRadioButton *>().at(1)->text(), u"PONTOSVESSZŐ"_s);

@@ -4,11 +4,12 @@
 #include "ui/common/windowstate.h"
 
 #include <QAbstractItemModel>
-#include <QHash>
 #include <QDialog>
 #include <QTimer>
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLayout>
@@ -29,6 +30,7 @@ namespace kartevo {
 namespace {
 
 const char *const kPanelCaption = "caption";
+const char *const kFixedItems = "fixedItems";
 
 bool IsInnerName(const QString &name)
 {
@@ -50,6 +52,11 @@ QList<QRadioButton *> RadioItems(QGroupBox *box)
     return box->findChildren<QRadioButton *>(Qt::FindDirectChildrenOnly);
 }
 
+int FixedItems(QComboBox *box)
+{
+    return qBound(0, box->property(kFixedItems).toInt(), box->count());
+}
+
 std::optional<TextKind> KindOf(QObject *object)
 {
     if (IsInnerName(object->objectName()) || object->property("tag").toInt() == report::kSkipTranslationTag)
@@ -57,12 +64,19 @@ std::optional<TextKind> KindOf(QObject *object)
     if (auto *action = qobject_cast<QAction *>(object))
         return action->isSeparator() ? std::nullopt : std::optional(TextKind::Command);
     auto *widget = qobject_cast<QWidget *>(object);
-    if (!widget)
-        return std::nullopt;
+    if (!widget) // a text the window uses at run time (WindowText)
+        return object->property(kPanelCaption).isValid() ? std::optional(TextKind::Caption) : std::nullopt;
     if (TabOwner(widget))
         return TextKind::Caption;
-    if (auto *box = qobject_cast<QGroupBox *>(widget))
-        return RadioItems(box).isEmpty() ? std::nullopt : std::optional(TextKind::RadioGroup);
+    if (auto *menu = qobject_cast<QMenu *>(widget))
+        return menu->title().isEmpty() ? std::nullopt : std::optional(TextKind::Caption);
+    if (auto *box = qobject_cast<QGroupBox *>(widget)) {
+        if (!RadioItems(box).isEmpty())
+            return TextKind::RadioGroup;
+        return box->title().isEmpty() ? std::nullopt : std::optional(TextKind::Caption);
+    }
+    if (auto *box = qobject_cast<QComboBox *>(widget))
+        return FixedItems(box) > 0 ? std::optional(TextKind::List) : std::nullopt;
     if (auto *label = qobject_cast<QLabel *>(widget))
         return label->pixmap().isNull() ? std::optional(TextKind::Caption) : std::nullopt;
     if (qobject_cast<QPushButton *>(widget) || qobject_cast<QCheckBox *>(widget)
@@ -92,11 +106,14 @@ void Walk(QObject *object, const std::function<void(QObject *, TextKind)> &visit
         children = pages;
     }
     for (QObject *child : std::as_const(children)) {
-        if (qobject_cast<QStatusBar *>(child) || qobject_cast<QMenu *>(child) || qobject_cast<QToolBar *>(child))
+        if (qobject_cast<QStatusBar *>(child) || qobject_cast<QToolBar *>(child))
             continue;
         const std::optional<TextKind> kind = KindOf(child);
         if (kind)
             visit(child, *kind);
+        // A menu gives its title; its items are the window's commands.
+        if (qobject_cast<QMenu *>(child))
+            continue;
         if (kind == TextKind::RadioGroup) {
             // Only what is not one of its items.
             for (QObject *inner : child->children()) {
@@ -120,6 +137,8 @@ QString CaptionOf(QObject *object)
         return button->text();
     if (auto *box = qobject_cast<QGroupBox *>(object))
         return box->title();
+    if (auto *menu = qobject_cast<QMenu *>(object))
+        return menu->title();
     if (auto *action = qobject_cast<QAction *>(object))
         return action->text();
     return object->property(kPanelCaption).toString();
@@ -140,6 +159,8 @@ void SetCaption(QObject *object, const QString &text)
         button->setText(text);
     else if (auto *box = qobject_cast<QGroupBox *>(object))
         box->setTitle(text);
+    else if (auto *menu = qobject_cast<QMenu *>(object))
+        menu->setTitle(text);
     else if (auto *action = qobject_cast<QAction *>(object))
         action->setText(text);
     else
@@ -180,6 +201,12 @@ WindowTexts CollectWindowTexts(QWidget *window)
         case TextKind::Grid:
             element.items = ColumnTitles(qobject_cast<QTableView *>(object));
             break;
+        case TextKind::List: {
+            auto *box = qobject_cast<QComboBox *>(object);
+            for (int i = 0; i < FixedItems(box); ++i)
+                element.items.append(box->itemText(i));
+            break;
+        }
         case TextKind::Panel:
         case TextKind::Caption:
             element.caption = CaptionOf(object);
@@ -226,29 +253,80 @@ void ApplyWindowTexts(QWidget *window, const WindowTexts &texts)
                     model->setHeaderData(i, Qt::Horizontal, element.items.at(i), Qt::DisplayRole);
             }
             break;
+        case TextKind::List: {
+            auto *box = qobject_cast<QComboBox *>(object);
+            for (int i = 0; i < FixedItems(box) && i < element.items.size(); ++i)
+                box->setItemText(i, element.items.at(i));
+            break;
+        }
         case TextKind::Panel:
         case TextKind::Caption:
             SetCaption(object, element.caption);
             break;
         }
     });
+    // Texts the window puts together at run time (from its WindowTexts) follow.
+    QEvent changed(QEvent::LanguageChange);
+    QCoreApplication::sendEvent(window, &changed);
 }
+
+namespace {
+
+// The texts a window had before it was first translated: the built-in ones.
+class BuiltInTexts final : public QObject {
+public:
+    BuiltInTexts(QWidget *window, WindowTexts texts) : QObject(window), texts(std::move(texts)) {}
+    const WindowTexts texts;
+};
+
+BuiltInTexts *BuiltInTextsOf(QWidget *window)
+{
+    return window->findChild<BuiltInTexts *>(QString(), Qt::FindDirectChildrenOnly);
+}
+
+} // namespace
 
 void TranslateForm(QWidget *window)
 {
-    // The built-in texts, as the window had them before its first translation: they come back
-    // when the built-in language is chosen again.
-    static QHash<QWidget *, WindowTexts> builtIn;
-    auto known = builtIn.find(window);
-    if (known == builtIn.end()) {
-        known = builtIn.insert(window, CollectWindowTexts(window));
-        QObject::connect(window, &QObject::destroyed, [window] { builtIn.remove(window); });
-    }
     WindowTexts texts = CollectWindowTexts(window);
+    if (!BuiltInTextsOf(window))
+        new BuiltInTexts(window, texts);
     if (TranslateWindowCall(texts))
         ApplyWindowTexts(window, texts);
     else if (CurrentLanguageFile().isEmpty() && !TemplateMode())
-        ApplyWindowTexts(window, *known);
+        RestoreBuiltInTexts(window);
+}
+
+void RestoreBuiltInTexts(QWidget *window)
+{
+    if (const BuiltInTexts *builtIn = BuiltInTextsOf(window))
+        ApplyWindowTexts(window, builtIn->texts);
+}
+
+void RetranslateOpenWindows()
+{
+    const bool builtIn = CurrentLanguageFile().isEmpty();
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        if (!window->isVisible() || !TranslatedWindows().contains(window->objectName()))
+            continue;
+        if (builtIn)
+            RestoreBuiltInTexts(window);
+        else
+            TranslateForm(window);
+    }
+}
+
+QObject *WindowText(QWidget *window, const char *name, const QString &text)
+{
+    auto *holder = new QObject(window);
+    holder->setObjectName(QLatin1String(name));
+    holder->setProperty(kPanelCaption, text);
+    return holder;
+}
+
+QString WindowTextOf(const QObject *holder)
+{
+    return holder ? holder->property(kPanelCaption).toString() : QString();
 }
 
 void TranslateOnShow(QWidget *window)

@@ -21,16 +21,37 @@ namespace kartevo {
 //   QPushButton, QCheckBox, QRadioButton caption
 //   a page of a QTabWidget              caption: the tab's text
 //   QGroupBox holding QRadioButtons     radio group: the buttons are its items (not translated
-//                                       on their own); other group boxes keep their titles
+//                                       on their own)
+//   QGroupBox (other), with a title     caption: the title
+//   QMenu with a title (menu bar)       caption: the title
+//   QComboBox with the property         list: its first fixedItems entries (name.Item0 …); the
+//   "fixedItems" (int)                  entries after them are data
 //   QTableView                          grid: the horizontal header titles of its model
-// Menus, tool buttons, status bars, edit fields and combo boxes keep their texts; menu items
-// and tool buttons bound to a command show the command's text.
+//   a WindowText                        caption: a text the window uses at run time
+// Tool buttons, status bars, edit fields and other combo boxes keep their texts; menu items
+// and tool buttons bound to a command show the command's text. Once the texts are applied the
+// window gets a QEvent::LanguageChange, so that it can rebuild what it puts together from them.
+//
+// The first call on a window keeps the texts it had before (its built-in Hungarian ones), so
+// that RestoreBuiltInTexts can bring them back.
 void TranslateForm(QWidget *window);
 
 // TranslateForm as a window's show handler runs it: an error is shown (the general error
 // display) and a dialog that could not be translated is closed again, so the command that
 // showed it ends there.
 void TranslateOnShow(QWidget *window);
+
+// Brings back the texts a window had before its first translation.
+void RestoreBuiltInTexts(QWidget *window);
+
+// After the language choice: every open translated window takes the language at once, or its
+// built-in texts when no language file is chosen.
+void RetranslateOpenWindows();
+
+// A text a window puts together at run time (the status bar's "sorrend:"), translated with the
+// window under name.Caption: a child object of the window holding it. WindowTextOf reads it.
+QObject *WindowText(QWidget *window, const char *name, const QString &text);
+QString WindowTextOf(const QObject *holder);
 
 // The same for any window, whether listed or not (tests, the language choice).
 WindowTexts CollectWindowTexts(QWidget *window);

@@ -91,20 +91,30 @@ void Tfrm_Main::FormCreate()
 
 void Tfrm_Main::FillGroupFilter()
 {
+    const bool noFilter = ComboBox1->currentIndex() <= 0;
     const QString remembered = ComboBox1->currentText();
     QStringList entries{ClientList::NoFilterText()};
     if (m_session->db().isOpen())
         entries = ClientList::GroupFilterEntries(m_session->db());
+    // The first entry as the language file has it.
+    if (ComboBox1->count() > 0)
+        entries[0] = ComboBox1->itemText(0);
     ComboBox1->clear();
     ComboBox1->addItems(entries);
-    ComboBox1->setCurrentIndex(ClientList::GroupFilterIndex(entries, remembered));
+    ComboBox1->setCurrentIndex(noFilter ? 0 : ClientList::GroupFilterIndex(entries, remembered));
 }
 
 void Tfrm_Main::SortBy(const QString &field, const QString &title)
 {
     m_clients->sortBy(field, title);
     updateSortColumn();
-    StatusPanels[2]->setText(QStringLiteral("sorrend: ") + title);
+    m_sortTitle = title;
+    showSortOrder();
+}
+
+void Tfrm_Main::showSortOrder()
+{
+    StatusPanels[2]->setText(WindowTextOf(m_sortText) + u' ' + m_sortTitle);
 }
 
 void Tfrm_Main::updateSortColumn()
@@ -129,6 +139,20 @@ void Tfrm_Main::ResizeColumns()
 void Tfrm_Main::updateCounter()
 {
     StatusPanels[0]->setText(m_clients->counterText());
+}
+
+void Tfrm_Main::changeEvent(QEvent *event)
+{
+    // A new language: the sort order is told with the column's title in it.
+    if (event->type() == QEvent::LanguageChange && m_model && StatusPanels[2]) {
+        const QList<ClientColumn> &columns = ClientList::Columns();
+        for (int i = 0; i < columns.size(); ++i) {
+            if (columns.at(i).field == m_clients->sortField())
+                m_sortTitle = m_model->headerData(i, Qt::Horizontal, Qt::DisplayRole).toString();
+        }
+        showSortOrder();
+    }
+    QMainWindow::changeEvent(event);
 }
 
 bool Tfrm_Main::event(QEvent *event)

@@ -73,6 +73,7 @@ public:
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
     bool event(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -84,6 +85,7 @@ private:
     void applyFontSize();
     void updateCounter();
     void updateSortColumn();
+    void showSortOrder();
 
     // Layout (frm_main_layout.cpp).
     void createLayout();
@@ -134,6 +136,8 @@ private:
     QComboBox *ComboBox2 = nullptr;
     QLabel *Label1 = nullptr;
     QLabel *StatusPanels[4] = {};
+    QObject *m_sortText = nullptr; // "sorrend:", translated with the window
+    QString m_sortTitle;           // the title of the column the list is sorted by
 };
 
 } // namespace kartevo

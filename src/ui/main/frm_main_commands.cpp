@@ -109,9 +109,10 @@ void Tfrm_Main::connectCommandWindows()
     });
     wire("aProgram", [this] { ShowProgramCatalog(this, *m_session); });
     wire("aNyelv", [this] {
-        // The main window takes the new language at once, every other window when next shown.
+        // The open windows take the new language (or the built-in texts) at once, every other
+        // window when next shown.
         if (NyelvValasztas(this, *m_session))
-            TranslateForm(this);
+            RetranslateOpenWindows();
     });
     wire("aBeallit", [this] { Beallitasok(this, *m_session); });
 

@@ -5,6 +5,7 @@
 #include "ui/common/application.h"
 #include "ui/common/datasetmodel.h"
 #include "ui/common/focuscolor.h"
+#include "ui/common/translation.h"
 #include "ui/main/clientgriddelegate.h"
 
 #include <QAction>
@@ -100,6 +101,8 @@ void Tfrm_Main::createLayout()
     ComboBox1 = new QComboBox(Panel2);
     ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
     ComboBox1->setFixedWidth(145);
+    // Its first entry, "<nincs szűrés>", is the window's text; the groups after it are data.
+    ComboBox1->setProperty("fixedItems", 1);
     bottom->addWidget(ComboBox1);
     bottom->addSpacing(12);
     bottom->addWidget(grey(QStringLiteral("Nyomtatás")));
@@ -110,6 +113,7 @@ void Tfrm_Main::createLayout()
     ComboBox2->addItems({QStringLiteral("Aktuális"), QStringLiteral("Mindenkinek"),
                          QStringLiteral("Csak a kijelölteknek")});
     ComboBox2->setCurrentIndex(0);
+    ComboBox2->setProperty("fixedItems", 3);
     bottom->addWidget(ComboBox2);
     bottom->addStretch();
     Label1 = new QLabel(kHomePageText, Panel2);
@@ -139,6 +143,7 @@ void Tfrm_Main::createStatusBar()
         StatusPanels[i]->setFrameShape(QFrame::StyledPanel);
         statusBar()->addWidget(StatusPanels[i]);
     }
+    m_sortText = WindowText(this, "StatusSortText", QStringLiteral("sorrend:"));
 }
 
 void Tfrm_Main::connectControls()
@@ -176,7 +181,7 @@ void Tfrm_Main::ComboBox1Change(int index)
 {
     const QString text = ComboBox1->itemText(index);
     RunCommand(this, [&] {
-        if (text == ClientList::NoFilterText())
+        if (index == 0) // "<nincs szűrés>", in whatever language
             m_clients->clearGroupFilter();
         else
             m_clients->setGroupFilter(text);
