@@ -16,6 +16,7 @@
 #include <QHeaderView>
 #include <QComboBox>
 #include <QListWidget>
+#include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -224,6 +225,65 @@ private Q_SLOTS:
         QCOMPARE(demo.w().session().settings().Lang, QString());
         QCOMPARE(demo.w().windowTitle(), builtIn);
         QCOMPARE(demo.w().action(u"aUj"_s)->text(), u"Új ügyfél"_s);
+    }
+
+    // With the shipped English file the menu titles, the filter's "<nincs szűrés>", the print
+    // scope and the sort order in the status bar are English too, and the filter still works;
+    // "Magyar (beépített)" brings back every built-in text at once.
+    void englishAndBackToHungarian()
+    {
+        DemoWindow demo;
+        const QString langFolder = demo.folders.DataFolder + u"/Lang"_s;
+        QDir().mkpath(langFolder);
+        QVERIFY(QFile::copy(QStringLiteral(KARTEVO_BUILD_SHARE_DIR "/Lang/English.ini"), langFolder + u"/English.ini"_s));
+        demo.showActive();
+        QComboBox *scope = demo.w().printScopeBox();
+        const auto texts = [&] {
+            QStringList all{demo.w().windowTitle(), demo.w().action(u"aUj"_s)->text(), demo.groups()->itemText(0),
+                            demo.panel(2), demo.grid()->model()->headerData(1, Qt::Horizontal).toString()};
+            for (QAction *menu : demo.w().menuBar()->actions())
+                all.append(menu->text());
+            for (int i = 0; i < scope->count(); ++i)
+                all.append(scope->itemText(i));
+            return all;
+        };
+        const QStringList builtIn = texts();
+        QCOMPARE(builtIn.mid(2, 2), (QStringList{u"<nincs szűrés>"_s, u"sorrend: ügyfél neve"_s}));
+
+        const auto choose = [&](const QString &name) {
+            WhenModal([=](QWidget *dialog) {
+                auto *list = Child<QListWidget>(dialog, "ListBox1");
+                QVERIFY(list);
+                const QList<QListWidgetItem *> found = list->findItems(name, Qt::MatchExactly);
+                QCOMPARE(found.size(), 1);
+                list->setCurrentItem(found.first());
+                QTest::keyClick(dialog, Qt::Key_Return);
+            });
+            demo.trigger("aNyelv");
+        };
+        choose(u"English.ini"_s);
+        QCOMPARE(texts().mid(1), (QStringList{u"New client"_s, u"<no filter>"_s, u"order: client name"_s, u"client"_s,
+                                              u"Kartevo"_s, u"Marking"_s, u"View"_s, u"Master data"_s, u"Printing"_s,
+                                              u"System"_s, u"Help"_s, u"Current"_s, u"Everyone"_s, u"Marked only"_s}));
+        demo.chooseGroup(u"Partnerek"_s);
+        QCOMPARE(demo.rows(), 14);
+        demo.w().FillGroupFilter(); // the groups read again: the first entry stays English
+        QCOMPARE(demo.groups()->itemText(0), u"<no filter>"_s);
+        demo.groups()->setCurrentIndex(0);
+        Q_EMIT demo.groups()->activated(0);
+        QCOMPARE(demo.rows(), 30);
+
+        // The built-in entry is first in the list and is taken with its keys alone.
+        WhenModal([](QWidget *dialog) {
+            auto *list = Child<QListWidget>(dialog, "ListBox1");
+            QVERIFY(list);
+            QCOMPARE(list->item(0)->text(), u"Magyar (beépített)"_s);
+            list->setCurrentRow(0);
+            QTest::keyClick(dialog, Qt::Key_Return);
+        });
+        demo.trigger("aNyelv");
+        QCOMPARE(demo.w().session().settings().Lang, QString());
+        QCOMPARE(texts(), builtIn);
     }
 
     // Template mode: the main window, every translated window that exists and every translated

@@ -273,15 +273,21 @@ void ApplyWindowTexts(QWidget *window, const WindowTexts &texts)
 namespace {
 
 // The texts a window had before it was first translated: the built-in ones.
+// (An inner name: the walk passes it by.)
+const QString kBuiltInTextsName = QStringLiteral("qt_builtInTexts");
+
 class BuiltInTexts final : public QObject {
 public:
-    BuiltInTexts(QWidget *window, WindowTexts texts) : QObject(window), texts(std::move(texts)) {}
+    BuiltInTexts(QWidget *window, WindowTexts texts) : QObject(window), texts(std::move(texts))
+    {
+        setObjectName(kBuiltInTextsName);
+    }
     const WindowTexts texts;
 };
 
 BuiltInTexts *BuiltInTextsOf(QWidget *window)
 {
-    return window->findChild<BuiltInTexts *>(QString(), Qt::FindDirectChildrenOnly);
+    return dynamic_cast<BuiltInTexts *>(window->findChild<QObject *>(kBuiltInTextsName, Qt::FindDirectChildrenOnly));
 }
 
 } // namespace

@@ -82,7 +82,7 @@ void Tfrm_Main::FormCreate()
         FillGroupFilter();
         ComboBox1->setCurrentIndex(0);
         setWindowTitle(QStringLiteral("Kartevo V%1").arg(QStringLiteral(KARTEVO_VERSION)));
-        SortBy(QStringLiteral("ugyfel_nev"), QStringLiteral("ügyfél neve"));
+        SortBy(QStringLiteral("ugyfel_nev"), WindowTextOf(m_nameSortTitle));
         m_clients->table().first();
     } catch (const Error &e) {
         ShowError(e.message(), this);
@@ -109,6 +109,7 @@ void Tfrm_Main::SortBy(const QString &field, const QString &title)
     m_clients->sortBy(field, title);
     updateSortColumn();
     m_sortTitle = title;
+    m_sortTitleFromGrid = false;
     showSortOrder();
 }
 
@@ -143,13 +144,16 @@ void Tfrm_Main::updateCounter()
 
 void Tfrm_Main::changeEvent(QEvent *event)
 {
-    // A new language: the sort order is told with the column's title in it.
+    // A new language: the sort order is told in it, with the title of the column clicked or
+    // the start's "ügyfél neve".
     if (event->type() == QEvent::LanguageChange && m_model && StatusPanels[2]) {
         const QList<ClientColumn> &columns = ClientList::Columns();
-        for (int i = 0; i < columns.size(); ++i) {
+        for (int i = 0; i < columns.size() && m_sortTitleFromGrid; ++i) {
             if (columns.at(i).field == m_clients->sortField())
                 m_sortTitle = m_model->headerData(i, Qt::Horizontal, Qt::DisplayRole).toString();
         }
+        if (!m_sortTitleFromGrid && m_clients->sortField() == u"ugyfel_nev")
+            m_sortTitle = WindowTextOf(m_nameSortTitle);
         showSortOrder();
     }
     QMainWindow::changeEvent(event);

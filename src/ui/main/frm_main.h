@@ -137,7 +137,9 @@ private:
     QLabel *Label1 = nullptr;
     QLabel *StatusPanels[4] = {};
     QObject *m_sortText = nullptr; // "sorrend:", translated with the window
-    QString m_sortTitle;           // the title of the column the list is sorted by
+    QObject *m_nameSortTitle = nullptr; // "ügyfél neve": the order at the start
+    QString m_sortTitle;                // the title of the column the list is sorted by
+    bool m_sortTitleFromGrid = false;   // the title is the grid's (a title clicked)
 };
 
 } // namespace kartevo

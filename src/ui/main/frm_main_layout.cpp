@@ -144,6 +144,7 @@ void Tfrm_Main::createStatusBar()
         statusBar()->addWidget(StatusPanels[i]);
     }
     m_sortText = WindowText(this, "StatusSortText", QStringLiteral("sorrend:"));
+    m_nameSortTitle = WindowText(this, "StatusSortName", QStringLiteral("ügyfél neve"));
 }
 
 void Tfrm_Main::connectControls()
@@ -194,7 +195,10 @@ void Tfrm_Main::DBGrid1TitleClick(int column)
     if (column < 0 || column >= columns.size())
         return;
     const QString title = m_model->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
-    RunCommand(this, [&] { SortBy(columns.at(column).field, title); });
+    RunCommand(this, [&] {
+        SortBy(columns.at(column).field, title);
+        m_sortTitleFromGrid = true;
+    });
     Edit1->setFocus();
 }
 
