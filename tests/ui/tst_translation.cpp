@@ -286,6 +286,27 @@ private Q_SLOTS:
         QCOMPARE(texts(), builtIn);
     }
 
+    // Every translated window takes its title from the English file when it is shown, the
+    // address check and the printer alignment among them.
+    void everyWindowTakesTheLanguage()
+    {
+        const QString english = QStringLiteral(KARTEVO_BUILD_SHARE_DIR "/Lang/English.ini");
+        DemoWindow demo({}, ToCp1250(LangIni(english)));
+        demo.showActive();
+        const IniFile file(english);
+        const QHash<QString, WindowMaker> makers = TranslatedWindowMakers();
+        QVERIFY(makers.contains(u"frm_Cimellenorzes"_s) && makers.contains(u"frm_Igazitas"_s));
+        for (auto maker = makers.cbegin(); maker != makers.cend(); ++maker) {
+            std::unique_ptr<QWidget> window = maker.value()(&demo.w(), demo.w().session());
+            window->show();
+            QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+            QVERIFY2(file.valueExists(maker.key(), u"Caption"_s), qPrintable(maker.key()));
+            QCOMPARE(window->windowTitle(), file.readString(maker.key(), u"Caption"_s, QString()));
+            window->close();
+        }
+        QVERIFY(demo.prompter.errors.isEmpty());
+    }
+
     // Template mode: the main window, every translated window that exists and every translated
     // report write their keys; the English language file has a value for each of them.
     void englishFileCoversTheTemplate()
