@@ -157,6 +157,10 @@ void TranslateWindowTexts(WindowTexts &texts, const LanguageFile &file)
             for (int i = 0; i < element.items.size(); ++i)
                 element.items[i] = file.read(section, ColumnKey(name, i), element.items.at(i));
             break;
+        case TextKind::List:
+            for (int i = 0; i < element.items.size(); ++i)
+                element.items[i] = file.read(section, ItemKey(name, i), element.items.at(i));
+            break;
         }
     }
 }
@@ -196,6 +200,10 @@ QList<QPair<QString, QString>> WindowKeys(const WindowTexts &texts)
         case TextKind::Grid:
             for (int i = 0; i < element.items.size(); ++i)
                 keys.append({ColumnKey(name, i), element.items.at(i)});
+            break;
+        case TextKind::List:
+            for (int i = 0; i < element.items.size(); ++i)
+                keys.append({ItemKey(name, i), element.items.at(i)});
             break;
         }
     }

@@ -29,14 +29,15 @@ QString UnescapeLangValue(const QString &value);
 //   Caption     name.Caption (label, button, check box, tab page)
 //   RadioGroup  name.Item0 … name.Item<n-1>, name.Caption
 //   Grid        name[0].Caption … name[n-1].Caption (column titles)
-enum class TextKind { Command, Panel, Caption, RadioGroup, Grid };
+//   List        name.Item0 … name.Item<n-1> (the fixed entries of a drop-down list)
+enum class TextKind { Command, Panel, Caption, RadioGroup, Grid, List };
 
 struct TextElement {
     QString name;
     TextKind kind = TextKind::Caption;
     QString caption;
     QString hint;      // commands
-    QStringList items; // radio-group items, grid column titles
+    QStringList items; // radio-group and list items, grid column titles
 };
 
 // The translatable texts of one window, its elements in component order (containers before
