@@ -85,7 +85,7 @@ void PrintBoritek(PrintHost &host, const PrintContext &context, EnvelopeKind kin
                   qint64 sender, bool direct)
 {
     report::Report report = MakeBoritek(kind);
-    LoadEnvelopePicture(report, PicturePath(context.settings, kind));
+    context.pictures.load(report, PicturePath(context.settings, kind));
     SetStationeryData(report, context.db, client, sender);
     Output(host, context, report, direct);
 }

@@ -71,6 +71,10 @@ struct Item {
 
     // Picture: drawn at its own size at the report's screen resolution, clipped to the box.
     QImage picture;
+    // The bytes of the file the picture was read from, when they are exactly this picture (no
+    // turn from the file's orientation tag): a PDF holds a JPEG as these very bytes. Empty: only
+    // the picture's pixels are known.
+    QByteArray pictureFile;
 
     // Line.
     QColor lineColor = QColor(0, 0, 0);
