@@ -7,7 +7,7 @@ set -euo pipefail
 
 packages=(
   qt6-base-dev qt6-svg-dev libqscintilla2-qt6-dev libsqlite3-dev sqlite3 qt6-translations-l10n
-  xvfb xauth xdotool x11-utils poppler-utils imagemagick
+  xvfb xauth xdotool x11-utils poppler-utils qpdf imagemagick
   fonts-liberation2 fonts-dejavu-core fonts-wine
   cmake g++ ninja-build libbenchmark-dev pkg-config
   python3-xlrd

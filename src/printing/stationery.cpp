@@ -288,12 +288,14 @@ PictureFile ReadPictureFile(const QString &fileName)
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, QFileInfo(fileName).suffix().toLower().toLatin1());
     reader.setDecideFormatFromContent(false);
+    // Known from the file's header, before the picture is read.
+    const QImageIOHandler::Transformations transformation = reader.transformation();
     PictureFile picture;
     picture.image = reader.read();
     if (picture.image.isNull())
         throw Error(QStringLiteral("A boríték képe nem olvasható: %1 (%2)").arg(fileName, reader.errorString()));
     // A JPEG shows as its bytes say unless the reader turned it by the file's orientation tag.
-    const bool turned = reader.autoTransform() && reader.transformation() != QImageIOHandler::TransformationNone;
+    const bool turned = reader.autoTransform() && transformation != QImageIOHandler::TransformationNone;
     if (bytes.startsWith("\xFF\xD8\xFF") && !turned)
         picture.jpeg = bytes;
     return picture;
