@@ -8,6 +8,10 @@
 
 int main(int argc, char *argv[])
 {
+    // Every print job stamps its time; without TZ the C library looks at /etc/localtime again
+    // for each one (a file-system call per envelope of a long run). Read once, as the same zone.
+    if (qEnvironmentVariableIsEmpty("TZ"))
+        qputenv("TZ", ":/etc/localtime");
     // Printing to PDF needs fonts and a paint engine but never a screen.
     bool needsGui = false;
     for (int i = 1; i < argc; ++i) {

@@ -2,16 +2,18 @@
 # Installs the Debian packages Kartevo needs to build, run and test, when missing.
 # clang, libclang-rt-14-dev (the sanitizer runtimes and libFuzzer) and llvm (llvm-symbolizer, for
 # the file and line in a report) are for the sanitizer build and the fuzz targets. dpkg-dev
-# (dpkg-shlibdeps) works out the package's dependencies; lintian checks the package.
+# (dpkg-shlibdeps) works out the package's dependencies; lintian checks the package. glabels
+# (glabels-3-batch) is the time anchor of bench_largeruns.
 set -euo pipefail
 
 packages=(
   qt6-base-dev qt6-svg-dev libqscintilla2-qt6-dev libsqlite3-dev sqlite3 qt6-translations-l10n
-  xvfb xauth xdotool x11-utils poppler-utils imagemagick
+  xvfb xauth xdotool x11-utils poppler-utils qpdf imagemagick
   fonts-liberation2 fonts-dejavu-core fonts-wine
   cmake g++ ninja-build libbenchmark-dev pkg-config
   python3-xlrd
   cups-daemon cups-client
+  glabels
   lintian dpkg-dev
   clang libclang-rt-14-dev llvm
 )

@@ -252,12 +252,22 @@ QStringList SplitTextLines(const QString &text)
 {
     if (text.isEmpty())
         return {};
-    QString normalised = text;
-    normalised.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    normalised.replace(u'\r', u'\n');
-    QStringList lines = normalised.split(u'\n');
-    if (lines.last().isEmpty())
-        lines.removeLast();
+    // One pass over the text: a line ends at CR LF, CR or LF.
+    QStringList lines;
+    const QChar *const data = text.constData();
+    const qsizetype size = text.size();
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t ch = data[i].unicode();
+        if (ch != u'\n' && ch != u'\r')
+            continue;
+        lines.append(QString(data + start, i - start));
+        if (ch == u'\r' && i + 1 < size && data[i + 1] == u'\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < size)
+        lines.append(QString(data + start, size - start));
     return lines;
 }
 

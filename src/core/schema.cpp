@@ -8,6 +8,8 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+
 namespace kartevo {
 
 namespace {
@@ -82,11 +84,58 @@ QString FoldAccents(const QString &text)
     return folded;
 }
 
+namespace {
+
+// The folded letter of a character whose capital is one character (ASCII and Latin-1/Latin
+// Extended-A letters), or 0 for every other character: those go the full way through toUpper.
+char16_t FoldSimple(char16_t ch)
+{
+    if (ch < 0x80)
+        return ch >= u'a' && ch <= u'z' ? char16_t(ch - (u'a' - u'A')) : ch;
+    // ß and ŉ become two letters in capitals; µ and the signs below 0xC0 are left to toUpper.
+    if (ch < 0xC0 || ch > 0x17F || ch == 0xDF || ch == 0x149)
+        return 0;
+    const char16_t upper = QChar::toUpper(ch);
+    switch (upper) {
+    case 0x00C1:
+        return u'A';
+    case 0x00C9:
+        return u'E';
+    case 0x00CD:
+        return u'I';
+    case 0x00D3:
+    case 0x0150:
+    case 0x00D6:
+        return u'O';
+    case 0x00DA:
+    case 0x0170:
+    case 0x00DC:
+        return u'U';
+    default:
+        return upper;
+    }
+}
+
+} // namespace
+
 QString SortKey(const QVariant &value)
 {
     if (!value.isValid() || value.isNull())
         return QStringLiteral("");
-    return FoldAccents(value.toString()).left(kSortKeyLength);
+    const QString text = value.toString();
+    // Most keys are made of letters whose capital is one letter: then the key is the first 20
+    // characters folded one by one, without upper-casing the whole text (an import computes
+    // four keys per client).
+    const qsizetype length = std::min<qsizetype>(text.size(), kSortKeyLength);
+    QString key(length, Qt::Uninitialized);
+    char16_t *out = reinterpret_cast<char16_t *>(key.data());
+    for (qsizetype i = 0; i < length; ++i) {
+        const char16_t folded = FoldSimple(text.at(i).unicode());
+        if (folded == 0)
+            return FoldAccents(text).left(kSortKeyLength);
+        out[i] = folded;
+    }
+    return key;
 }
 
 const QList<SortKeyColumn> &ClientSortKeyColumns()

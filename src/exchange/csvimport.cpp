@@ -11,6 +11,8 @@
 #include <QFile>
 #include <QSet>
 #include <QStringDecoder>
+#include <QStringEncoder>
+#include <QVarLengthArray>
 
 #include <sqlite3.h>
 
@@ -33,6 +35,75 @@ QString GroupMatchKey(const QString &name)
     }
     return key;
 }
+
+// Fields 1 to kFieldCount of a line as DelimitedField reads them (no quoting), found in one pass:
+// a field beyond the line's last separator is empty.
+void SplitFields(QStringView line, QChar separator, QStringView (&fields)[kFieldCount])
+{
+    int field = 0;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < line.size() && field < kFieldCount - 1; ++i) {
+        if (line[i] != separator)
+            continue;
+        fields[field++] = line.sliced(start, i - start);
+        start = i + 1;
+    }
+    // The last field asked for ends at its separator, if any.
+    const qsizetype end = field == kFieldCount - 1 ? line.indexOf(separator, start) : -1;
+    fields[field++] = end < 0 ? line.sliced(start) : line.sliced(start, end - start);
+    for (; field < kFieldCount; ++field)
+        fields[field] = QStringView();
+}
+
+// CutToWidth for a view: its first `width` characters (a surrogate pair counts as one).
+QStringView CutView(QStringView text, int width)
+{
+    if (width <= 0 || text.size() <= width)
+        return text;
+    qsizetype end = 0;
+    for (int count = 0; count < width && end < text.size(); ++count) {
+        const bool pair = text[end].isHighSurrogate() && end + 1 < text.size() && text[end + 1].isLowSurrogate();
+        end += pair ? 2 : 1;
+    }
+    return text.first(end);
+}
+
+// The text parameters of one client, encoded into one UTF-8 buffer that is kept from client to
+// client and bound without a copy: no allocation per value (Statement::bind makes two).
+class TextParameters {
+public:
+    void clear() { m_texts.clear(); }
+    void add(QStringView text) { m_texts.append(text); }
+    // Binds the texts added to the parameters from `first` on; they stay valid until the next
+    // bindTo.
+    void bindTo(Database &db, Statement &statement, int first)
+    {
+        qsizetype space = 0;
+        for (const QStringView text : std::as_const(m_texts))
+            space += m_encoder.requiredSpace(text.size());
+        if (m_buffer.size() < space)
+            m_buffer.resize(space);
+        char *const begin = m_buffer.data();
+        char *end = begin;
+        QVarLengthArray<qsizetype, 16> bounds;
+        for (const QStringView text : std::as_const(m_texts)) {
+            end = m_encoder.appendToBuffer(end, text);
+            bounds.append(end - begin);
+        }
+        qsizetype from = 0;
+        for (int i = 0; i < bounds.size(); ++i) {
+            // A zero-length text is bound as one, never as NULL.
+            if (sqlite3_bind_text(statement.handle(), first + i, begin + from, int(bounds[i] - from), SQLITE_STATIC) != SQLITE_OK)
+                throw Error(db.errorMessage());
+            from = bounds[i];
+        }
+    }
+
+private:
+    QStringEncoder m_encoder{QStringConverter::Utf8, QStringConverter::Flag::Stateless};
+    QVarLengthArray<QStringView, 16> m_texts;
+    QByteArray m_buffer;
+};
 
 // Runs a prepared statement that has no result and can run again.
 void Run(Statement &statement)
@@ -175,22 +246,26 @@ ImportSummary ImportClients(Database &db, const QStringList &lines, QChar separa
         }
     };
 
-    const QString delimiters(separator);
     qint64 key = NextId(db, QStringLiteral("ugyfel"));
+    TextParameters texts;
     for (int index = first; index < lines.size(); ++index) {
-        const QString &line = lines.at(index);
-        QString fields[kFieldCount];
+        QStringView fields[kFieldCount];
+        SplitFields(lines.at(index), separator, fields);
         for (int i = 0; i < kFieldCount; ++i)
-            fields[i] = CutToWidth(DelimitedField(delimiters, line, i + 1), widths[i]);
+            fields[i] = CutView(fields[i], widths[i]);
+        QString sortKeys[kFieldCount];
+        texts.clear();
+        texts.add(u"N");
+        for (const QStringView field : fields)
+            texts.add(field);
+        for (int i = 0; i < keyFields.size(); ++i) {
+            sortKeys[i] = SortKey(fields[keyFields.at(i)].toString());
+            texts.add(sortKeys[i]);
+        }
 
         try {
-            int param = 1;
-            insertClient.bind(param++, key);
-            insertClient.bind(param++, QStringLiteral("N"));
-            for (const QString &field : fields)
-                insertClient.bind(param++, field);
-            for (const int field : std::as_const(keyFields))
-                insertClient.bind(param++, SortKey(fields[field]));
+            insertClient.bind(1, key);
+            texts.bindTo(db, insertClient, 2);
             Run(insertClient);
         } catch (const Error &e) {
             insertClient.reset();
@@ -204,7 +279,7 @@ ImportSummary ImportClients(Database &db, const QStringList &lines, QChar separa
         }
         ++summary.clients;
 
-        const QString group = CutToWidth(fields[kGroupField], groupWidth);
+        const QString group = CutView(fields[kGroupField], groupWidth).toString();
         if (!group.isEmpty() && !groups.contains(GroupMatchKey(group))) {
             try {
                 insertGroup.bind(1, group);

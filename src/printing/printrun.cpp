@@ -14,6 +14,8 @@
 
 #include <functional>
 
+#include <sqlite3.h>
+
 namespace kartevo {
 
 namespace {
@@ -64,6 +66,38 @@ void PrintOne(PrintHost &host, const PrintContext &context, Stationery stationer
     }
 }
 
+// One read transaction over the jobs of a run. Each job reads its client and its sender with a
+// few statements; outside a transaction the engine takes and drops its file lock, looks for a
+// hot journal and reads the file's header for every one of them (some forty file-system calls
+// an envelope). Inside one, the lock is taken once. Nothing is written under it: the run's
+// marks are cleared after it ends.
+class ReadTransaction {
+public:
+    explicit ReadTransaction(Database &db) : m_db(db)
+    {
+        if (sqlite3_get_autocommit(db.handle()) != 0) {
+            m_db.exec(QStringLiteral("BEGIN"));
+            m_own = true;
+        }
+    }
+    ~ReadTransaction()
+    {
+        if (!m_own)
+            return;
+        try {
+            m_db.exec(QStringLiteral("ROLLBACK"));
+        } catch (const Error &) {
+            // Only a read lock to let go of: the connection drops it by itself.
+        }
+    }
+    ReadTransaction(const ReadTransaction &) = delete;
+    ReadTransaction &operator=(const ReadTransaction &) = delete;
+
+private:
+    Database &m_db;
+    bool m_own = false;
+};
+
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -85,7 +119,7 @@ void PrintBoritek(PrintHost &host, const PrintContext &context, EnvelopeKind kin
                   qint64 sender, bool direct)
 {
     report::Report report = MakeBoritek(kind);
-    LoadEnvelopePicture(report, PicturePath(context.settings, kind));
+    context.pictures.load(report, PicturePath(context.settings, kind));
     SetStationeryData(report, context.db, client, sender);
     Output(host, context, report, direct);
 }
@@ -224,10 +258,12 @@ std::optional<QList<qint64>> ScopeClients(PrintHost &host, const PrintContext &c
 
 // One job per client, reporting progress as jobs [first, first + keys) of total. False when
 // the user stopped the run; summary.pages counts the jobs output.
-// (summary.clients is the number of first-side jobs.)
-bool PrintEach(PrintHost &host, const QList<qint64> &keys, int first, int total, RunSummary &summary,
-               const std::function<void(qint64)> &job)
+// (summary.clients is the number of first-side jobs.) The jobs read under one read transaction,
+// let go of however the loop ends.
+bool PrintEach(PrintHost &host, const PrintContext &context, const QList<qint64> &keys, int first, int total,
+               RunSummary &summary, const std::function<void(qint64)> &job)
 {
+    const ReadTransaction reads(context.db);
     for (int index = 0; index < keys.size(); ++index) {
         if (!host.progress(first + index, total))
             return false;
@@ -281,7 +317,7 @@ RunSummary RunOverScope(PrintHost &host, const PrintContext &context, bool requi
         front(keys->first(), direct);
         ++summary.pages;
     }
-    const bool frontsDone = single || PrintEach(host, *keys, 0, total, summary, step(front));
+    const bool frontsDone = single || PrintEach(host, context, *keys, 0, total, summary, step(front));
     summary.clients = summary.pages;
     if (!frontsDone)
         return summary;
@@ -292,7 +328,7 @@ RunSummary RunOverScope(PrintHost &host, const PrintContext &context, bool requi
         if (single) {
             back(keys->first(), direct);
             ++summary.pages;
-        } else if (!PrintEach(host, *keys, int(keys->size()), total, summary, step(back))) {
+        } else if (!PrintEach(host, context, *keys, int(keys->size()), total, summary, step(back))) {
             return summary;
         }
     }

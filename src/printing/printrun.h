@@ -71,6 +71,8 @@ struct PrintContext {
     // empty name, so this is not the same as an empty text).
     std::optional<QString> filterGroup;
     QString sortField = QStringLiteral("ugyfel_nev");
+    // The envelope pictures, read once for the whole run.
+    mutable EnvelopePictures pictures;
 };
 
 // Stationery printed one client per job by the scoped commands.

@@ -74,6 +74,10 @@ struct Item {
     // resolution; one larger than its box is shrunk, keeping its proportions, to fit it
     // (PictureSize). It is never enlarged.
     QImage picture;
+    // The bytes of the file the picture was read from, when they are exactly this picture (no
+    // turn from the file's orientation tag): a PDF holds a JPEG as these very bytes. Empty: only
+    // the picture's pixels are known.
+    QByteArray pictureFile;
 
     // Line.
     QColor lineColor = QColor(0, 0, 0);

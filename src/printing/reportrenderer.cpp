@@ -1,6 +1,8 @@
 #include "printing/reportrenderer.h"
 
 #include "core/error.h"
+#include "printing/pdfpictures.h"
+#include "printing/pdfstream.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -17,6 +19,10 @@
 #include <algorithm>
 #include <cmath>
 #include <mutex>
+
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace kartevo::report {
 
@@ -116,14 +122,39 @@ void DrawText(QPainter &painter, const MmMap &map, const Item &item, const QStri
     }
 }
 
+// Draws the part `source` (in the picture's pixels) of an item's picture into `target`: the
+// whole picture is placed so that this part covers the target, and cut at the target's edges.
+// Every device so gets the picture itself, never a copy of a part of it (a document holds it
+// once), and scales it to the target at its own resolution.
+void PaintPicture(QPainter &painter, const QRectF &target, const QRectF &source, const Item &item,
+                  PictureDevice *pictures)
+{
+    const double scaleX = target.width() / source.width();
+    const double scaleY = target.height() / source.height();
+    const QRectF whole(target.x() - source.x() * scaleX, target.y() - source.y() * scaleY,
+                       item.picture.width() * scaleX, item.picture.height() * scaleY);
+    const bool cut = source != QRectF(item.picture.rect());
+    if (cut) {
+        painter.save();
+        painter.setClipRect(target, Qt::IntersectClip);
+    }
+    if (pictures)
+        pictures->drawPicture(painter, whole, item);
+    else
+        painter.drawImage(whole, item.picture);
+    if (cut)
+        painter.restore();
+}
+
 void DrawPicture(QPainter &painter, const MmMap &map, const Item &item, double screenDpi,
-                 double bandLeft, double bandTop)
+                 double bandLeft, double bandTop, PictureDevice *pictures)
 {
     // At its own size, or shrunk to its box keeping its proportions.
     const QSizeF size = PictureSize(item, screenDpi);
     if (size.isEmpty())
         return;
-    painter.drawImage(map.rect(bandLeft + item.left, bandTop + item.top, size.width(), size.height()), item.picture);
+    const QRectF target = map.rect(bandLeft + item.left, bandTop + item.top, size.width(), size.height());
+    PaintPicture(painter, target, QRectF(item.picture.rect()), item, pictures);
 }
 
 void DrawLine(QPainter &painter, const MmMap &map, const Item &item, double bandLeft, double bandTop)
@@ -347,7 +378,7 @@ QString ReportRenderer::itemText(const Item &item, int row, int page) const
     return text;
 }
 
-void ReportRenderer::paintBand(QPainter &painter, const Placed &placed, int page) const
+void ReportRenderer::paintBand(QPainter &painter, const Placed &placed, int page, PictureDevice *pictures) const
 {
     const MmMap map(painter.device());
     const double left = placed.left;
@@ -363,7 +394,7 @@ void ReportRenderer::paintBand(QPainter &painter, const Placed &placed, int page
             DrawText(painter, map, item, itemText(item, placed.row, page), left, placed.top);
             break;
         case ItemKind::Picture:
-            DrawPicture(painter, map, item, m_report.screenDpi, left, placed.top);
+            DrawPicture(painter, map, item, m_report.screenDpi, left, placed.top, pictures);
             break;
         case ItemKind::Line:
             DrawLine(painter, map, item, left, placed.top);
@@ -374,7 +405,7 @@ void ReportRenderer::paintBand(QPainter &painter, const Placed &placed, int page
         painter.restore();
 }
 
-void ReportRenderer::paintPage(QPainter &painter, int page) const
+void ReportRenderer::paintPage(QPainter &painter, int page, PictureDevice *pictures) const
 {
     if (page < 0 || page >= m_pages.size())
         return;
@@ -386,14 +417,35 @@ void ReportRenderer::paintPage(QPainter &painter, int page) const
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
     for (const Placed &placed : m_pages.at(page))
-        paintBand(painter, placed, page);
+        paintBand(painter, placed, page, pictures);
     painter.restore();
 }
+
+namespace {
+
+// Qt's PDF engine compresses every stream (each page) through two fresh buffers of 10 MB. Past
+// the C library's threshold for mapping memory, each was a new mapping from the system per page,
+// filled with zeros page by page as it was touched and unmapped again: a quarter of the time of a
+// long run went there. Buffers of that size now come from the heap and stay there for the next
+// page; only the pages actually touched take memory.
+void KeepLargeBuffersInHeap()
+{
+#ifdef __GLIBC__
+    static std::once_flag once;
+    std::call_once(once, [] {
+        mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
+        mallopt(M_TRIM_THRESHOLD, 128 * 1024 * 1024);
+    });
+#endif
+}
+
+} // namespace
 
 PdfJobWriter::PdfJobWriter(const QString &fileName) : m_fileName(fileName)
 {
     // Refused before any job is made, so a run to a forbidden file prints nothing at all.
     CheckOutputTarget(fileName);
+    KeepLargeBuffersInHeap();
 }
 
 PdfJobWriter::~PdfJobWriter()
@@ -409,7 +461,9 @@ void PdfJobWriter::add(const Report &report)
     for (int page = 0; page < renderer.pageCount(); ++page) {
         if (!m_writer) {
             m_output = std::make_unique<OutputFile>(m_fileName);
-            m_writer = std::make_unique<QPdfWriter>(&m_output->device());
+            m_stream = std::make_unique<PdfStream>(m_output->device());
+            m_pictures = std::make_unique<PdfPictures>(*m_stream);
+            m_writer = std::make_unique<QPdfWriter>(m_stream.get());
             m_writer->setResolution(1200);
             m_writer->setTitle(report.title);
             m_writer->setCreator(QStringLiteral("Kartevo"));
@@ -422,73 +476,12 @@ void PdfJobWriter::add(const Report &report)
             if (!m_writer->newPage())
                 throw Error(QStringLiteral("A PDF fájl nem írható: %1").arg(m_fileName));
         }
-        renderer.paintPage(*m_painter, page);
-        m_pageSizes.append(QSizeF(report.page.width, report.page.length));
+        m_stream->addPage(QSizeF(report.page.width, report.page.length));
+        renderer.paintPage(*m_painter, page, m_pictures.get());
         ++m_pages;
     }
     ++m_jobs;
 }
-
-namespace {
-
-// A number of a PDF box, as short as the room allows.
-QByteArray PdfNumber(double value, int room)
-{
-    for (int decimals = 6; decimals >= 0; --decimals) {
-        QByteArray text = QByteArray::number(value, 'f', decimals);
-        if (text.contains('.')) {
-            while (text.endsWith('0'))
-                text.chop(1);
-            if (text.endsWith('.'))
-                text.chop(1);
-        }
-        if (text.startsWith("-0."))
-            text.remove(1, 1);
-        else if (text.startsWith("0."))
-            text.remove(0, 1);
-        if (text.size() <= room)
-            return text;
-    }
-    return QByteArray::number(qRound(value));
-}
-
-// The PDF writer gives every page a whole number of points (up to 0.18 mm off) and places the
-// drawing from the top of that page. Each page's box is written again with the paper's exact
-// size, keeping its top edge where the drawing expects it. The new box takes no more bytes than
-// the old one (padded with spaces), so the file's cross-reference table stays valid.
-void FixPageSizes(QByteArray &pdf, const QList<QSizeF> &pageSizes)
-{
-    static const QByteArray key = "/MediaBox [";
-    qsizetype from = 0;
-    for (const QSizeF &size : pageSizes) {
-        const qsizetype start = pdf.indexOf(key, from);
-        if (start < 0)
-            break;
-        const qsizetype open = start + key.size();
-        const qsizetype close = pdf.indexOf(']', open);
-        if (close < 0)
-            break;
-        const QList<QByteArray> box = pdf.mid(open, close - open).simplified().split(' ');
-        from = close;
-        if (box.size() != 4)
-            continue;
-        const double top = box.at(3).toDouble();
-        const double width = size.width() * 72.0 / kMmPerInch;
-        const double height = size.height() * 72.0 / kMmPerInch;
-        const qsizetype room = close - open;
-        // "0 <bottom> <width> <top>" with the numbers as long as the room allows.
-        const QByteArray topText = QByteArray::number(top, 'f', 0);
-        const int numberRoom = int((room - 3 - 1 - topText.size()) / 2);
-        QByteArray replacement = "0 " + PdfNumber(top - height, numberRoom) + ' ' + PdfNumber(width, numberRoom)
-                                 + ' ' + topText;
-        if (replacement.size() > room)
-            continue;
-        replacement.append(QByteArray(room - replacement.size(), ' '));
-        pdf.replace(open, room, replacement);
-    }
-}
-
-} // namespace
 
 void PdfJobWriter::finish()
 {
@@ -497,11 +490,13 @@ void PdfJobWriter::finish()
     const bool ended = m_painter->end();
     m_painter.reset();
     m_writer.reset();
-    QByteArray pdf = m_output->contents();
-    if (!ended || !pdf.trimmed().endsWith("%%EOF"))
+    const bool complete = m_stream->finish();
+    const bool writeFailed = m_stream->writeFailed();
+    m_pictures.reset();
+    m_stream.reset();
+    if (!writeFailed && (!ended || !complete))
         throw Error(QStringLiteral("A PDF fájl nem írható: %1 (a fájl nem készült el)").arg(m_fileName));
-    FixPageSizes(pdf, m_pageSizes);
-    m_output->rewrite(pdf);
+    // After a failed write this throws the error naming the file and the reason.
     m_output->commit();
     m_output.reset();
 }

@@ -16,8 +16,21 @@
 class QPaintDevice;
 class QPainter;
 class QPdfWriter;
+class QRectF;
 
 namespace kartevo::report {
+
+class PdfPictures;
+class PdfStream;
+
+// Draws the pictures of reports for a device that keeps them its own way (a PDF file holds each
+// picture once). Without one, pictures go through the painter like everything else.
+class PictureDevice {
+public:
+    virtual ~PictureDevice() = default;
+    // Draws the item's whole picture into the rectangle (device units of the painter).
+    virtual void drawPicture(QPainter &painter, const QRectF &rect, const Item &item) = 0;
+};
 
 // Lays a report out on pages and draws them. The one renderer of the program: the preview, the
 // printer, PDF files and images all go through paintPage().
@@ -45,8 +58,10 @@ public:
     const Report &report() const { return m_report; }
     int pageCount() const { return int(m_pages.size()); }
 
-    // Draws one page (counted from 0), moved by the report's offset.
-    void paintPage(QPainter &painter, int page) const;
+    // Draws one page (counted from 0), moved by the report's offset. Pictures are placed at the
+    // size of their box on the device (never resampled to the screen's resolution first), through
+    // `pictures` when given.
+    void paintPage(QPainter &painter, int page, PictureDevice *pictures = nullptr) const;
 
     // The placement of a band on a page, for tests: the band as it prints (after its event), its
     // top and left edge in millimetres from the paper's top and left edge.
@@ -65,7 +80,7 @@ private:
     void paginate();
     void paginateColumns(int detailIndex);
     void runBeforePrint(Band &band, int row) const;
-    void paintBand(QPainter &painter, const Placed &placed, int page) const;
+    void paintBand(QPainter &painter, const Placed &placed, int page, PictureDevice *pictures) const;
 
     Report m_report;
     QList<QList<Placed>> m_pages;
@@ -93,10 +108,14 @@ double ScreenDpi();
 void RegisterReportFonts();
 
 // Writes print jobs into one PDF file, every page of every job in order, each page with its
-// job's paper size. The file is written under a temporary name and takes the target's name only
-// when finish() succeeds; until then a previous file of that name stays as it was, and a writer
-// destroyed before finishing leaves nothing behind. Throws Error when the target is one of the
-// program's own files (checked at construction) or the file cannot be written.
+// job's exact paper size. The file is written under a temporary name and takes the target's name
+// only when finish() succeeds; until then a previous file of that name stays as it was, and a
+// writer destroyed before finishing leaves nothing behind. Throws Error when the target is one of
+// the program's own files (checked at construction) or the file cannot be written.
+//
+// The pages stream to the file as they are drawn: memory does not grow with the length of the
+// run. Each picture is stored once for the whole file (a JPEG as its own bytes) and every page
+// that shows it refers to it; the text stays text in embedded fonts.
 class PdfJobWriter {
 public:
     explicit PdfJobWriter(const QString &fileName);
@@ -112,8 +131,10 @@ public:
 
 private:
     QString m_fileName;
-    QList<QSizeF> m_pageSizes; // mm, as drawn
-    std::unique_ptr<OutputFile> m_output; // outlives the writer and painter that write into it
+    // Each outlives the ones after it, which write into it.
+    std::unique_ptr<OutputFile> m_output;
+    std::unique_ptr<PdfStream> m_stream;
+    std::unique_ptr<PdfPictures> m_pictures;
     std::unique_ptr<QPdfWriter> m_writer;
     std::unique_ptr<QPainter> m_painter;
     int m_pages = 0;

@@ -9,6 +9,8 @@
 #include "printing/amountwords.h"
 #include "printing/reportrenderer.h"
 
+#include <QBuffer>
+#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 
@@ -277,14 +279,52 @@ NameFontSizes ShrunkNameFonts(int nameLength, const NameThresholds &t, NameFontS
     return sizes;
 }
 
+PictureFile ReadPictureFile(const QString &fileName)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Error(QStringLiteral("A boríték képe nem olvasható: %1 (%2)").arg(fileName, file.errorString()));
+    QByteArray bytes = file.readAll();
+    file.close();
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, QFileInfo(fileName).suffix().toLower().toLatin1());
+    reader.setDecideFormatFromContent(false);
+    // Known from the file's header, before the picture is read.
+    const QImageIOHandler::Transformations transformation = reader.transformation();
+    PictureFile picture;
+    picture.image = reader.read();
+    if (picture.image.isNull())
+        throw Error(QStringLiteral("A boríték képe nem olvasható: %1 (%2)").arg(fileName, reader.errorString()));
+    // A JPEG shows as its bytes say unless the reader turned it by the file's orientation tag.
+    const bool turned = reader.autoTransform() && transformation != QImageIOHandler::TransformationNone;
+    if (bytes.startsWith("\xFF\xD8\xFF") && !turned)
+        picture.jpeg = bytes;
+    return picture;
+}
+
 QImage ReadEnvelopePicture(const QString &fileName)
 {
-    QImageReader reader(fileName, QFileInfo(fileName).suffix().toLower().toLatin1());
-    reader.setDecideFormatFromContent(false);
-    QImage image = reader.read();
-    if (image.isNull())
-        throw Error(QStringLiteral("A boríték képe nem olvasható: %1 (%2)").arg(fileName, reader.errorString()));
-    return image;
+    return ReadPictureFile(fileName).image;
+}
+
+void EnvelopePictures::load(Report &report, const QString &fileName)
+{
+    if (fileName.isEmpty())
+        return;
+    auto known = m_files.constFind(fileName);
+    if (known == m_files.cend()) {
+        std::optional<PictureFile> file;
+        if (QFileInfo(fileName).isFile())
+            file = ReadPictureFile(fileName);
+        known = m_files.insert(fileName, file);
+    }
+    if (!known->has_value())
+        return;
+    if (Item *picture = report.item(QStringLiteral("QRImage1"))) {
+        picture->picture = (*known)->image;
+        picture->pictureFile = (*known)->jpeg;
+    }
 }
 
 QStringList EnvelopePictureSuffixes()
@@ -314,10 +354,7 @@ QString EnvelopePictureNote(EnvelopeKind kind, const QSize &pixels, double scree
 
 void LoadEnvelopePicture(Report &report, const QString &fileName)
 {
-    if (fileName.isEmpty() || !QFileInfo(fileName).isFile())
-        return;
-    if (Item *picture = report.item(QStringLiteral("QRImage1")))
-        picture->picture = ReadEnvelopePicture(fileName);
+    EnvelopePictures().load(report, fileName);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -2,8 +2,12 @@
 
 #include "printing/report.h"
 
+#include <QByteArray>
+#include <QHash>
 #include <QImage>
 #include <QString>
+
+#include <optional>
 
 namespace kartevo {
 
@@ -35,6 +39,26 @@ QStringList EnvelopePictureSuffixes();
 // resolution, so that it prints shrunk (report::PictureSize); empty when it prints at its own
 // size.
 QString EnvelopePictureNote(EnvelopeKind kind, const QSize &pixels, double screenDpi);
+
+// A picture file as read: the picture, and the file's own bytes when they are a JPEG that shows
+// exactly this picture (a PDF then holds those bytes as they are).
+struct PictureFile {
+    QImage image;
+    QByteArray jpeg;
+};
+PictureFile ReadPictureFile(const QString &fileName);
+
+// The envelope pictures of one print run: each file is looked at and read once, for the first
+// envelope that shows it, and every later envelope of the run shares that picture (so a PDF of
+// the run holds it once, and a long run does not read the file again for every envelope).
+class EnvelopePictures {
+public:
+    // As LoadEnvelopePicture.
+    void load(report::Report &report, const QString &fileName);
+
+private:
+    QHash<QString, std::optional<PictureFile>> m_files; // nothing: no file there
+};
 
 // Font sizes of the client name and contact items for a name of the given length.
 struct NameFontSizes {

@@ -684,6 +684,51 @@ private Q_SLOTS:
         summary.marksCleared = cleared;
         QCOMPARE(RunSummaryText(noun, summary), text);
     }
+
+    // A run over many clients reads them under one lock of the database, which it lets go of
+    // however the run ends: afterwards another program can write at once.
+    void runLetsGoOfTheDatabase_data()
+    {
+        QTest::addColumn<int>("scope");
+        QTest::addColumn<int>("failAt");
+        QTest::addColumn<int>("cancelAt");
+        QTest::newRow("everyone") << scope::Everyone << -1 << -1;
+        QTest::newRow("everyone, a job fails") << scope::Everyone << 1 << -1;
+        QTest::newRow("everyone, stopped") << scope::Everyone << -1 << 1;
+        QTest::newRow("marked") << scope::Marked << -1 << -1;
+        QTest::newRow("marked, a job fails") << scope::Marked << 1 << -1;
+        QTest::newRow("marked, stopped") << scope::Marked << -1 << 1;
+    }
+    void runLetsGoOfTheDatabase()
+    {
+        QFETCH(int, scope);
+        QFETCH(int, failAt);
+        QFETCH(int, cancelAt);
+        DemoDatabase demo;
+        demo.db.exec(QStringLiteral("UPDATE ugyfel SET jelolve='I' WHERE ugyfel IN (1, 3, 5)"));
+        TBeall settings;
+        auto table = ClientTable(demo.db);
+        FakeHost host;
+        host.failAtJob = failAt;
+        host.cancelAtJob = cancelAt;
+        PrintContext context(demo.db, settings);
+        context.clients = table.get();
+        context.scope = scope;
+        try {
+            RunScopedPrint(host, context, Stationery::EnvelopeC6);
+            QCOMPARE(failAt, -1);
+        } catch (const Error &) {
+            QVERIFY(failAt >= 0);
+        }
+        QVERIFY(!host.jobs.isEmpty());
+        Database other;
+        other.open(demo.db.path());
+        other.exec(QStringLiteral("UPDATE ugyfel SET kapcsolat='másik program' WHERE ugyfel=2"));
+        QCOMPARE(Scalar(demo.db, QStringLiteral("SELECT kapcsolat FROM ugyfel WHERE ugyfel=2")).toString(),
+                 QStringLiteral("másik program"));
+        const bool cleared = scope == scope::Marked && failAt < 0 && cancelAt < 0;
+        QCOMPARE(Scalar(demo.db, QStringLiteral("SELECT count(*) FROM ugyfel WHERE jelolve='I'")).toInt(), cleared ? 0 : 3);
+    }
 };
 
 QTEST_MAIN(TestPrintRun)

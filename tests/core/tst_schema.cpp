@@ -69,6 +69,28 @@ private Q_SLOTS:
         QVERIFY(SortKey(value).size() <= 20);
     }
 
+    // The key is made letter by letter where a capital is one letter; every other text goes
+    // through the whole text's capitals. Both ways give the first 20 characters of the folded
+    // text, also where a capital is longer than its letter or a pair of code units is cut.
+    void sortKeyAgreesWithFolding_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("Hungarian, lower case") << QStringLiteral("árvíztűrő tükörfúrógép");
+        QTest::newRow("Latin Extended-A") << QStringLiteral("ďěňřšťžľĺŕ ąćęłńśźż ıſÿ");
+        QTest::newRow("sharp s at the start") << QStringLiteral("ßtraße Großhandel Kft.");
+        QTest::newRow("sharp s at 19") << QStringLiteral("abcdefghijklmnopqrßt");
+        QTest::newRow("apostrophe n") << QStringLiteral("ŉa");
+        QTest::newRow("micro sign, ligature, Greek") << QStringLiteral("µ ﬁ ΐ ω");
+        QTest::newRow("pair cut at 20") << QStringLiteral("abcdefghijklmnopqrs") + QString::fromUcs4(U"\U00010428x");
+        QTest::newRow("exactly 20") << QStringLiteral("Ügyfél és Társa Bt.!");
+        QTest::newRow("signs and digits") << QStringLiteral("1055 Budapest, Fő u. 1/a.");
+    }
+    void sortKeyAgreesWithFolding()
+    {
+        QFETCH(QString, text);
+        QCOMPARE(SortKey(text), FoldAccents(text).left(20));
+    }
+
     void nextId_data()
     {
         QTest::addColumn<QList<int>>("keys");
