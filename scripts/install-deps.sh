@@ -3,6 +3,7 @@
 # clang, libclang-rt-14-dev (the sanitizer runtimes and libFuzzer) and llvm (llvm-symbolizer, for
 # the file and line in a report) are for the sanitizer build and the fuzz targets. dpkg-dev
 # (dpkg-shlibdeps) works out the package's dependencies; lintian checks the package.
+# libzip and libfreexl read the spreadsheets of the import; xlsx2csv is the benchmark's anchor.
 set -euo pipefail
 
 packages=(
@@ -11,6 +12,7 @@ packages=(
   fonts-liberation2 fonts-dejavu-core fonts-wine
   cmake g++ ninja-build libbenchmark-dev pkg-config
   python3-xlrd
+  libzip-dev libfreexl-dev xlsx2csv
   cups-daemon cups-client
   lintian dpkg-dev
   clang libclang-rt-14-dev llvm

@@ -1,39 +1,57 @@
 #include "exchange/importsource.h"
 
 #include "core/error.h"
+#include "core/inputfile.h"
+#include "exchange/zipcontainer.h"
 
 #include <QFile>
+#include <QStringDecoder>
 
 namespace kartevo {
 
 namespace {
 
-QByteArray readAll(const QString &fileName, qint64 limit = -1)
+QByteArray ReadHead(const QString &fileName, qint64 limit)
 {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         throw Error(QStringLiteral("A fájl nem olvasható: %1 (%2)").arg(fileName, file.errorString()));
-    QByteArray bytes = limit < 0 ? file.readAll() : file.read(limit);
+    QByteArray bytes = file.read(limit);
     if (file.error() != QFileDevice::NoError)
         throw Error(QStringLiteral("A fájl nem olvasható: %1 (%2)").arg(fileName, file.errorString()));
     return bytes;
+}
+
+// The kind of a zip container: an OpenDocument spreadsheet names its type in the "mimetype"
+// entry, a workbook of Office Open XML has its workbook part.
+SourceKind ZipKind(const QString &fileName)
+{
+    const ZipContainer zip(fileName);
+    if (zip.contains(QStringLiteral("mimetype"))) {
+        const QByteArray type = zip.read(QStringLiteral("mimetype"), 256).trimmed();
+        if (type == "application/vnd.oasis.opendocument.spreadsheet")
+            return SourceKind::Ods;
+        throw Error(QStringLiteral("A fájl nem táblázat (%1): %2").arg(QString::fromUtf8(type.left(80)), fileName));
+    }
+    if (zip.contains(QStringLiteral("xl/workbook.xml")) || zip.contains(QStringLiteral("[Content_Types].xml")))
+        return SourceKind::Xlsx;
+    throw Error(QStringLiteral("A fájl tömörített állomány, de nem táblázat: %1").arg(fileName));
 }
 
 } // namespace
 
 SourceKind DetectSourceKind(const QString &fileName)
 {
-    const QByteArray head = readAll(fileName, 64 * 1024);
-    if (head.startsWith("PK\x03\x04")) {
-        if (head.contains("application/vnd.oasis.opendocument.spreadsheet"))
-            return SourceKind::Ods;
-        return SourceKind::Xlsx;
-    }
+    const QByteArray head = ReadHead(fileName, 4096);
+    if (head.startsWith("PK\x03\x04"))
+        return ZipKind(fileName);
     if (head.startsWith(QByteArray::fromHex("D0CF11E0A1B11AE1")))
         return SourceKind::Xls;
     QByteArray text = head;
     if (text.startsWith("\xEF\xBB\xBF"))
         text.remove(0, 3);
+    else if (text.startsWith("\xFF\xFE") || text.startsWith("\xFE\xFF"))
+        text = QString(QStringDecoder(QStringDecoder::Utf16).decode(text)).toUtf8();
     if (text.trimmed().left(11).toUpper() == "BEGIN:VCARD")
         return SourceKind::VCard;
     return SourceKind::Delimited;
@@ -47,11 +65,11 @@ SourceTable ReadSource(const QString &fileName, const SourceOptions &options)
     case SourceKind::Xls:
         return ReadSpreadsheetSource(fileName, kind, options);
     case SourceKind::VCard:
-        return ReadVCardSource(readAll(fileName));
+        return ReadVCardSource(ReadInputFile(fileName), fileName);
     case SourceKind::Delimited:
         break;
     }
-    return ReadDelimitedSource(readAll(fileName), options);
+    return ReadDelimitedSource(ReadInputFile(fileName), options);
 }
 
 } // namespace kartevo
