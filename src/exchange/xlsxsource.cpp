@@ -21,6 +21,13 @@ namespace {
 constexpr qint64 MaxPartBytes = 256LL * 1024 * 1024;
 constexpr qint64 MaxSheetBytes = 2LL * 1024 * 1024 * 1024;
 
+// A name without its namespace prefix. The parts are read without namespace processing, which
+// costs a good part of the reading time; a writer may still put a prefix on every element.
+QStringView Local(QStringView name)
+{
+    return name.mid(name.lastIndexOf(u':') + 1);
+}
+
 struct Relationship {
     QString type;   // the last part of the type's URI: "officeDocument", "worksheet", ...
     QString target; // the part's name inside the container
@@ -59,8 +66,9 @@ QHash<QString, Relationship> ReadRelationships(const ZipContainer &zip, const QS
     if (!zip.contains(name))
         return relationships;
     QXmlStreamReader xml(zip.read(name, MaxPartBytes));
+    xml.setNamespaceProcessing(false);
     while (!xml.atEnd()) {
-        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QLatin1String("Relationship")) {
+        if (xml.readNext() == QXmlStreamReader::StartElement && Local(xml.name()) == QLatin1String("Relationship")) {
             const QXmlStreamAttributes attributes = xml.attributes();
             const QString type = attributes.value(QLatin1String("Type")).toString();
             relationships.insert(attributes.value(QLatin1String("Id")).toString(),
@@ -98,9 +106,9 @@ QString RichText(QXmlStreamReader &xml)
     while (depth > 0 && !xml.atEnd()) {
         switch (xml.readNext()) {
         case QXmlStreamReader::StartElement:
-            if (xml.name() == QLatin1String("t"))
+            if (Local(xml.name()) == QLatin1String("t"))
                 text += xml.readElementText(QXmlStreamReader::IncludeChildElements);
-            else if (xml.name() == QLatin1String("rPh"))
+            else if (Local(xml.name()) == QLatin1String("rPh"))
                 xml.skipCurrentElement();
             else
                 ++depth;
@@ -123,8 +131,9 @@ QStringList ReadSharedStrings(const ZipContainer &zip, const QString &part)
     ZipEntryDevice device(zip, part, MaxPartBytes);
     device.open(QIODevice::ReadOnly);
     QXmlStreamReader xml(&device);
+    xml.setNamespaceProcessing(false);
     while (!xml.atEnd()) {
-        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QLatin1String("si"))
+        if (xml.readNext() == QXmlStreamReader::StartElement && Local(xml.name()) == QLatin1String("si"))
             strings.append(RichText(xml));
     }
     CheckXml(xml, zip, &device);
@@ -163,20 +172,21 @@ QList<bool> ReadDateStyles(const ZipContainer &zip, const QString &part)
     // The built-in formats of dates and date-times.
     QSet<int> dateFormats{14, 15, 16, 17, 22};
     QXmlStreamReader xml(zip.read(part, MaxPartBytes));
+    xml.setNamespaceProcessing(false);
     bool inCellStyles = false;
     while (!xml.atEnd()) {
         const QXmlStreamReader::TokenType token = xml.readNext();
         if (token == QXmlStreamReader::StartElement) {
             const QXmlStreamAttributes attributes = xml.attributes();
-            if (xml.name() == QLatin1String("numFmt")) {
+            if (Local(xml.name()) == QLatin1String("numFmt")) {
                 if (IsDateFormat(attributes.value(QLatin1String("formatCode"))))
                     dateFormats.insert(attributes.value(QLatin1String("numFmtId")).toInt());
-            } else if (xml.name() == QLatin1String("cellXfs")) {
+            } else if (Local(xml.name()) == QLatin1String("cellXfs")) {
                 inCellStyles = true;
-            } else if (inCellStyles && xml.name() == QLatin1String("xf")) {
+            } else if (inCellStyles && Local(xml.name()) == QLatin1String("xf")) {
                 dateStyles.append(dateFormats.contains(attributes.value(QLatin1String("numFmtId")).toInt()));
             }
-        } else if (token == QXmlStreamReader::EndElement && xml.name() == QLatin1String("cellXfs")) {
+        } else if (token == QXmlStreamReader::EndElement && Local(xml.name()) == QLatin1String("cellXfs")) {
             inCellStyles = false;
         }
     }
@@ -226,17 +236,18 @@ Workbook ReadWorkbook(const ZipContainer &zip)
     const QHash<QString, Relationship> relationships = ReadRelationships(zip, workbookPart);
     Workbook book;
     QXmlStreamReader xml(zip.read(workbookPart, MaxPartBytes));
+    xml.setNamespaceProcessing(false);
     while (!xml.atEnd()) {
         if (xml.readNext() != QXmlStreamReader::StartElement)
             continue;
         const QXmlStreamAttributes attributes = xml.attributes();
-        if (xml.name() == QLatin1String("workbookPr")) {
+        if (Local(xml.name()) == QLatin1String("workbookPr")) {
             const auto value = attributes.value(QLatin1String("date1904"));
             book.date1904 = value == QLatin1String("1") || value == QLatin1String("true");
-        } else if (xml.name() == QLatin1String("sheet")) {
+        } else if (Local(xml.name()) == QLatin1String("sheet")) {
             QString id;
             for (const QXmlStreamAttribute &attribute : attributes) {
-                if (attribute.name() == QLatin1String("id"))
+                if (Local(attribute.qualifiedName()) == QLatin1String("id"))
                     id = attribute.value().toString();
             }
             book.sheets.append(attributes.value(QLatin1String("name")).toString());
@@ -264,10 +275,9 @@ QString DateText(double serial, bool date1904)
     return moment.addSecs(seconds).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
-// The text of one <c> element, the reader on its start.
-QString CellText(QXmlStreamReader &xml, const Workbook &book, const ZipContainer &zip)
+// The text of one <c> element, the reader on its start, with the element's attributes.
+QString CellText(QXmlStreamReader &xml, const QXmlStreamAttributes &attributes, const Workbook &book, const ZipContainer &zip)
 {
-    const QXmlStreamAttributes attributes = xml.attributes();
     const QStringView type = attributes.value(QLatin1String("t"));
     const qint64 style = attributes.value(QLatin1String("s")).toLongLong();
     QString value;
@@ -276,9 +286,9 @@ QString CellText(QXmlStreamReader &xml, const Workbook &book, const ZipContainer
     while (depth > 0 && !xml.atEnd()) {
         const QXmlStreamReader::TokenType token = xml.readNext();
         if (token == QXmlStreamReader::StartElement) {
-            if (xml.name() == QLatin1String("v"))
+            if (Local(xml.name()) == QLatin1String("v"))
                 value = xml.readElementText(QXmlStreamReader::IncludeChildElements);
-            else if (xml.name() == QLatin1String("is"))
+            else if (Local(xml.name()) == QLatin1String("is"))
                 inlineText = RichText(xml);
             else
                 xml.skipCurrentElement(); // a formula, an extension
@@ -329,23 +339,25 @@ QList<QStringList> ReadWorksheet(const ZipContainer &zip, const QString &part, c
     ZipEntryDevice device(zip, part, MaxSheetBytes);
     device.open(QIODevice::ReadOnly);
     QXmlStreamReader xml(&device);
+    xml.setNamespaceProcessing(false);
     QList<std::array<qint64, 4>> merged;
     qint64 row = -1;
     qint64 column = -1;
     while (!xml.atEnd()) {
         if (xml.readNext() != QXmlStreamReader::StartElement)
             continue;
-        if (xml.name() == QLatin1String("row")) {
+        if (Local(xml.name()) == QLatin1String("row")) {
             const QStringView number = xml.attributes().value(QLatin1String("r"));
             bool ok = false;
             const qint64 given = number.toLongLong(&ok);
             row = ok && given >= 1 ? given - 1 : row + 1;
             column = -1;
-        } else if (xml.name() == QLatin1String("c")) {
-            const QStringView reference = xml.attributes().value(QLatin1String("r"));
+        } else if (Local(xml.name()) == QLatin1String("c")) {
+            const QXmlStreamAttributes attributes = xml.attributes();
+            const QStringView reference = attributes.value(QLatin1String("r"));
             column = reference.isEmpty() ? column + 1 : ReferenceColumn(reference);
-            sheet.set(qMax<qint64>(row, 0), column, CellText(xml, book, zip));
-        } else if (xml.name() == QLatin1String("mergeCell")) {
+            sheet.set(qMax<qint64>(row, 0), column, CellText(xml, attributes, book, zip));
+        } else if (Local(xml.name()) == QLatin1String("mergeCell")) {
             ReadMergeCell(xml.attributes().value(QLatin1String("ref")), merged);
         }
     }
