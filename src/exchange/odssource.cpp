@@ -146,11 +146,11 @@ void ReadTable(QXmlStreamReader &xml, SheetBuilder *sheet)
             }
         }
         if (sheet && !cells.isEmpty()) {
-            // A repeated row with values is written out as many times (a sheet has no more rows
-            // than the builder allows, and each cell counts towards its limit).
+            // A repeated row with values is written out as many times; the builder refuses a
+            // cell past the sheet's last row or column and more cells than it holds.
             for (qint64 copy = 0; copy < rowRepeat; ++copy) {
                 for (const auto &[first, text, repeat] : cells) {
-                    for (qint64 i = 0; i < repeat && first + i < SheetBuilder::MaxColumns; ++i)
+                    for (qint64 i = 0; i < repeat; ++i)
                         sheet->set(row + copy, first + i, text);
                 }
             }

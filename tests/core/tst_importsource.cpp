@@ -9,6 +9,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <list>
+
+#include <zip.h>
+
 using namespace kartevo;
 
 namespace {
@@ -54,6 +58,51 @@ QString ReadError(const QString &fileName, const SourceOptions &options = {})
     return {};
 }
 
+// The parts of a zip container (name, content), in their order.
+using ZipParts = QList<std::pair<const char *, QByteArray>>;
+
+// Writes a zip container of the given parts.
+bool WriteZip(const QString &path, const ZipParts &parts)
+{
+    int error = 0;
+    zip_t *archive = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+    if (!archive)
+        return false;
+    for (const auto &[name, bytes] : parts) {
+        zip_source_t *source = zip_source_buffer(archive, bytes.constData(), zip_uint64_t(bytes.size()), 0);
+        if (!source || zip_file_add(archive, name, source, ZIP_FL_ENC_UTF_8) < 0) {
+            zip_source_free(source);
+            zip_discard(archive);
+            return false;
+        }
+    }
+    return zip_close(archive) == 0;
+}
+
+// The smallest workbook around one worksheet's <sheetData> and what follows it, with one
+// shared string "közös".
+ZipParts Workbook(const QByteArray &sheetData)
+{
+    return {{"[Content_Types].xml", "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\"/>"},
+            {"xl/workbook.xml", "<workbook xmlns:r=\"urn:r\"><sheets><sheet name=\"Lap\" r:id=\"rId1\"/></sheets></workbook>"},
+            {"xl/_rels/workbook.xml.rels",
+             "<Relationships><Relationship Id=\"rId1\" Type=\"x/worksheet\" Target=\"worksheets/sheet1.xml\"/>"
+             "<Relationship Id=\"rId2\" Type=\"x/sharedStrings\" Target=\"/xl/strings.xml\"/></Relationships>"},
+            {"xl/strings.xml", "<sst><si><r><t>kö</t></r><rPh><t>x</t></rPh><r><t xml:space=\"preserve\">zös</t></r></si></sst>"},
+            {"xl/worksheets/sheet1.xml", "<worksheet><sheetData>" + sheetData + "</worksheet>"}};
+}
+
+// The smallest spreadsheet around the rows of one table.
+ZipParts Spreadsheet(const QByteArray &rows)
+{
+    return {{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"},
+            {"content.xml",
+             "<office:document-content xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+             "xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\" "
+             "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\"><office:body><office:spreadsheet>"
+             "<table:table table:name=\"Lap\">" + rows + "</table:table></office:spreadsheet></office:body></office:document-content>"}};
+}
+
 } // namespace
 
 class TestImportSource : public QObject {
@@ -69,6 +118,8 @@ private Q_SLOTS:
     void recognisesByContent();
     void refusesBadFiles_data();
     void refusesBadFiles();
+    void handMadeContainers_data();
+    void handMadeContainers();
     void numbersAsText_data();
     void numbersAsText();
 };
@@ -259,6 +310,85 @@ void TestImportSource::refusesBadFiles()
     const QString error = ReadError(path, options);
     QVERIFY2(error.contains(message), qPrintable(error));
     QVERIFY2(error.contains(path), qPrintable(error));
+}
+
+// Workbooks and spreadsheets written here, for what the writers of the fixtures never do: a
+// hostile or broken file gives an error naming it (never a crash, never an endless reading).
+void TestImportSource::handMadeContainers_data()
+{
+    QTest::addColumn<ZipParts>("parts");
+    QTest::addColumn<QStringList>("rows");  // when it reads
+    QTest::addColumn<QString>("message");   // when it is refused
+
+    const QByteArray cellA1 = "<c r=\"A1\" t=\"inlineStr\"><is><t>x</t></is></c>";
+    QTest::newRow("xlsx: rich and phonetic text, rows and cells without references")
+        << Workbook("<row><c t=\"s\"><v>0</v></c><c t=\"b\"><v>1</v></c></row><row/><row><c/><c><v>1E3</v></c></row></sheetData>")
+        << QStringList({QStringLiteral("közös|TRUE"), QString(), QStringLiteral("|1000")}) << QString();
+    QTest::newRow("xlsx: a merged range over the whole sheet")
+        << Workbook("<row r=\"1\">" + cellA1 + "<c r=\"B1\"><v>2</v></c></row><row r=\"3\"><c r=\"A3\"><v>3</v></c></row></sheetData>"
+                    "<mergeCells><mergeCell ref=\"A1:XFD1048576\"/><mergeCell ref=\"junk\"/></mergeCells>")
+        << QStringList(QStringLiteral("x")) << QString();
+    QTest::newRow("xlsx: shared string out of range")
+        << Workbook("<row><c t=\"s\"><v>1</v></c></row></sheetData>") << QStringList() << "hibás hivatkozás a közös szövegekre";
+    QTest::newRow("xlsx: negative shared string")
+        << Workbook("<row><c t=\"s\"><v>-1</v></c></row></sheetData>") << QStringList() << "hibás hivatkozás a közös szövegekre";
+    QTest::newRow("xlsx: a row past the last")
+        << Workbook("<row r=\"1048577\">" + cellA1 + "</row></sheetData>") << QStringList() << "kívül esik";
+    QTest::newRow("xlsx: a column past the last")
+        << Workbook("<row><c r=\"XFE1\"><v>1</v></c></row></sheetData>") << QStringList() << "kívül esik";
+    QTest::newRow("xlsx: broken XML") << Workbook("<row><c><v>1</v></row></sheetData>") << QStringList() << "A fájl sérült";
+    QTest::newRow("xlsx: no workbook") << ZipParts({{"[Content_Types].xml", "<Types/>"}}) << QStringList() << "nincs benne munkafüzet";
+    QTest::newRow("zip of something else") << ZipParts({{"readme.txt", "szöveg"}}) << QStringList() << "nem táblázat";
+    QTest::newRow("OpenDocument text") << ZipParts({{"mimetype", "application/vnd.oasis.opendocument.text"}}) << QStringList()
+                                       << "nem táblázat";
+
+    QTest::newRow("ods: repeated values, huge empty repeats, spaces, notes")
+        << Spreadsheet("<table:table-row table:number-rows-repeated=\"2\"><table:table-cell table:number-columns-repeated=\"2\" "
+                       "office:value-type=\"string\"><text:p>a<text:s text:c=\"2\"/>b<office:annotation><text:p>megjegyzés</text:p>"
+                       "</office:annotation></text:p></table:table-cell><table:table-cell table:number-columns-repeated=\"99999999\"/>"
+                       "</table:table-row><table:table-row table:number-rows-repeated=\"99999999\"><table:table-cell "
+                       "table:number-columns-repeated=\"99999999\"/></table:table-row>")
+        << QStringList({QStringLiteral("a  b|a  b"), QStringLiteral("a  b|a  b")}) << QString();
+    QTest::newRow("ods: two paragraphs, a percentage, a date and time")
+        << Spreadsheet("<table:table-row><table:table-cell><text:p>Fő utca 1.</text:p><text:p>2. emelet</text:p></table:table-cell>"
+                       "<table:table-cell office:value-type=\"percentage\" office:value=\"0.25\"><text:p>25%</text:p></table:table-cell>"
+                       "<table:table-cell office:value-type=\"date\" office:date-value=\"2024-03-15T08:30:00\"/></table:table-row>")
+        << QStringList(QStringLiteral("Fő utca 1.\n2. emelet|0.25|2024-03-15 08:30:00")) << QString();
+    QTest::newRow("ods: a value after the last column")
+        << Spreadsheet("<table:table-row><table:table-cell table:number-columns-repeated=\"16384\"/><table:table-cell "
+                       "office:value-type=\"float\" office:value=\"1\"/></table:table-row>")
+        << QStringList() << "kívül esik";
+    QTest::newRow("ods: a value after the last row")
+        << Spreadsheet("<table:table-row table:number-rows-repeated=\"1048576\"/><table:table-row><table:table-cell "
+                       "office:value-type=\"float\" office:value=\"1\"/></table:table-row>")
+        << QStringList() << "kívül esik";
+    QTest::newRow("ods: too many cells")
+        << Spreadsheet("<table:table-row table:number-rows-repeated=\"1048576\"><table:table-cell table:number-columns-repeated=\"16384\" "
+                       "office:value-type=\"float\" office:value=\"1\"/></table:table-row>")
+        << QStringList() << "kitöltött cella";
+    QTest::newRow("ods: no content") << ZipParts({{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"}}) << QStringList()
+                                     << "nincs benne content.xml";
+}
+
+void TestImportSource::handMadeContainers()
+{
+    QFETCH(ZipParts, parts);
+    QFETCH(QStringList, rows);
+    QFETCH(QString, message);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("lap"));
+    QVERIFY(WriteZip(path, parts));
+    if (!message.isEmpty()) {
+        const QString error = ReadError(path);
+        QVERIFY2(error.contains(message) && error.contains(path), qPrintable(error));
+        return;
+    }
+    try {
+        QCOMPARE(Joined(ReadSource(path).rows), rows);
+    } catch (const Error &error) {
+        QFAIL(qPrintable(error.message()));
+    }
 }
 
 void TestImportSource::numbersAsText_data()
