@@ -5,6 +5,7 @@
 #include "exchange/zipcontainer.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QStringDecoder>
 
 namespace kartevo {
@@ -38,16 +39,20 @@ SourceKind ZipKind(const QString &fileName)
     throw Error(QStringLiteral("A fájl tömörített állomány, de nem táblázat: %1").arg(fileName));
 }
 
-} // namespace
-
-SourceKind DetectSourceKind(const QString &fileName)
+bool IsZip(const QByteArray &head)
 {
-    const QByteArray head = ReadHead(fileName, 4096);
-    if (head.startsWith("PK\x03\x04"))
-        return ZipKind(fileName);
-    if (head.startsWith(QByteArray::fromHex("D0CF11E0A1B11AE1")))
-        return SourceKind::Xls;
-    QByteArray text = head;
+    return head.startsWith("PK\x03\x04");
+}
+
+bool IsCompoundFile(const QByteArray &head)
+{
+    return head.startsWith(QByteArray::fromHex("D0CF11E0A1B11AE1"));
+}
+
+// The kind of a text file by its beginning.
+SourceKind TextKind(const QByteArray &head)
+{
+    QByteArray text = head.left(4096);
     if (text.startsWith("\xEF\xBB\xBF"))
         text.remove(0, 3);
     else if (text.startsWith("\xFF\xFE") || text.startsWith("\xFE\xFF"))
@@ -57,8 +62,30 @@ SourceKind DetectSourceKind(const QString &fileName)
     return SourceKind::Delimited;
 }
 
+} // namespace
+
+SourceKind DetectSourceKind(const QString &fileName)
+{
+    const QByteArray head = ReadHead(fileName, 4096);
+    if (IsZip(head))
+        return ZipKind(fileName);
+    if (IsCompoundFile(head))
+        return SourceKind::Xls;
+    return TextKind(head);
+}
+
 SourceTable ReadSource(const QString &fileName, const SourceOptions &options)
 {
+    if (!QFileInfo(fileName).isFile()) {
+        // A pipe is read once, whole, and recognised by what was read; the readers of
+        // workbooks need a file they can seek in. ReadInputFile refuses a device or a folder.
+        const QByteArray bytes = ReadInputFile(fileName);
+        if (IsZip(bytes) || IsCompoundFile(bytes))
+            throw Error(QStringLiteral("Munkafüzetet csak fájlból lehet betölteni, csőből nem: %1").arg(fileName));
+        if (TextKind(bytes) == SourceKind::VCard)
+            return ReadVCardSource(bytes, fileName);
+        return ReadDelimitedSource(bytes, options);
+    }
     switch (const SourceKind kind = DetectSourceKind(fileName)) {
     case SourceKind::Xlsx:
     case SourceKind::Ods:

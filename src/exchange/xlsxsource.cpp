@@ -17,8 +17,10 @@ namespace kartevo {
 
 namespace {
 
-// The most a part other than the worksheet may hold uncompressed, and the worksheet itself.
-constexpr qint64 MaxPartBytes = 256LL * 1024 * 1024;
+// The most a part read whole may hold uncompressed (the workbook, its relationships, the styles),
+// and the streamed ones: the shared strings and the worksheet.
+constexpr qint64 MaxPartBytes = 64LL * 1024 * 1024;
+constexpr qint64 MaxStringsBytes = 512LL * 1024 * 1024;
 constexpr qint64 MaxSheetBytes = 2LL * 1024 * 1024 * 1024;
 
 // A name without its namespace prefix. The parts are read without namespace processing, which
@@ -128,13 +130,18 @@ QStringList ReadSharedStrings(const ZipContainer &zip, const QString &part)
     QStringList strings;
     if (part.isEmpty() || !zip.contains(part))
         return strings;
-    ZipEntryDevice device(zip, part, MaxPartBytes);
+    ZipEntryDevice device(zip, part, MaxStringsBytes);
     device.open(QIODevice::ReadOnly);
     QXmlStreamReader xml(&device);
     xml.setNamespaceProcessing(false);
     while (!xml.atEnd()) {
-        if (xml.readNext() == QXmlStreamReader::StartElement && Local(xml.name()) == QLatin1String("si"))
+        if (xml.readNext() == QXmlStreamReader::StartElement && Local(xml.name()) == QLatin1String("si")) {
+            // No sheet can use more strings than it has cells.
+            if (strings.size() >= SheetBuilder::MaxCells)
+                throw Error(QStringLiteral("A munkafüzetben több mint %1 szöveg van, ennyit nem lehet betölteni: %2")
+                                .arg(SheetBuilder::MaxCells).arg(zip.fileName()));
             strings.append(RichText(xml));
+        }
     }
     CheckXml(xml, zip, &device);
     return strings;
@@ -264,6 +271,9 @@ Workbook ReadWorkbook(const ZipContainer &zip)
 
 QString DateText(double serial, bool date1904)
 {
+    // Beyond the years 1 … 9999 a "date" is a number with a date format, shown as a number.
+    if (!(serial > -700000 && serial < 3000000))
+        return NumberText(serial);
     const QDate base = date1904 ? QDate(1904, 1, 1) : QDate(1899, 12, 30);
     const double days = std::floor(serial);
     const qint64 seconds = qRound64((serial - days) * 86400.0);

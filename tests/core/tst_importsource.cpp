@@ -6,11 +6,11 @@
 #include "exchange/sheetbuilder.h"
 
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <list>
-
+#include <sys/stat.h>
 #include <zip.h>
 
 using namespace kartevo;
@@ -87,7 +87,14 @@ ZipParts Workbook(const QByteArray &sheetData)
             {"xl/workbook.xml", "<workbook xmlns:r=\"urn:r\"><sheets><sheet name=\"Lap\" r:id=\"rId1\"/></sheets></workbook>"},
             {"xl/_rels/workbook.xml.rels",
              "<Relationships><Relationship Id=\"rId1\" Type=\"x/worksheet\" Target=\"worksheets/sheet1.xml\"/>"
-             "<Relationship Id=\"rId2\" Type=\"x/sharedStrings\" Target=\"/xl/strings.xml\"/></Relationships>"},
+             "<Relationship Id=\"rId2\" Type=\"x/sharedStrings\" Target=\"/xl/strings.xml\"/>"
+             "<Relationship Id=\"rId3\" Type=\"x/styles\" Target=\"./styles.xml\"/></Relationships>"},
+            // Cell styles: 0 general, 1 a date format of its own, 2 the built-in date-time, 3 a
+            // time, 4 a format with a quoted "d" that is no date.
+            {"xl/styles.xml", "<styleSheet><numFmts><numFmt numFmtId=\"164\" formatCode=\"yyyy\\-mm\\-dd\"/>"
+                              "<numFmt numFmtId=\"165\" formatCode=\"h:mm\"/><numFmt numFmtId=\"166\" formatCode=\"0&quot; db&quot;\"/>"
+                              "</numFmts><cellStyleXfs><xf numFmtId=\"164\"/></cellStyleXfs><cellXfs><xf numFmtId=\"0\"/>"
+                              "<xf numFmtId=\"164\"/><xf numFmtId=\"22\"/><xf numFmtId=\"165\"/><xf numFmtId=\"166\"/></cellXfs></styleSheet>"},
             {"xl/strings.xml", "<sst><si><r><t>kö</t></r><rPh><t>x</t></rPh><r><t xml:space=\"preserve\">zös</t></r></si></sst>"},
             {"xl/worksheets/sheet1.xml", "<worksheet><sheetData>" + sheetData + "</worksheet>"}};
 }
@@ -116,6 +123,7 @@ private Q_SLOTS:
     void vCardEdges_data();
     void vCardEdges();
     void recognisesByContent();
+    void readsPipes();
     void refusesBadFiles_data();
     void refusesBadFiles();
     void handMadeContainers_data();
@@ -259,6 +267,32 @@ void TestImportSource::recognisesByContent()
     QCOMPARE(DetectSourceKind(empty), SourceKind::Delimited);
 }
 
+// A pipe is read once: its beginning, read to recognise it, is not lost. A workbook cannot come
+// through one.
+void TestImportSource::readsPipes()
+{
+    QTemporaryDir dir;
+    const struct {
+        const char *file;
+        const char *expected; // the second row, or the start of the error
+    } cases[] = {
+        {"kontaktok-40.vcf", "Győri|Ágnes|Dr. Győri Ágnes|Győri és Fia Bt.|Ünnepi út 2.|1011|Budapest|Ügyfelek"},
+        {"ugyfelek.xlsx", "Munkafüzetet csak fájlból lehet betölteni"},
+    };
+    for (const auto &c : cases) {
+        const QString fifo = dir.filePath(QString::fromUtf8(c.file));
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        QProcess writer;
+        writer.start(QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("cat \"$0\" > \"$1\""), Fixture(c.file), fifo});
+        try {
+            QCOMPARE(Joined(ReadSource(fifo).rows).value(1), QString::fromUtf8(c.expected));
+        } catch (const Error &error) {
+            QVERIFY2(error.message().startsWith(QString::fromUtf8(c.expected)), qPrintable(error.message()));
+        }
+        QVERIFY(writer.waitForFinished());
+    }
+}
+
 void TestImportSource::refusesBadFiles_data()
 {
     QTest::addColumn<QString>("fixture");
@@ -328,6 +362,10 @@ void TestImportSource::handMadeContainers_data()
         << Workbook("<row r=\"1\">" + cellA1 + "<c r=\"B1\"><v>2</v></c></row><row r=\"3\"><c r=\"A3\"><v>3</v></c></row></sheetData>"
                     "<mergeCells><mergeCell ref=\"A1:XFD1048576\"/><mergeCell ref=\"junk\"/></mergeCells>")
         << QStringList(QStringLiteral("x")) << QString();
+    QTest::newRow("xlsx: dates by their cell style, numbers beyond any date")
+        << Workbook("<row><c s=\"1\"><v>45366</v></c><c s=\"2\"><v>45366.5</v></c><c s=\"1\"><v>1E300</v></c><c s=\"1\"><v>-1E300</v></c>"
+                    "<c s=\"0\"><v>45366</v></c><c s=\"3\"><v>0.5</v></c><c s=\"4\"><v>12</v></c><c s=\"99\"><v>45366</v></c></row></sheetData>")
+        << QStringList(QStringLiteral("2024-03-15|2024-03-15 12:00:00|1e+300|-1e+300|45366|0.5|12|45366")) << QString();
     QTest::newRow("xlsx: shared string out of range")
         << Workbook("<row><c t=\"s\"><v>1</v></c></row></sheetData>") << QStringList() << "hibás hivatkozás a közös szövegekre";
     QTest::newRow("xlsx: negative shared string")
