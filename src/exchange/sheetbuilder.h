@@ -12,6 +12,9 @@ public:
     static constexpr qint64 MaxRows = 1048576;
     static constexpr qint64 MaxColumns = 16384;
     static constexpr qint64 MaxCells = 5000000;
+    // The most cells the rows may span, empty ones before a value included (a value in the
+    // last column of every row would otherwise ask for gigabytes).
+    static constexpr qint64 MaxSpan = 10000000;
 
     explicit SheetBuilder(const QString &fileName) : m_fileName(fileName) {}
 
@@ -27,6 +30,7 @@ private:
     QString m_fileName;
     QList<QStringList> m_rows;
     qint64 m_cells = 0;
+    qint64 m_span = 0;
     qint64 m_mergeVisits = 0;
 };
 

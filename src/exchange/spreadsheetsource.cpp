@@ -19,8 +19,13 @@ void SheetBuilder::set(qint64 row, qint64 column, const QString &text)
     if (m_rows.size() <= row)
         m_rows.resize(row + 1);
     QStringList &cells = m_rows[row];
-    if (cells.size() <= column)
+    if (cells.size() <= column) {
+        m_span += column + 1 - cells.size();
+        if (m_span > MaxSpan)
+            throw Error(QStringLiteral("A munkalap túl nagy (sorai több mint %1 cellát fognak át), nem lehet betölteni: %2")
+                            .arg(MaxSpan).arg(m_fileName));
         cells.resize(column + 1);
+    }
     cells[column] = text;
 }
 

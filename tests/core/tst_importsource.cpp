@@ -374,6 +374,11 @@ void TestImportSource::handMadeContainers_data()
         << Workbook("<row r=\"1048577\">" + cellA1 + "</row></sheetData>") << QStringList() << "kívül esik";
     QTest::newRow("xlsx: a column past the last")
         << Workbook("<row><c r=\"XFE1\"><v>1</v></c></row></sheetData>") << QStringList() << "kívül esik";
+    QByteArray lastColumns;
+    for (int row = 1; row <= 700; ++row)
+        lastColumns += "<row><c r=\"XFD" + QByteArray::number(row) + "\"><v>1</v></c></row>";
+    QTest::newRow("xlsx: a value in the last column of many rows")
+        << Workbook(lastColumns + "</sheetData>") << QStringList() << "túl nagy";
     QTest::newRow("xlsx: broken XML") << Workbook("<row><c><v>1</v></row></sheetData>") << QStringList() << "A fájl sérült";
     QTest::newRow("xlsx: no workbook") << ZipParts({{"[Content_Types].xml", "<Types/>"}}) << QStringList() << "nincs benne munkafüzet";
     QTest::newRow("zip of something else") << ZipParts({{"readme.txt", "szöveg"}}) << QStringList() << "nem táblázat";
