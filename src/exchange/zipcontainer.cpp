@@ -10,8 +10,26 @@ namespace kartevo {
 
 namespace {
 
+// The cause of a failure of libzip: in Hungarian for what a damaged file gives, else libzip's own.
 QString LibzipMessage(int code)
 {
+    switch (code) {
+    case ZIP_ER_NOZIP:
+        return QStringLiteral("nem ép zip-állomány");
+    case ZIP_ER_CRC:
+        return QStringLiteral("ellenőrzőösszeg-hiba");
+    case ZIP_ER_INCONS:
+        return QStringLiteral("ellentmondó tartalomjegyzék");
+    case ZIP_ER_EOF:
+        return QStringLiteral("váratlanul véget ér");
+    case ZIP_ER_ZLIB:
+    case ZIP_ER_COMPRESSED_DATA:
+        return QStringLiteral("hibás tömörített adat");
+    case ZIP_ER_COMPNOTSUPP:
+        return QStringLiteral("ismeretlen tömörítési mód");
+    default:
+        break;
+    }
     zip_error_t error;
     zip_error_init_with_code(&error, code);
     const QString message = QString::fromUtf8(zip_error_strerror(&error));
@@ -98,7 +116,7 @@ qint64 ZipEntryDevice::readData(char *data, qint64 maxSize)
         return -1;
     const zip_int64_t count = zip_fread(m_file, data, zip_uint64_t(maxSize));
     if (count < 0) {
-        m_failure = DamagedMessage(objectName(), QString::fromUtf8(zip_file_strerror(m_file)));
+        m_failure = DamagedMessage(objectName(), LibzipMessage(zip_error_code_zip(zip_file_get_error(m_file))));
         return -1;
     }
     m_read += count;
