@@ -43,6 +43,6 @@ SourceTable ReadSource(const QString &fileName, const SourceOptions &options = {
 // The readers of each kind, behind ReadSource.
 SourceTable ReadDelimitedSource(const QByteArray &bytes, const SourceOptions &options);
 SourceTable ReadSpreadsheetSource(const QString &fileName, SourceKind kind, const SourceOptions &options);
-SourceTable ReadVCardSource(const QByteArray &bytes);
+SourceTable ReadVCardSource(const QByteArray &bytes, const QString &fileName = {});
 
 } // namespace kartevo

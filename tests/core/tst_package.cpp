@@ -116,7 +116,8 @@ private Q_SLOTS:
 
         const Run control = run(QStringLiteral("dpkg-deb"), {QStringLiteral("--field"), deb, QStringLiteral("Depends")});
         QCOMPARE(control.code, 0);
-        for (const char *package : {"libqt6widgets6", "libqscintilla2-qt6-15", "libsqlite3-0", "libgcc-s1", "fonts-liberation2"})
+        for (const char *package : {"libqt6widgets6", "libqscintilla2-qt6-15", "libsqlite3-0", "libgcc-s1", "fonts-liberation2",
+                                    "libzip4", "libfreexl1"})
             QVERIFY2(control.out.contains(QLatin1String(package)), qPrintable(control.out));
 
         const QString lintian = QStandardPaths::findExecutable(QStringLiteral("lintian"));
