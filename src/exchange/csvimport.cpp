@@ -23,7 +23,15 @@ const char *const kFieldColumns[] = {"ugyfel_nev", "kapcsolat", "cim_irsz", "cim
 constexpr int kFieldCount = 6;
 constexpr int kGroupField = 5;
 
-// Group names compared as the import compares them: only A-Z without regard to case.
+// Runs a prepared statement that has no result and can run again.
+void Run(Statement &statement)
+{
+    statement.exec();
+    statement.reset();
+}
+
+} // namespace
+
 QString GroupMatchKey(const QString &name)
 {
     QString key = name;
@@ -33,15 +41,6 @@ QString GroupMatchKey(const QString &name)
     }
     return key;
 }
-
-// Runs a prepared statement that has no result and can run again.
-void Run(Statement &statement)
-{
-    statement.exec();
-    statement.reset();
-}
-
-} // namespace
 
 ImportText DecodeImportBytes(const QByteArray &bytes)
 {
