@@ -65,6 +65,9 @@ void Run(Statement &statement)
 
 ImportPlan PlanImport(Database &db, const SourceTable &table, const ImportMapping &mapping)
 {
+    if (!mapping.givesName())
+        throw Error(QStringLiteral("Nem derül ki, melyik oszlop az ügyfelek neve: válassza ki a név oszlopát "
+                                   "(vagy a cégnév, családi név és utónév oszlopát)."));
     ImportPlan plan;
     const QStringList clientColumns = db.columnNames(QStringLiteral("ugyfel"));
     const QList<int> clientWidths = db.columnWidths(QStringLiteral("ugyfel"));

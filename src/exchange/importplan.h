@@ -34,7 +34,7 @@ struct ImportPlan {
 
 // Maps every row and finds, with the address check's rules, the rows whose postal code and
 // town disagree and the rows that repeat a client or an earlier row (the same name key, or the
-// same postal code and street key). Writes nothing.
+// same postal code and street key). Writes nothing. A mapping that gives no name throws Error.
 ImportPlan PlanImport(Database &db, const SourceTable &table, const ImportMapping &mapping);
 
 // What was found about a row, in Hungarian; empty when nothing.
