@@ -138,7 +138,7 @@ QString ImportOutcomeText(const ImportOutcome &outcome)
 }
 
 ImportOutcome RunImport(Database &db, const ImportPlan &plan, bool skipDuplicates, const QString &source,
-                        const ImportProgress &progress)
+                        const ImportProgress &progress, bool dryRun)
 {
     QStringList columns = {QStringLiteral("ugyfel"), QStringLiteral("jelolve")};
     for (const char *column : kFieldColumns)
@@ -209,7 +209,7 @@ ImportOutcome RunImport(Database &db, const ImportPlan &plan, bool skipDuplicate
                 return ImportOutcome{0, 0, 0, 0, true};
             }
         }
-        db.exec(QStringLiteral("COMMIT"));
+        db.exec(dryRun ? QStringLiteral("ROLLBACK") : QStringLiteral("COMMIT"));
     } catch (...) {
         if (sqlite3_get_autocommit(db.handle()) == 0)
             RunSQL(db, QStringLiteral("ROLLBACK"));
