@@ -380,4 +380,71 @@ ClientFields MapRow(const ImportMapping &mapping, const QStringList &row)
     return fields;
 }
 
+QString ColumnChoiceText(ColumnChoice choice)
+{
+    switch (choice) {
+    case ColumnChoice::Skip: return QStringLiteral("nem kell");
+    case ColumnChoice::Name: return QStringLiteral("név");
+    case ColumnChoice::Contact: return QStringLiteral("kapcsolattartó");
+    case ColumnChoice::PostalCode: return QStringLiteral("irányítószám");
+    case ColumnChoice::Town: return QStringLiteral("település");
+    case ColumnChoice::Street: return QStringLiteral("cím");
+    case ColumnChoice::Group: return QStringLiteral("csoport");
+    case ColumnChoice::Company: return QStringLiteral("cégnév");
+    case ColumnChoice::FamilyName: return QStringLiteral("családi név");
+    case ColumnChoice::GivenName: return QStringLiteral("utónév");
+    case ColumnChoice::Address: return QStringLiteral("teljes cím (irsz., település, cím)");
+    }
+    return {};
+}
+
+namespace {
+
+// The choices that are one target each, beside the two of a person.
+const std::pair<ColumnChoice, ImportTarget> kPlainChoices[] = {
+    {ColumnChoice::Name, ImportTarget::Name},         {ColumnChoice::Contact, ImportTarget::Contact},
+    {ColumnChoice::PostalCode, ImportTarget::PostalCode}, {ColumnChoice::Town, ImportTarget::Town},
+    {ColumnChoice::Street, ImportTarget::Street},     {ColumnChoice::Group, ImportTarget::Group},
+    {ColumnChoice::Company, ImportTarget::Company},   {ColumnChoice::Address, ImportTarget::Address},
+};
+
+} // namespace
+
+QList<ColumnChoice> ColumnChoicesOf(const ImportMapping &mapping, int columnCount)
+{
+    QList<ColumnChoice> choices(columnCount, ColumnChoice::Skip);
+    for (const auto &[choice, target] : kPlainChoices) {
+        for (const int column : mapping[target]) {
+            if (column < columnCount)
+                choices[column] = choice;
+        }
+    }
+    const QList<int> &person = mapping[ImportTarget::Person];
+    for (int i = 0; i < person.size(); ++i) {
+        if (person.at(i) < columnCount)
+            choices[person.at(i)] = i == 0 ? ColumnChoice::FamilyName : ColumnChoice::GivenName;
+    }
+    return choices;
+}
+
+ImportMapping MappingOfChoices(const QList<ColumnChoice> &choices, bool header)
+{
+    ImportMapping mapping;
+    mapping.header = header;
+    QList<int> given;
+    for (int column = 0; column < choices.size(); ++column) {
+        const ColumnChoice choice = choices.at(column);
+        if (choice == ColumnChoice::FamilyName)
+            mapping[ImportTarget::Person].append(column);
+        else if (choice == ColumnChoice::GivenName)
+            given.append(column);
+        for (const auto &[plain, target] : kPlainChoices) {
+            if (choice == plain)
+                mapping[target].append(column);
+        }
+    }
+    mapping[ImportTarget::Person].append(given);
+    return mapping;
+}
+
 } // namespace kartevo

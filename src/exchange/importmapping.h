@@ -77,4 +77,17 @@ ClientFields MapRow(const ImportMapping &mapping, const QStringList &row);
 // without a four-digit code is all street.
 void SplitAddress(const QString &address, QString *postalCode, QString *town, QString *street);
 
+// The field chosen for one column in the import window.
+enum class ColumnChoice { Skip, Name, Contact, PostalCode, Town, Street, Group, Company, FamilyName, GivenName, Address };
+inline constexpr int kColumnChoiceCount = 11;
+// "nem kell", "név", "kapcsolattartó", "irányítószám", "település", "cím", "csoport", "cégnév",
+// "családi név", "utónév", "teljes cím (irsz., település, cím)"
+QString ColumnChoiceText(ColumnChoice choice);
+// The choice of every column under the mapping (columns of a person: the first is the family
+// name, the others given names).
+QList<ColumnChoice> ColumnChoicesOf(const ImportMapping &mapping, int columnCount);
+// The mapping of the choices: columns of one field joined in column order, a person's family
+// names before the given names.
+ImportMapping MappingOfChoices(const QList<ColumnChoice> &choices, bool header);
+
 } // namespace kartevo

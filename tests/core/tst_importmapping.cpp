@@ -142,6 +142,18 @@ private Q_SLOTS:
         QVERIFY_THROWS_EXCEPTION(Error, ParseMappingText(text, 4));
     }
 
+    // The window shows a mapping as one choice per column and reads it back.
+    void choicesOfColumns()
+    {
+        const ImportMapping mapping = ParseMappingText(u"postal=1,town=2,company=3,person=5+4,address=6,header"_s);
+        const QList<ColumnChoice> choices = ColumnChoicesOf(mapping, 7);
+        QCOMPARE(choices, QList<ColumnChoice>({ColumnChoice::PostalCode, ColumnChoice::Town, ColumnChoice::Company,
+                                               ColumnChoice::GivenName, ColumnChoice::FamilyName, ColumnChoice::Address,
+                                               ColumnChoice::Skip}));
+        QCOMPARE(MappingOfChoices(choices, true), mapping);
+        QCOMPARE(ColumnChoicesOf(mapping, 2).size(), 2);
+    }
+
     void headerKeyIgnoresBlanksOnly()
     {
         QCOMPARE(HeaderKey({u"Név "_s, u" Cím"_s}), HeaderKey({u"Név"_s, u"Cím"_s}));

@@ -5,6 +5,7 @@
 #include "exchange/csvimport.h"
 #include "exchange/importlog.h"
 #include "exchange/importplan.h"
+#include "masterdata/addresscheck.h"
 #include "testfiles.h"
 
 #include <QTemporaryDir>
@@ -193,6 +194,41 @@ private Q_SLOTS:
         QCOMPARE(UndoLastImport(office.db), u"2 ügyfél és 1 csoport törölve (kartevo.csv)."_s);
         QCOMPARE(Clients(office.db).size(), 2);
         QCOMPARE(Groups(office.db), QStringList({u"Partner"_s}));
+    }
+
+    // Files as users have them, read and mapped by the guess alone: every row's six fields.
+    void importsUsersFiles_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("mapping");
+        QTest::addColumn<QStringList>("rows");
+        QTest::newRow("contacts export")
+            << u"contacts.csv"_s << u"postal=7,town=6,street=5,group=12,company=4,person=3+1+2,header"_s
+            << QStringList{u"Alma Kft.|Kiss Anna|6720|Szeged|Fő utca 1.|Partner|Már szerepel: 1. ügyfél."_s,
+                           u"Kovács Péter János||7621|Pécs|Ady Endre út 2.|Barát|"_s,
+                           u"Kovács Péter János||7621|Pécs|Ady Endre út 2.|Barát|Ugyanaz, mint a fájl 3. sora."_s,
+                           u"Körte és Társa Bt.|Nagy Éva|1052|Szeged|Váci utca 10.||"
+                           "A helység nem ehhez az irányítószámhoz tartozik."_s};
+        QTest::newRow("quoted, separators and quotes inside")
+            << u"quoted.csv"_s << u"name=1,contact=2,postal=3,town=4,street=5,group=6,header"_s
+            << QStringList{u"Az \"Alma; Körte\" Kft.|Kiss, Anna|1051|Budapest|Fő utca 1. II. emelet|Vevő; kiemelt|"_s,
+                           u"Kovács Bt.||6720|Szeged|Tisza L. krt. 5., fsz.||"_s,
+                           u"Nagy Éva||9021|Győr|Baross út 3.|Vevő|"_s};
+    }
+    void importsUsersFiles()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, mapping);
+        QFETCH(QStringList, rows);
+        Office office;
+        const PostalTowns towns(office.db);
+        const SourceTable table = ReadSource(QStringLiteral(KARTEVO_TEST_DATA_DIR "/import/") + file);
+        const ImportMapping guessed = GuessMapping(table, &towns);
+        QCOMPARE(MappingText(guessed), mapping);
+        QStringList planned;
+        for (const PlannedRow &row : PlanImport(office.db, table, guessed).rows)
+            planned.append(QStringList(row.fields.begin(), row.fields.end()).join(u'|') + u'|' + RowFindingText(row));
+        QCOMPARE(planned, rows);
     }
 
     void remembersMappingsByHeader()
