@@ -237,4 +237,18 @@ void requireMarkedClients(Database &db, const std::optional<QString> &group)
         throw Error(QStringLiteral("Nincs kijelölt ügyfél"));
 }
 
+QChar separatorOption(const QString &command, const PrintOptions &options)
+{
+    const QString name = options.has("separator") ? options.value("separator") : QStringLiteral("semicolon");
+    static const QList<std::pair<QString, QChar>> separators = {
+        {QStringLiteral("semicolon"), u';'}, {QStringLiteral("comma"), u','},
+        {QStringLiteral("tab"), u'\t'}, {QStringLiteral("bar"), u'|'}};
+    for (const auto &[word, separator] : separators) {
+        if (name == word)
+            return separator;
+    }
+    throw UsageError(QStringLiteral("%1: --separator takes semicolon, comma, tab or bar").arg(command));
+}
+
+
 } // namespace kartevo::batch

@@ -65,6 +65,8 @@ bool rowExists(Database &db, const QString &sql, const QVariant &value);
 qint64 clientOption(Database &db, const QString &command, const PrintOptions &options);
 std::optional<QString> groupOption(Database &db, const QString &command, const PrintOptions &options);
 std::unique_ptr<TableView> openClientList(Database &db, const std::optional<QString> &group, const QString &sort);
+// --separator semicolon|comma|tab|bar of the delimited files; ";" when not given.
+QChar separatorOption(const QString &command, const PrintOptions &options);
 void checkScopeOptions(const QString &command, const PrintOptions &options);
 // A --marked run with no marked client (of the group) fails with "Nincs kijelölt ügyfél"
 // instead of writing an empty file.

@@ -10,7 +10,6 @@
 #include "core/statement.h"
 #include "core/tableview.h"
 #include "exchange/biffexport.h"
-#include "exchange/csvimport.h"
 #include "exchange/delimitedexport.h"
 #include "exchange/htmlexport.h"
 #include "labels/labels.h"
@@ -37,51 +36,6 @@
 #include <optional>
 
 namespace kartevo::batch {
-
-namespace {
-
-// ---------------------------------------------------------------------------------------------
-// Import and export
-// ---------------------------------------------------------------------------------------------
-
-QChar separatorOption(const QString &command, const PrintOptions &options)
-{
-    const QString name = options.has("separator") ? options.value("separator") : QStringLiteral("semicolon");
-    static const QList<std::pair<QString, QChar>> separators = {
-        {QStringLiteral("semicolon"), u';'}, {QStringLiteral("comma"), u','},
-        {QStringLiteral("tab"), u'\t'}, {QStringLiteral("bar"), u'|'}};
-    for (const auto &[word, separator] : separators) {
-        if (name == word)
-            return separator;
-    }
-    throw UsageError(QStringLiteral("%1: --separator takes semicolon, comma, tab or bar").arg(command));
-}
-
-} // namespace
-
-int runImport(Context &context)
-{
-    const QString command = QStringLiteral("import");
-    const PrintOptions options = parsePrintOptions(command, context.args, {"separator"}, {"header"});
-    if (options.words.size() != 1)
-        throw UsageError(QStringLiteral("import: one FILE is needed"));
-    const QChar separator = separatorOption(command, options);
-    const auto session = openSession(context);
-    const ImportText text = ReadImportFile(options.words.first());
-    if (!text.warning.isEmpty())
-        err() << text.warning << '\n';
-    try {
-        const ImportSummary summary =
-            ImportClients(session->db(), SplitTextLines(text.text), separator, options.has("header"));
-        out() << summary.clients << " client(s) and " << summary.groups << " group(s) added (" << text.encoding
-              << ").\n";
-    } catch (const ImportError &e) {
-        out() << e.kept.clients << " client(s) and " << e.kept.groups << " group(s) added before line " << e.line
-              << ".\n";
-        throw;
-    }
-    return ExitOk;
-}
 
 int runExport(Context &context)
 {

@@ -91,11 +91,21 @@ const std::vector<Command> &commands()
          "statement ends at its \";\" and is committed by itself; text after the last complete "
          "statement is not run. Stops at the first failing statement (the ones before it stay done).",
          false, runSql},
-        {"import", "import FILE [--separator semicolon|comma|tab|bar] [--header]",
-         "Adds one client per line of a delimited file (name, contact, postal code, town, address, "
-         "group), and the groups that are new. --header skips the first line. The file is read as "
-         "UTF-8 when it is valid UTF-8, otherwise as code page 1250. When a client cannot be stored "
-         "the clients before it stay and the command fails.",
+        {"import", "import FILE [--separator semicolon|comma|tab|bar] [--header] [--map auto|MAPPING] [--sheet N] "
+                   "[--encoding utf-8|cp1250] [--skip-duplicates] [--dry-run] | import --undo-last",
+         "Without --map, a delimited file is read as the program's own order: one client per line (name, "
+         "contact, postal code, town, address, group), read as UTF-8 when it is valid UTF-8, otherwise as "
+         "code page 1250; --header skips the first line; when a client cannot be stored the clients before "
+         "it stay and the command fails. Spreadsheets (.xlsx, .ods, .xls; --sheet N, from 1) and vCards are "
+         "recognised by their content and mapped by the guess from their titles. --map auto maps a delimited "
+         "file (separator and encoding detected, or --separator, --encoding) by its header; --map "
+         "name=3,contact=4+5,postal=1,town=2,street=6,group=7 by hand (columns from 1; a+b joins family and "
+         "given name; also company=N, person=A+B, address=N for one column \"1051 Budapest, Fő utca 1.\" "
+         "split into code, town and street; header when the first row holds titles). Rows whose town is not "
+         "that of their postal code and duplicates of clients or of earlier rows are listed first; "
+         "--skip-duplicates leaves the duplicates out; --dry-run writes nothing. Everything is stored in one "
+         "transaction. --undo-last removes the clients of the last import and the groups it created that no "
+         "other client uses.",
          false, runImport},
         {"export", "export FILE [--separator semicolon|comma|tab|bar] [--quote none|double|single] [--no-header] [--field-names]",
          "Writes the client table in name order: FILE ending in .xls is a worksheet, .htm or .html an "

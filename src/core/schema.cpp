@@ -162,6 +162,23 @@ void ApplyClientWriteRule(TableView &clients)
         clients.setValue(QStringLiteral("ugyfel"), NextId(clients.database(), QStringLiteral("ugyfel")));
 }
 
+const QList<std::pair<QString, QString>> &ImportLogTables()
+{
+    static const QList<std::pair<QString, QString>> tables = {
+        {QStringLiteral("betoltes"),
+         QStringLiteral("CREATE TABLE betoltes (betoltes INTEGER PRIMARY KEY, idopont CHAR(19), forras CHAR(255));")},
+        {QStringLiteral("betoltes_ugyfel"),
+         QStringLiteral("CREATE TABLE betoltes_ugyfel (betoltes INTEGER, ugyfel INTEGER, ujjlenyomat CHAR(40), "
+                        "PRIMARY KEY (betoltes, ugyfel));")},
+        {QStringLiteral("betoltes_csoport"),
+         QStringLiteral("CREATE TABLE betoltes_csoport (betoltes INTEGER, csoport CHAR(50), "
+                        "PRIMARY KEY (betoltes, csoport));")},
+        {QStringLiteral("betoltes_terkep"),
+         QStringLiteral("CREATE TABLE betoltes_terkep (fejlec CHAR(40), terkep CHAR(255), PRIMARY KEY (fejlec));")},
+    };
+    return tables;
+}
+
 QStringList UpgradeSchema(Database &db, const QString &cimkeSqlPath)
 {
     QStringList run;
@@ -222,6 +239,14 @@ QStringList UpgradeSchema(Database &db, const QString &cimkeSqlPath)
     tables = db.tableNames();
     if (!ContainsName(tables, QStringLiteral("csoport")))
         runSql(QStringLiteral("CREATE TABLE csoport (csoport CHAR(50), csoports CHAR(50), PRIMARY KEY (csoport));"));
+
+    // 6. The record of the imports (what the last one added, for taking it back) and the
+    // remembered column mappings of imported files.
+    tables = db.tableNames();
+    for (const auto &[table, create] : ImportLogTables()) {
+        if (!ContainsName(tables, table))
+            runSql(create);
+    }
 
     if (!fault.isEmpty()) {
         columns = db.columnNames(clientTable);

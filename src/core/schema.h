@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <utility>
+
 namespace kartevo {
 
 class Database;
@@ -40,11 +42,15 @@ void ApplyClientWriteRule(TableView &clients);
 // Brings a database from an older release up to date, each change only when it is missing:
 // the label-format table (from the code-page-1250 script cimkeSqlPath, one statement a line),
 // the columns ugyfel.jelolve (existing clients get 'N'), ugyfel.csoport, ugyfel.csoports and
-// the csoport table. A statement that fails is skipped; where the database cannot be written at
+// the csoport table, and the tables of ImportLogTables. A statement that fails is skipped; where the database cannot be written at
 // all (Database::fileFault) the label formats are taken back whole, and when the client
 // columns are then still missing, Error "Az adatbázis szerkezete nem frissíthető: " and why is
 // thrown. An unreadable script throws Error.
 // Returns the statements run, in order (empty when nothing was missing).
+// The tables that record what each import added and the remembered column mappings, each with
+// the statement that creates it.
+const QList<std::pair<QString, QString>> &ImportLogTables();
+
 QStringList UpgradeSchema(Database &db, const QString &cimkeSqlPath);
 
 } // namespace kartevo

@@ -25,7 +25,8 @@ const char *const kFieldColumns[] = {"ugyfel_nev", "kapcsolat", "cim_irsz", "cim
 constexpr int kFieldCount = 6;
 constexpr int kGroupField = 5;
 
-// Group names compared as the import compares them: only A-Z without regard to case.
+} // namespace
+
 QString GroupMatchKey(const QString &name)
 {
     QString key = name;
@@ -35,6 +36,8 @@ QString GroupMatchKey(const QString &name)
     }
     return key;
 }
+
+namespace {
 
 // Fields 1 to kFieldCount of a line as DelimitedField reads them (no quoting), found in one pass:
 // a field beyond the line's last separator is empty.

@@ -36,6 +36,9 @@ ImportText ReadImportFile(const QString &fileName);
 // The separators of the import window, in the order of its choices: ";" "," and tab.
 QChar ImportSeparator(int choice);
 
+// A group name as imports compare it with the groups there are: only A-Z without regard to case.
+QString GroupMatchKey(const QString &name);
+
 // What an import added.
 struct ImportSummary {
     int clients = 0;

@@ -111,8 +111,11 @@ QString StreetKey(const QString &street)
 PostalTowns::PostalTowns(Database &db)
 {
     Statement statement(db, QStringLiteral("SELECT irsz, varos FROM irsz"));
-    while (statement.step())
-        m_towns[statement.column(0).toString()].insert(TownKey(statement.column(1).toString()));
+    while (statement.step()) {
+        const QString town = TownKey(statement.column(1).toString());
+        m_towns[statement.column(0).toString()].insert(town);
+        m_allTowns.insert(town);
+    }
 }
 
 bool PostalTowns::townMatches(const QString &code, const QString &town) const

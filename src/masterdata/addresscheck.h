@@ -65,9 +65,12 @@ public:
     bool hasCode(const QString &code) const { return m_towns.contains(code); }
     // Whether the town is among the towns of the code (compared by TownKey).
     bool townMatches(const QString &code, const QString &town) const;
+    // Whether the town is the town of any code (compared by TownKey).
+    bool hasTown(const QString &town) const { return m_allTowns.contains(TownKey(town)); }
 
 private:
     QHash<QString, QSet<QString>> m_towns;
+    QSet<QString> m_allTowns;
 };
 
 // The warning of the client edit dialog while the typed postal code and town do not agree;

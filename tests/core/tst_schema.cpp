@@ -23,7 +23,16 @@ const QStringList kLaterSteps = {
     QStringLiteral("ALTER TABLE ugyfel ADD csoport CHAR(50);"),
     QStringLiteral("ALTER TABLE ugyfel ADD csoports CHAR(50);"),
     QStringLiteral("CREATE TABLE csoport (csoport CHAR(50), csoports CHAR(50), PRIMARY KEY (csoport));"),
+    QStringLiteral("CREATE TABLE betoltes (betoltes INTEGER PRIMARY KEY, idopont CHAR(19), forras CHAR(255));"),
+    QStringLiteral("CREATE TABLE betoltes_ugyfel (betoltes INTEGER, ugyfel INTEGER, ujjlenyomat CHAR(40), "
+                   "PRIMARY KEY (betoltes, ugyfel));"),
+    QStringLiteral("CREATE TABLE betoltes_csoport (betoltes INTEGER, csoport CHAR(50), PRIMARY KEY (betoltes, csoport));"),
+    QStringLiteral("CREATE TABLE betoltes_terkep (fejlec CHAR(40), terkep CHAR(255), PRIMARY KEY (fejlec));"),
 };
+
+// The tables the upgrade adds beside the label formats and the groups, in name order.
+const QStringList kImportTables = {QStringLiteral("betoltes"), QStringLiteral("betoltes_csoport"),
+                                   QStringLiteral("betoltes_terkep"), QStringLiteral("betoltes_ugyfel")};
 
 } // namespace
 
@@ -184,8 +193,9 @@ private Q_SLOTS:
         QCOMPARE(db.columnWidths(QStringLiteral("ugyfel")).mid(9), QList<int>({1, 50, 50}));
         QCOMPARE(db.columnNames(QStringLiteral("csoport")),
                  QStringList({QStringLiteral("csoport"), QStringLiteral("csoports")}));
-        QCOMPARE(db.tableNames(), QStringList({QStringLiteral("cimke"), QStringLiteral("csoport"), QStringLiteral("irsz"),
-                                               QStringLiteral("tulajdonos"), QStringLiteral("ugyfel")}));
+        QCOMPARE(db.tableNames(), kImportTables + QStringList({QStringLiteral("cimke"), QStringLiteral("csoport"),
+                                                               QStringLiteral("irsz"), QStringLiteral("tulajdonos"),
+                                                               QStringLiteral("ugyfel")}));
 
         // A second run finds everything in place.
         QCOMPARE(UpgradeSchema(db, kCimkeScript), QStringList());
@@ -201,17 +211,18 @@ private Q_SLOTS:
         QTest::newRow("only the mark missing")
             << QStringLiteral("CREATE TABLE cimke (id); CREATE TABLE csoport (csoport);"
                               "CREATE TABLE ugyfel (ugyfel, csoport, csoports); INSERT INTO ugyfel VALUES (1, NULL, NULL);")
-            << kLaterSteps.mid(0, 2);
+            << kLaterSteps.mid(0, 2) + kLaterSteps.mid(5);
         QTest::newRow("only the group sort key missing")
             << QStringLiteral("CREATE TABLE cimke (id); CREATE TABLE csoport (csoport);"
                               "CREATE TABLE ugyfel (ugyfel, jelolve, csoport);")
-            << kLaterSteps.mid(3, 1);
+            << kLaterSteps.mid(3, 1) + kLaterSteps.mid(5);
         QTest::newRow("only the group table missing")
             << QStringLiteral("CREATE TABLE cimke (id); CREATE TABLE ugyfel (ugyfel, jelolve, csoport, csoports);")
-            << kLaterSteps.mid(4, 1);
+            << kLaterSteps.mid(4, 1) + kLaterSteps.mid(5);
         QTest::newRow("names in other case")
             << QStringLiteral("CREATE TABLE CIMKE (id); CREATE TABLE Csoport (csoport);"
-                              "CREATE TABLE Ugyfel (ugyfel, JELOLVE, Csoport, CSOPORTS);")
+                              "CREATE TABLE Ugyfel (ugyfel, JELOLVE, Csoport, CSOPORTS); CREATE TABLE BETOLTES (a);"
+                              "CREATE TABLE Betoltes_Ugyfel (a); CREATE TABLE BETOLTES_csoport (a); CREATE TABLE betoltes_TERKEP (a);")
             << QStringList();
         QTest::newRow("no client table")
             << QStringLiteral("CREATE TABLE cimke (id);") << kLaterSteps;
@@ -238,7 +249,7 @@ private Q_SLOTS:
         const QStringList run = UpgradeSchema(db, kCimkeScript);
         QCOMPARE(run.mid(run.size() - kLaterSteps.size()), kLaterSteps);
         QCOMPARE(SqlValue(db, QStringLiteral("SELECT count(*) FROM cimke")).toInt(), 438);
-        QCOMPARE(db.tableNames(), QStringList({QStringLiteral("cimke"), QStringLiteral("csoport")}));
+        QCOMPARE(db.tableNames(), kImportTables + QStringList({QStringLiteral("cimke"), QStringLiteral("csoport")}));
     }
 
     void upgradeWithAMissingScriptThrows()

@@ -20,6 +20,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QComboBox>
 #include <QTest>
 
 #define signals Q_SIGNALS
@@ -74,6 +75,7 @@ private Q_SLOTS:
         WhenModal([&](QWidget *modal) {
             auto *window = qobject_cast<Tfrm_Import *>(modal);
             QVERIFY(window);
+            window->cbFajta->setCurrentIndex(1); // the program's own fixed order
             QCOMPARE(window->SynEdit1->text(), QString());
             QCOMPARE(window->aMegnyit->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
             QCOMPARE(window->aBetolt->shortcut(), QKeySequence(QStringLiteral("Ctrl+R")));
@@ -109,6 +111,7 @@ private Q_SLOTS:
         WhenModal([&](QWidget *modal) {
             auto *window = qobject_cast<Tfrm_Import *>(modal);
             QVERIFY(window);
+            window->cbFajta->setCurrentIndex(1); // the program's own fixed order
             window->SynEdit1->setText(QStringLiteral("Első\nHIBA\nHarmadik"));
             window->aBetolt->trigger();
             QCOMPARE(demo.prompter.errors, QStringList{QStringLiteral("A(z) 2. sor nem tölthető be: tiltva")});

@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QPushButton>
+#include <QComboBox>
 #include <QTest>
 
 #define signals Q_SIGNALS
@@ -37,6 +38,7 @@ private Q_SLOTS:
         WhenModal([&](QWidget *modal) {
             auto *window = qobject_cast<Tfrm_Import *>(modal);
             QVERIFY(window);
+            window->cbFajta->setCurrentIndex(1); // the program's own fixed order
             window->SynEdit1->setText(QStringLiteral("Első Kft.\nMásodik Bt."));
             {
                 DatabaseLock lock(database, false);

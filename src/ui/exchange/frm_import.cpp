@@ -3,6 +3,8 @@
 #include "core/helpers.h"
 #include "core/session.h"
 #include "exchange/csvimport.h"
+#include "exchange/importlog.h"
+#include "ui/exchange/importwizard.h"
 #include "ui/common/application.h"
 #include "ui/common/filedialogs.h"
 #include "ui/common/messages.h"
@@ -11,6 +13,8 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QStackedWidget>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -68,6 +72,16 @@ Tfrm_Import::Tfrm_Import(QWidget *owner, Session &session, std::function<void()>
     ConnectCommand(aMegnyit, this, [this] { aMegnyitExecute(); });
     ConnectCommand(aBetolt, this, [this] { aBetoltExecute(); });
     connect(aBezar, &QAction::triggered, this, &QDialog::reject);
+    aVisszavon = MakeAction(this, "aVisszavon", QStringLiteral("Utolsó betöltés visszavonása"),
+                            QStringLiteral("Az utolsó betöltés ügyfeleinek és új csoportjainak törlése"), QKeySequence());
+    ConnectCommand(aVisszavon, this, [this] {
+        if (UndoLastImportCommand(this, m_session))
+            this->afterImport();
+    });
+
+    cbFajta = new QComboBox(this);
+    cbFajta->setObjectName(QStringLiteral("cbFajta"));
+    cbFajta->addItems({QStringLiteral("Címlista (CSV, Excel, OpenDocument, névjegy)"), QStringLiteral("Kartevo CSV")});
 
     ToolBar1 = new QToolBar(this);
     ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
@@ -77,8 +91,14 @@ Tfrm_Import::Tfrm_Import(QWidget *owner, Session &session, std::function<void()>
     ToolBar1->addAction(aBetolt);
     ToolBar1->addSeparator();
     ToolBar1->addAction(aBezar);
+    ToolBar1->addSeparator();
+    ToolBar1->addAction(aVisszavon);
+    ToolBar1->addSeparator();
+    ToolBar1->addWidget(cbFajta);
 
-    auto *panel = new QWidget(this);
+    auto *fixedOrder = new QWidget(this);
+    fixedOrder->setObjectName(QStringLiteral("KartevoCsvLap"));
+    auto *panel = new QWidget(fixedOrder);
     panel->setObjectName(QStringLiteral("Panel1"));
     panel->setFixedHeight(159);
     CheckBox1 = new QCheckBox(QStringLiteral("Mezőnevek az első sorban"), panel);
@@ -129,7 +149,7 @@ Tfrm_Import::Tfrm_Import(QWidget *owner, Session &session, std::function<void()>
     panelLayout->addLayout(middle, 1);
     panelLayout->addLayout(right);
 
-    SynEdit1 = new QsciScintilla(this);
+    SynEdit1 = new QsciScintilla(fixedOrder);
     SynEdit1->setObjectName(QStringLiteral("SynEdit1"));
     SynEdit1->setUtf8(true);
     SynEdit1->setFont(EditorFont(m_session.settings().FontSize));
@@ -152,9 +172,21 @@ Tfrm_Import::Tfrm_Import(QWidget *owner, Session &session, std::function<void()>
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
+    auto *fixedOrderLayout = new QVBoxLayout(fixedOrder);
+    fixedOrderLayout->setContentsMargins(0, 0, 0, 0);
+    fixedOrderLayout->setSpacing(0);
+    fixedOrderLayout->addWidget(panel);
+    fixedOrderLayout->addWidget(SynEdit1, 1);
+
+    Varazslo = new TImportWizard(this, m_session);
+    Lapok = new QStackedWidget(this);
+    Lapok->setObjectName(QStringLiteral("Lapok"));
+    Lapok->addWidget(Varazslo);
+    Lapok->addWidget(fixedOrder);
+    connect(cbFajta, &QComboBox::currentIndexChanged, Lapok, &QStackedWidget::setCurrentIndex);
+
     layout->addWidget(ToolBar1);
-    layout->addWidget(panel);
-    layout->addWidget(SynEdit1, 1);
+    layout->addWidget(Lapok, 1);
     layout->addWidget(ProgressBar1);
 }
 
@@ -174,6 +206,15 @@ void Tfrm_Import::updateLineNumbers()
 
 void Tfrm_Import::aMegnyitExecute()
 {
+    if (cbFajta->currentIndex() == 0) {
+        const QString file = ChooseOpenFile(
+            this, FileDialogAt(QString(),
+                               QStringLiteral("Címlisták (*.csv *.txt *.tsv *.xlsx *.ods *.xls *.vcf);;Minden fájl (*)"),
+                               QString()));
+        if (!file.isEmpty())
+            Varazslo->openFile(file);
+        return;
+    }
     const QString file = ChooseOpenFile(
         this, FileDialogAt(QString(), QStringLiteral("Szöveges állományok (*.txt *.csv)"), QStringLiteral("csv")));
     if (file.isEmpty())
@@ -187,6 +228,18 @@ void Tfrm_Import::aMegnyitExecute()
 
 void Tfrm_Import::aBetoltExecute()
 {
+    if (cbFajta->currentIndex() == 1) {
+        importFixedOrder();
+        return;
+    }
+    const ImportOutcome outcome = Varazslo->run(ProgressBar1);
+    if (!outcome.stopped)
+        afterImport();
+    ShowInfo(outcome.stopped ? QStringLiteral("Megállítva: egy ügyfél sem került be.") : ImportOutcomeText(outcome), this);
+}
+
+void Tfrm_Import::importFixedOrder()
+{
     const QStringList lines = SplitTextLines(SynEdit1->text());
     if (lines.isEmpty())
         return;
@@ -195,18 +248,27 @@ void Tfrm_Import::aBetoltExecute()
         if (line % 1000 == 0)
             ProgressBar1->setValue(line);
     };
+    const ImportBaseline baseline = TakeImportBaseline(m_session.db());
+    const QString source = QStringLiteral("Kartevo CSV");
     try {
         ImportClients(m_session.db(), lines, ImportSeparator(Separators[1]->isChecked() ? 1 : Separators[2]->isChecked() ? 2 : 0),
                       CheckBox1->isChecked(), progress);
-    } catch (const ImportError &) {
-        if (m_afterImport)
-            m_afterImport();
+    } catch (const ImportError &e) {
+        if (e.kept.clients > 0)
+            RecordImportSince(m_session.db(), baseline, source);
+        afterImport();
         throw;
     }
-    if (m_afterImport)
-        m_afterImport();
+    RecordImportSince(m_session.db(), baseline, source);
+    afterImport();
     ShowInfo(QStringLiteral("Betöltés kész."), this);
     ProgressBar1->setValue(0);
+}
+
+void Tfrm_Import::afterImport()
+{
+    if (m_afterImport)
+        m_afterImport();
 }
 
 void Tfrm_Import::showEvent(QShowEvent *event)
@@ -218,7 +280,10 @@ void Tfrm_Import::showEvent(QShowEvent *event)
     RestoreWindowRect(this, m_session.folders().IniFileName, m_session.folders().WorkArea);
     ApplyFontSize(this, m_session.settings().FontSize);
     SynEdit1->setFont(EditorFont(m_session.settings().FontSize));
-    SynEdit1->setFocus();
+    if (cbFajta->currentIndex() == 1)
+        SynEdit1->setFocus();
+    else
+        cbFajta->setFocus();
 }
 
 void Tfrm_Import::done(int result)

@@ -6,6 +6,8 @@
 
 class QAction;
 class QCheckBox;
+class QComboBox;
+class QStackedWidget;
 class QGroupBox;
 class QLabel;
 class QProgressBar;
@@ -17,11 +19,15 @@ class QsciScintilla;
 namespace kartevo {
 
 class Session;
+class TImportWizard;
 
-// The CSV import window (frm_Import): a delimited file is opened into the editor, where it may
-// be changed, and "Betöltés" imports what the editor holds, one client per line. afterImport
-// runs after every import, also one that stopped at a failing client, so that the client list
-// shows the new clients at once.
+// The import window (frm_Import), of two kinds (cbFajta). An address list ("Címlista"): any
+// delimited text, spreadsheet or vCard file, its columns mapped to the client fields in the
+// wizard page. "Kartevo CSV", the program's own fixed order: the file is opened into the
+// editor, where it may be changed, and "Betöltés" imports what the editor holds, one client per
+// line. Either import is recorded, so that "Utolsó betöltés visszavonása" (aVisszavon) can take
+// it back. afterImport runs after every import and undo, also after an import that stopped at a
+// failing client, so that the client list shows the change at once.
 class Tfrm_Import final : public QDialog {
     Q_OBJECT
 public:
@@ -30,7 +36,11 @@ public:
     QAction *aMegnyit = nullptr;
     QAction *aBetolt = nullptr;
     QAction *aBezar = nullptr;
+    QAction *aVisszavon = nullptr;
     QToolBar *ToolBar1 = nullptr;
+    QComboBox *cbFajta = nullptr;  // 0: address list with a column mapping, 1: Kartevo CSV
+    QStackedWidget *Lapok = nullptr;
+    TImportWizard *Varazslo = nullptr;
     QCheckBox *CheckBox1 = nullptr;   // field names in the first line
     QGroupBox *RadioGroup1 = nullptr; // the separator
     QRadioButton *Separators[3] = {};
@@ -46,6 +56,8 @@ protected:
 private:
     void aMegnyitExecute();
     void aBetoltExecute();
+    void importFixedOrder();
+    void afterImport();
     void updateLineNumbers();
 
     Session &m_session;

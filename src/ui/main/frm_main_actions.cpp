@@ -31,6 +31,8 @@ struct CommandDef {
 const CommandDef kCommands[] = {
     {"aUj", "Új ügyfél", nullptr, "Ins", true},
     {"aImport", "Új ügyfelek (CSV import)", nullptr, "Alt+Ins", true},
+    {"aImportVissza", "Utolsó betöltés visszavonása", "Az utolsó betöltés ügyfeleinek és új csoportjainak törlése",
+     nullptr, true},
     {"aSzerkeszt", "Szerkeszt", nullptr, "F2", true},
     {"aTorol", "Töröl", nullptr, "Ctrl+Del", true},
     {"aJelol", "Jelöl", nullptr, "Ctrl+M", true},
@@ -148,7 +150,7 @@ void Tfrm_Main::createMenus()
     };
     const TopMenu menus[] = {
         {"mnRekordok", "Kartevo",
-         {"aUj", "aImport", "aSzerkeszt", "aTorol", "-", "aNyomtat", "aNyomtatKep", "-", "aExcelbe", "aHtml",
+         {"aUj", "aImport", "aImportVissza", "aSzerkeszt", "aTorol", "-", "aNyomtat", "aNyomtatKep", "-", "aExcelbe", "aHtml",
           "-", "aBezar"}},
         {"mnJeloles", "Jelölés", {"aJelol", "aJelolMind", "aJelolSzuntet"}},
         {"mnNezet", "Nézet", {"aBetuNovel", "aBetuCsokkent"}},

@@ -16,6 +16,7 @@
 #include "ui/exchange/frm_grid2html.h"
 #include "ui/exchange/frm_hatarolt.h"
 #include "ui/exchange/frm_import.h"
+#include "ui/exchange/importwizard.h"
 #include "ui/labels/frm_cimkenyom.h"
 #include "ui/masterdata/frm_cimellenorzes.h"
 #include "ui/masterdata/frm_szerkeszt.h"
@@ -132,13 +133,16 @@ void Tfrm_Main::connectCommandWindows()
     wire("aTamogat", [this] { ShowSupportWindow(this, *m_session); });
     wire("aFontos", [this] { ShowReadme(this, *m_session); });
 
-    wire("aImport", [this] {
-        ShowImport(this, *m_session, [this] {
-            ClientList &clients = openClients();
-            clients.reopenAt(clients.currentKey());
-            FillGroupFilter();
-            updateCounter();
-        });
+    const auto showImported = [this] {
+        ClientList &clients = openClients();
+        clients.reopenAt(clients.currentKey());
+        FillGroupFilter();
+        updateCounter();
+    };
+    wire("aImport", [this, showImported] { ShowImport(this, *m_session, showImported); });
+    wire("aImportVissza", [this, showImported] {
+        if (UndoLastImportCommand(this, *m_session))
+            showImported();
     });
     wire("aExcelbe", [this] { ShowExport(this, *m_session, openClients().table(), ClientList::ColumnTitles()); });
     wire("aHtml", [this] { ShowGrid2Html(this, *m_session, DBGrid1, QStringLiteral("Ügyfelek")); });

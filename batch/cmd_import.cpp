@@ -1,0 +1,139 @@
+#include "batch/batchcommon.h"
+
+#include "core/database.h"
+#include "core/error.h"
+#include "core/helpers.h"
+#include "core/session.h"
+#include "exchange/csvimport.h"
+#include "exchange/importlog.h"
+#include "exchange/importmapping.h"
+#include "exchange/importplan.h"
+#include "masterdata/addresscheck.h"
+
+namespace kartevo::batch {
+
+namespace {
+
+// The fixed-order import of the program's own files ("Kartevo CSV"), recorded so that it can
+// be taken back.
+int ImportFixedOrder(Database &db, const QString &file, const PrintOptions &options)
+{
+    const QChar separator = separatorOption(QStringLiteral("import"), options);
+    const ImportText text = ReadImportFile(file);
+    if (!text.warning.isEmpty())
+        err() << text.warning << '\n';
+    const ImportBaseline baseline = TakeImportBaseline(db);
+    try {
+        const ImportSummary summary = ImportClients(db, SplitTextLines(text.text), separator, options.has("header"));
+        RecordImportSince(db, baseline, file);
+        out() << summary.clients << " client(s) and " << summary.groups << " group(s) added (" << text.encoding
+              << ").\n";
+    } catch (const ImportError &e) {
+        if (e.kept.clients > 0)
+            RecordImportSince(db, baseline, file);
+        out() << e.kept.clients << " client(s) and " << e.kept.groups << " group(s) added before line " << e.line
+              << ".\n";
+        throw;
+    }
+    return ExitOk;
+}
+
+// The mapping of the table: by hand, remembered for its header, or guessed.
+ImportMapping MappingOf(Database &db, const SourceTable &table, const QString &text, bool header)
+{
+    int columns = 0;
+    for (const QStringList &row : table.rows)
+        columns = std::max(columns, int(row.size()));
+    ImportMapping mapping;
+    if (text.isEmpty() || text == QLatin1String("auto")) {
+        const QString remembered = table.rows.isEmpty() ? QString() : RememberedMapping(db, HeaderKey(table.rows.first()));
+        if (!remembered.isEmpty())
+            mapping = ParseMappingText(remembered, columns);
+        else
+            mapping = GuessMapping(table, std::make_unique<PostalTowns>(db).get());
+    } else {
+        mapping = ParseMappingText(text, columns);
+    }
+    mapping.header = mapping.header || header;
+    return mapping;
+}
+
+} // namespace
+
+int runImport(Context &context)
+{
+    const QString command = QStringLiteral("import");
+    const PrintOptions options = parsePrintOptions(command, context.args, {"separator", "map", "sheet", "encoding"},
+                                                   {"header", "skip-duplicates", "dry-run", "undo-last"});
+    if (options.has("undo-last")) {
+        if (!options.words.isEmpty() || options.values.size() + options.flags.size() > 1)
+            throw UsageError(QStringLiteral("import: --undo-last takes no FILE and no other option"));
+        const auto session = openSession(context);
+        out() << UndoLastImport(session->db()) << '\n';
+        return ExitOk;
+    }
+    if (options.words.size() != 1)
+        throw UsageError(QStringLiteral("import: one FILE is needed"));
+    const QString file = options.words.first();
+
+    SourceOptions source;
+    if (options.has("sheet")) {
+        bool ok = false;
+        source.sheet = options.value("sheet").toInt(&ok) - 1;
+        if (!ok || source.sheet < 0)
+            throw UsageError(QStringLiteral("import: --sheet takes the number of a sheet, from 1"));
+    }
+    if (options.has("encoding")) {
+        source.encoding = options.value("encoding");
+        if (source.encoding != QLatin1String("utf-8") && source.encoding != QLatin1String("cp1250"))
+            throw UsageError(QStringLiteral("import: --encoding takes utf-8 or cp1250"));
+    }
+    const QString mapText = options.value("map").trimmed();
+    if (options.has("map")) {
+        if (mapText.isEmpty())
+            throw UsageError(QStringLiteral("import: --map takes auto or a mapping like name=3,contact=4+5,postal=1"));
+        if (mapText != QLatin1String("auto")) {
+            try {
+                ParseMappingText(mapText);
+            } catch (const Error &e) {
+                throw UsageError(QStringLiteral("import: --map: ") + e.message());
+            }
+        }
+    }
+    if (options.has("separator"))
+        source.separator = separatorOption(command, options);
+
+    const auto session = openSession(context);
+    Database &db = session->db();
+    const SourceKind kind = DetectSourceKind(file);
+    if (kind == SourceKind::Delimited && !options.has("map")) {
+        for (const char *mapped : {"sheet", "encoding", "skip-duplicates", "dry-run"}) {
+            if (options.has(mapped))
+                throw UsageError(QStringLiteral("import: --%1 on delimited text needs --map (auto or by hand)")
+                                     .arg(QLatin1String(mapped)));
+        }
+        return ImportFixedOrder(db, file, options);
+    }
+
+    const SourceTable table = ReadSource(file, source);
+    for (const QString &warning : table.warnings)
+        err() << warning << '\n';
+    const ImportMapping mapping = MappingOf(db, table, mapText, options.has("header"));
+    const ImportPlan plan = PlanImport(db, table, mapping);
+    if (plan.rows.isEmpty())
+        throw Error(QStringLiteral("Nincs betölthető sor a fájlban: %1").arg(file));
+    out() << "Mapping: " << MappingText(mapping) << '\n';
+    for (const PlannedRow &row : plan.rows) {
+        const QString found = RowFindingText(row);
+        if (!found.isEmpty())
+            out() << "Row " << row.sourceRow + 1 << ": " << row.fields[FieldName] << " - " << found << '\n';
+    }
+    const bool dryRun = options.has("dry-run");
+    const ImportOutcome outcome = RunImport(db, plan, options.has("skip-duplicates"), file, {}, dryRun);
+    if (!dryRun && mapping.header)
+        RememberMapping(db, HeaderKey(table.rows.first()), MappingText(mapping));
+    out() << (dryRun ? "Dry run, nothing written: " : "") << ImportOutcomeText(outcome) << '\n';
+    return ExitOk;
+}
+
+} // namespace kartevo::batch

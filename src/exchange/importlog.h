@@ -1,0 +1,59 @@
+#pragma once
+
+// What each import added, kept in the database (tables betoltes, betoltes_ugyfel,
+// betoltes_csoport), so that the last import can be taken back even after a restart; and the
+// column mappings remembered by the header of the file (betoltes_terkep).
+
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <optional>
+
+namespace kartevo {
+
+class Database;
+
+// A fingerprint of the imported fields of a client, to see whether it was edited since.
+QString ClientFingerprint(const std::array<QString, 6> &fields);
+
+// Starts the record of an import inside the caller's transaction; returns its number.
+qint64 BeginImportRecord(Database &db, const QString &source);
+void RecordImportedClient(Database &db, qint64 record, qint64 client, const std::array<QString, 6> &fields);
+void RecordImportedGroup(Database &db, qint64 record, const QString &group);
+
+// For the fixed-order import, which stores its clients by itself: what was there before it ran,
+// and afterwards the record of what it added (the clients from the key it started at, and the
+// groups that were not there).
+struct ImportBaseline {
+    qint64 nextClient = 1;
+    QSet<QString> groups;
+};
+ImportBaseline TakeImportBaseline(Database &db);
+void RecordImportSince(Database &db, const ImportBaseline &baseline, const QString &source);
+
+// The last import that can be taken back.
+struct LastImport {
+    qint64 record = 0;
+    QString source;
+    QString when;       // "2026-12-11 01:55:25"
+    int clients = 0;    // its clients still in the database
+    int groups = 0;     // the groups it added that are still in the group list
+    QStringList edited; // names of its clients edited since
+};
+std::optional<LastImport> FindLastImport(Database &db);
+
+// The question before the undo, naming the clients edited since.
+QString UndoQuestion(const LastImport &last);
+
+// Removes the clients of the last import, the groups it created that no other client uses, and
+// its record, in one transaction. Returns the text of what was removed. Throws Error when there
+// is nothing to take back.
+QString UndoLastImport(Database &db);
+
+// The remembered mapping (its text form) of files with this header key; empty when none.
+QString RememberedMapping(Database &db, const QString &headerKey);
+void RememberMapping(Database &db, const QString &headerKey, const QString &mappingText);
+
+} // namespace kartevo

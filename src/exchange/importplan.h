@@ -1,0 +1,67 @@
+#pragma once
+
+// The import of a user's address list: the rows as they would be stored, with what is found
+// about them before anything is written, and the run that stores them in one transaction.
+
+#include "exchange/importmapping.h"
+
+#include <QList>
+#include <QString>
+
+#include <functional>
+
+namespace kartevo {
+
+class Database;
+
+// One row of the file as it would be stored.
+struct PlannedRow {
+    int sourceRow = 0;           // index into the table's rows
+    ClientFields fields;         // cut to the widths of their columns
+    int cutValues = 0;           // values of the row that were longer than their columns
+    bool townMismatch = false;   // the postal code is known, and the town is not one of its towns
+    qint64 duplicateClient = 0;  // a client already stored under the same name, or the same address
+    int duplicateRow = -1;       // an earlier row of the file that this one repeats (source row)
+    bool isDuplicate() const { return duplicateClient != 0 || duplicateRow >= 0; }
+};
+
+struct ImportPlan {
+    QList<PlannedRow> rows; // rows with at least one value; the header is left out
+    int duplicates = 0;
+    int townMismatches = 0;
+    int cutValues = 0;
+};
+
+// Maps every row and finds, with the address check's rules, the rows whose postal code and
+// town disagree and the rows that repeat a client or an earlier row (the same name key, or the
+// same postal code and street key). Writes nothing. A mapping that gives no name throws Error.
+ImportPlan PlanImport(Database &db, const SourceTable &table, const ImportMapping &mapping);
+
+// What was found about a row, in Hungarian; empty when nothing.
+QString RowFindingText(const PlannedRow &row);
+
+struct ImportOutcome {
+    int clients = 0;
+    int groups = 0;  // new groups
+    int skipped = 0; // duplicates left out
+    int cut = 0;     // values cut, in the rows stored
+    bool stopped = false; // the user stopped it: nothing was written
+};
+
+// "N ügyfél és M új csoport betöltve; K duplikátum kihagyva; L érték levágva"
+QString ImportOutcomeText(const ImportOutcome &outcome);
+
+// Called after each row stored with how many are done out of how many; returning false stops
+// the import, and everything it wrote is taken back.
+using ImportProgress = std::function<bool(int done, int total)>;
+
+// Stores the rows of the plan (without the duplicates when skipDuplicates) in one transaction:
+// keys from NextId, unmarked, with sort keys; groups not yet in the group list are added (the
+// groups compared as every import compares them). The import is recorded under the name of its
+// source, so that it can be taken back. Throws Error, with nothing written, when a row cannot be
+// stored. A trial (dryRun) does all of it and takes it back at the end: the counts are those of
+// the real import.
+ImportOutcome RunImport(Database &db, const ImportPlan &plan, bool skipDuplicates, const QString &source,
+                        const ImportProgress &progress = {}, bool dryRun = false);
+
+} // namespace kartevo

@@ -1,0 +1,246 @@
+#include "core/database.h"
+#include "core/helpers.h"
+#include "core/schema.h"
+#include "core/statement.h"
+#include "exchange/csvimport.h"
+#include "exchange/importlog.h"
+#include "exchange/importplan.h"
+#include "masterdata/addresscheck.h"
+#include "testfiles.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace kartevo;
+using namespace kartevo::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A new user's database with two clients and one group.
+struct Office {
+    Office()
+    {
+        path = DeliveredDatabase(dir);
+        db.open(path);
+        UpgradeSchema(db, QStringLiteral(KARTEVO_SOURCE_DIR "/data/cimke.sql"));
+        db.exec(u"INSERT INTO ugyfel (ugyfel, ugyfel_nev, cim_irsz, cim_varos, cim_cim, csoport, jelolve) VALUES "
+                "(1, 'Alma Kft.', '6720', 'Szeged', 'Fő utca 1.', 'Partner', 'N'), "
+                "(2, 'Kiss Anna', '1051', 'Budapest', 'Kert u. 2.', NULL, 'N');"
+                "INSERT INTO csoport (csoport, csoports) VALUES ('Partner', 'PARTNER');"_s);
+    }
+    void reopen()
+    {
+        db.close();
+        db.open(path);
+    }
+    QTemporaryDir dir;
+    QString path;
+    Database db;
+};
+
+SourceTable Table(const QList<QStringList> &rows)
+{
+    SourceTable table;
+    table.rows = rows;
+    return table;
+}
+
+// A file with a header: name, postal code, town, street, group.
+const ImportMapping kMapping = ParseMappingText(u"name=1,postal=2,town=3,street=4,group=5,header"_s);
+
+const SourceTable kFile = Table({
+    {u"Név"_s, u"Irsz"_s, u"Város"_s, u"Cím"_s, u"Csoport"_s},
+    {u"alma kft"_s, u"6720"_s, u"Szeged"_s, u"Fő u. 9."_s, u""_s},             // the name of client 1
+    {u"Béla Bt."_s, u"1051"_s, u"Szeged"_s, u"Vár u. 1."_s, u"Szállító"_s},   // 1051 is not Szeged
+    {u"Kovács Péter"_s, u"7621"_s, u"Pécs"_s, u"Ady u. 1."_s, u"szállító"_s},
+    {u"Kovacs Peter"_s, u"7621"_s, u"Pécs"_s, u"Ady u. 3."_s, u"Új"_s},        // the name of the row above
+    {u"Nagy Éva"_s, u"1051"_s, u"Budapest"_s, u"kert u 2"_s, u""_s},        // the address of client 2
+    {QString(80, u'x'), u"9021"_s, u"Győr"_s, u"Fő tér 1."_s, u"Új"_s},         // a name longer than 75
+    {u""_s, u""_s, u""_s, u""_s, u""_s},                                       // nothing: no client
+});
+
+QStringList Clients(Database &db, qint64 from = 0)
+{
+    QStringList rows;
+    Statement read(db, u"SELECT ugyfel, ugyfel_nev, cim_irsz, cim_varos, cim_cim, csoport, jelolve, ugyfel_nevs "
+                       "FROM ugyfel WHERE ugyfel >= ? ORDER BY ugyfel"_s);
+    read.bind(1, from);
+    while (read.step()) {
+        QStringList cells;
+        for (int i = 0; i < 8; ++i)
+            cells.append(read.column(i).toString());
+        rows.append(cells.join(u'|'));
+    }
+    return rows;
+}
+
+QStringList Groups(Database &db)
+{
+    QStringList groups;
+    Statement read(db, u"SELECT csoport FROM csoport ORDER BY csoport"_s);
+    while (read.step())
+        groups.append(read.column(0).toString());
+    return groups;
+}
+
+} // namespace
+
+class TestImportRun : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void findsBeforeWriting()
+    {
+        Office office;
+        const ImportPlan plan = PlanImport(office.db, kFile, kMapping);
+        QStringList found;
+        for (const PlannedRow &row : plan.rows)
+            found.append(QString::number(row.sourceRow) + u": "_s + RowFindingText(row));
+        QCOMPARE(found, QStringList({u"1: Már szerepel: 1. ügyfél."_s,
+                                     u"2: A helység nem ehhez az irányítószámhoz tartozik."_s, u"3: "_s,
+                                     u"4: Ugyanaz, mint a fájl 4. sora."_s, u"5: Már szerepel: 2. ügyfél."_s,
+                                     u"6: 1 érték levágva."_s}));
+        QCOMPARE(plan.duplicates, 3);
+        QCOMPARE(plan.townMismatches, 1);
+        QCOMPARE(plan.cutValues, 1);
+        QCOMPARE(plan.rows.last().fields[FieldName], QString(75, u'x'));
+        QCOMPARE(Clients(office.db).size(), 2); // nothing written
+        QVERIFY_THROWS_EXCEPTION(Error, PlanImport(office.db, kFile, ParseMappingText(u"postal=2,town=3"_s)));
+    }
+
+    void skipsOrImportsDuplicates_data()
+    {
+        QTest::addColumn<bool>("skip");
+        QTest::addColumn<QString>("summary");
+        QTest::addColumn<QStringList>("names");
+        QTest::newRow("skip") << true << u"3 ügyfél és 2 új csoport betöltve; 3 duplikátum kihagyva; 1 érték levágva"_s
+                              << QStringList{u"Béla Bt."_s, u"Kovács Péter"_s, QString(75, u'x')};
+        QTest::newRow("import anyway")
+            << false << u"6 ügyfél és 2 új csoport betöltve; 0 duplikátum kihagyva; 1 érték levágva"_s
+            << QStringList{u"alma kft"_s, u"Béla Bt."_s, u"Kovács Péter"_s, u"Kovacs Peter"_s, u"Nagy Éva"_s, QString(75, u'x')};
+    }
+    void skipsOrImportsDuplicates()
+    {
+        QFETCH(bool, skip);
+        QFETCH(QString, summary);
+        QFETCH(QStringList, names);
+        Office office;
+        QList<int> progress;
+        const ImportOutcome outcome =
+            RunImport(office.db, PlanImport(office.db, kFile, kMapping), skip, u"lista.csv"_s, [&](int done, int total) {
+                progress.append(done * 100 + total);
+                return true;
+            });
+        QCOMPARE(ImportOutcomeText(outcome), summary);
+        QCOMPARE(progress.size(), 6);
+        QCOMPARE(progress.last(), 606);
+        const QStringList clients = Clients(office.db, 3);
+        QStringList stored;
+        for (const QString &client : clients)
+            stored.append(client.section(u'|', 1, 1));
+        QCOMPARE(stored, names);
+        // Keys from 3 on, unmarked, with sort keys; "szállító" joins the group "Szállító" made a row before.
+        QCOMPARE(clients.at(skip ? 0 : 1), u"%1|Béla Bt.|1051|Szeged|Vár u. 1.|Szállító|N|BELA BT."_s.arg(skip ? 3 : 4));
+        QCOMPARE(Groups(office.db), QStringList({u"Partner"_s, u"Szállító"_s, u"Új"_s}));
+    }
+
+    void stoppedImportWritesNothing()
+    {
+        Office office;
+        const ImportOutcome outcome = RunImport(office.db, PlanImport(office.db, kFile, kMapping), false, u"lista.csv"_s,
+                                                [](int done, int) { return done < 3; });
+        QVERIFY(outcome.stopped);
+        QCOMPARE(Clients(office.db).size(), 2);
+        QCOMPARE(Groups(office.db), QStringList({u"Partner"_s}));
+        QVERIFY(!FindLastImport(office.db));
+    }
+
+    // The record lives in the database: the undo works after a restart, removes only what the
+    // import added (a group another client uses stays), and names a client edited since.
+    void undoesTheLastImportAfterARestart()
+    {
+        Office office;
+        RunImport(office.db, PlanImport(office.db, kFile, kMapping), true, u"lista.csv"_s);
+        office.db.exec(u"UPDATE ugyfel SET cim_cim = 'Ady u. 5.' WHERE ugyfel_nev = 'Kovács Péter';"
+                       "INSERT INTO ugyfel (ugyfel, ugyfel_nev, csoport) VALUES (100, 'Kézi', 'ÚJ');"_s);
+        office.reopen();
+
+        const std::optional<LastImport> last = FindLastImport(office.db);
+        QVERIFY(last);
+        QCOMPARE(last->source, u"lista.csv"_s);
+        QCOMPARE(last->clients, 3);
+        QCOMPARE(last->groups, 2);
+        QCOMPARE(last->edited, QStringList({u"Kovács Péter"_s}));
+        QVERIFY2(UndoQuestion(*last).contains(u"Kovács Péter"_s), qPrintable(UndoQuestion(*last)));
+
+        QCOMPARE(UndoLastImport(office.db), u"3 ügyfél és 1 csoport törölve (lista.csv)."_s);
+        QCOMPARE(Clients(office.db).size(), 3);
+        QCOMPARE(Clients(office.db, 100).size(), 1);
+        QCOMPARE(Groups(office.db), QStringList({u"Partner"_s, u"Új"_s}));
+        QVERIFY(!FindLastImport(office.db));
+        QVERIFY_THROWS_EXCEPTION(Error, UndoLastImport(office.db));
+    }
+
+    // The fixed-order import stores its clients by itself; the record is taken around it.
+    void recordsTheFixedOrderImport()
+    {
+        Office office;
+        const ImportBaseline baseline = TakeImportBaseline(office.db);
+        ImportClients(office.db, {u"Tóth Ede;;9021;Győr;Fő tér 3.;Vevő"_s, u"Kő Ida;;7621;Pécs;Ady u. 1.;Partner"_s}, u';',
+                      false);
+        RecordImportSince(office.db, baseline, u"kartevo.csv"_s);
+        office.reopen();
+        QCOMPARE(FindLastImport(office.db)->clients, 2);
+        QCOMPARE(UndoLastImport(office.db), u"2 ügyfél és 1 csoport törölve (kartevo.csv)."_s);
+        QCOMPARE(Clients(office.db).size(), 2);
+        QCOMPARE(Groups(office.db), QStringList({u"Partner"_s}));
+    }
+
+    // Files as users have them, read and mapped by the guess alone: every row's six fields.
+    void importsUsersFiles_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("mapping");
+        QTest::addColumn<QStringList>("rows");
+        QTest::newRow("contacts export")
+            << u"contacts.csv"_s << u"postal=7,town=6,street=5,group=12,company=4,person=3+1+2,header"_s
+            << QStringList{u"Alma Kft.|Kiss Anna|6720|Szeged|Fő utca 1.|Partner|Már szerepel: 1. ügyfél."_s,
+                           u"Kovács Péter János||7621|Pécs|Ady Endre út 2.|Barát|"_s,
+                           u"Kovács Péter János||7621|Pécs|Ady Endre út 2.|Barát|Ugyanaz, mint a fájl 3. sora."_s,
+                           u"Körte és Társa Bt.|Nagy Éva|1052|Szeged|Váci utca 10.||"
+                           "A helység nem ehhez az irányítószámhoz tartozik."_s};
+        QTest::newRow("quoted, separators and quotes inside")
+            << u"quoted.csv"_s << u"name=1,contact=2,postal=3,town=4,street=5,group=6,header"_s
+            << QStringList{u"Az \"Alma; Körte\" Kft.|Kiss, Anna|1051|Budapest|Fő utca 1. II. emelet|Vevő; kiemelt|"_s,
+                           u"Kovács Bt.||6720|Szeged|Tisza L. krt. 5., fsz.||"_s,
+                           u"Nagy Éva||9021|Győr|Baross út 3.|Vevő|"_s};
+    }
+    void importsUsersFiles()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, mapping);
+        QFETCH(QStringList, rows);
+        Office office;
+        const PostalTowns towns(office.db);
+        const SourceTable table = ReadSource(QStringLiteral(KARTEVO_TEST_DATA_DIR "/import/") + file);
+        const ImportMapping guessed = GuessMapping(table, &towns);
+        QCOMPARE(MappingText(guessed), mapping);
+        QStringList planned;
+        for (const PlannedRow &row : PlanImport(office.db, table, guessed).rows)
+            planned.append(QStringList(row.fields.begin(), row.fields.end()).join(u'|') + u'|' + RowFindingText(row));
+        QCOMPARE(planned, rows);
+    }
+
+    void remembersMappingsByHeader()
+    {
+        Office office;
+        const QString key = HeaderKey(kFile.rows.first());
+        QCOMPARE(RememberedMapping(office.db, key), QString());
+        RememberMapping(office.db, key, MappingText(kMapping));
+        office.reopen();
+        QCOMPARE(ParseMappingText(RememberedMapping(office.db, key)), kMapping);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestImportRun)
+#include "tst_importrun.moc"
