@@ -84,6 +84,14 @@ public:
             deliverJobs();
     }
     std::function<void()> deliverJobs;
+    // --preview: the whole run goes into the preview's file and nothing is printed.
+    PreviewChoice previewRun(const QList<report::Report> &reports) override
+    {
+        for (const report::Report &report : reports)
+            previewSink(report);
+        return PreviewChoice::Closed;
+    }
+    std::function<void(const report::Report &)> previewSink;
 
     int missingSender = 0;
 };
@@ -105,6 +113,24 @@ TBeall batchSettings(Session &session, const QString &command, const PrintOption
     settings.Only1Sender = true;
     host.missingSender = settings.Sender;
     return settings;
+}
+
+// --preview: the run's jobs, every front and then every back, into one PDF; no mark changes.
+// Prints what was written and returns the exit code.
+int writePreview(BatchPrintHost &host, PrintContext &print, const QString &pdf,
+                 const std::function<RunSummary(PrintHost &, const PrintContext &)> &run)
+{
+    report::PdfJobWriter writer(pdf);
+    print.preview = true;
+    host.previewSink = [&writer](const report::Report &report) { writer.add(report); };
+    run(host, print);
+    writer.finish();
+    if (writer.jobCount() == 0)
+        out() << "Nothing to preview; " << pdf << " was not written.\n";
+    else
+        out() << writer.jobCount() << " print job(s), " << writer.pageCount() << " page(s) previewed in " << pdf
+              << "; nothing printed, the marks stay\n";
+    return ExitOk;
 }
 
 void reportWritten(int jobs, int pages, const QString &file)
@@ -142,7 +168,7 @@ int runScoped(Context &context, const QString &command, Stationery stationery)
 {
     const PrintOptions options = parsePrintOptions(command, context.args,
                                                    {"client", "group", "sort", "sender", "pdf", "offset"},
-                                                   {"all", "marked"});
+                                                   {"all", "marked", "preview"});
     checkScopeOptions(command, options);
     const std::optional<PrintOffset> offset = offsetOption(command, options);
     const QString pdf = requiredOption(command, options, "pdf");
@@ -153,6 +179,11 @@ int runScoped(Context &context, const QString &command, Stationery stationery)
 
     std::unique_ptr<TableView> clients;
     PrintContext print = scopeContext(*session, command, options, settings, clients);
+    if (options.has("preview")) {
+        return writePreview(host, print, pdf, [stationery](PrintHost &target, const PrintContext &run) {
+            return RunScopedPrint(target, run, stationery);
+        });
+    }
 
     report::PdfJobWriter writer(pdf);
     host.sink = [&writer](const report::Report &report) { writer.add(report); };
@@ -245,7 +276,7 @@ int runCod(Context &context)
     const QString command = QStringLiteral("cod");
     const PrintOptions options = parsePrintOptions(command, context.args,
                                                    {"client", "group", "sort", "amount", "sender", "pdf", "offset"},
-                                                   {"all", "marked"});
+                                                   {"all", "marked", "preview"});
     checkScopeOptions(command, options);
     const std::optional<PrintOffset> offset = offsetOption(command, options);
     const qint64 amount = amountOption(command, options);
@@ -257,6 +288,8 @@ int runCod(Context &context)
     host.codAmount = amount;
     std::unique_ptr<TableView> clients;
     PrintContext print = scopeContext(*session, command, options, settings, clients);
+    if (options.has("preview"))
+        return writePreview(host, print, pdf, RunCodPrint);
     report::PdfJobWriter writer(pdf);
     host.sink = [&writer](const report::Report &report) { writer.add(report); };
     host.deliverJobs = [&writer] { writer.finish(); };
@@ -272,13 +305,16 @@ int runCheque(Context &context)
     const QString command = QStringLiteral("cheque");
     const PrintOptions options = parsePrintOptions(
         command, context.args, {"client", "group", "sort", "amount", "message", "sender", "pdf", "back-pdf", "offset"},
-        {"all", "marked"});
+        {"all", "marked", "preview"});
     checkScopeOptions(command, options);
     const std::optional<PrintOffset> offset = offsetOption(command, options);
     const qint64 amount = amountOption(command, options);
     const QString front = requiredOption(command, options, "pdf");
-    const QString back = requiredOption(command, options, "back-pdf");
-    if (SameFile(front, back))
+    const bool preview = options.has("preview");
+    if (preview && options.has("back-pdf"))
+        throw UsageError(QStringLiteral("cheque: --preview writes both sides into --pdf; --back-pdf is not used"));
+    const QString back = preview ? QString() : requiredOption(command, options, "back-pdf");
+    if (!preview && SameFile(front, back))
         throw Error(QStringLiteral("Az elő- és a hátoldal nem kerülhet ugyanabba a fájlba: %1").arg(back));
 
     const auto session = openSession(context);
@@ -288,6 +324,8 @@ int runCheque(Context &context)
     host.chequeMessage = options.value("message");
     std::unique_ptr<TableView> clients;
     PrintContext print = scopeContext(*session, command, options, settings, clients);
+    if (preview)
+        return writePreview(host, print, front, RunChequePrint);
     report::PdfJobWriter frontWriter(front);
     report::PdfJobWriter backWriter(back);
     // The turn-over question parts the fronts from the backs.

@@ -58,21 +58,23 @@ const std::vector<Command> &commands()
          "Prints the program folder, data folder, configuration file, database path and the "
          "number of rows of each table.",
          false, runInfo},
-        {"envelope", "envelope c6|la4|lc5 (--client KEY | --all | --marked) [--group NAME] [--sort FIELD] [--sender KEY] [--offset DX,DY] --pdf FILE",
+        {"envelope", "envelope c6|la4|lc5 (--client KEY | --all | --marked) [--group NAME] [--sort FIELD] [--sender KEY] [--offset DX,DY] [--preview] --pdf FILE",
          "Prints envelopes into one PDF, one page per client in print order. --all takes the client "
          "list (of one group with --group) in the order of --sort (default ugyfel_nev); --marked the "
          "marked clients, and clears every mark afterwards. The sender is --sender or the Sender "
-         "setting.",
+         "setting. --preview writes the run as its preview shows it and prints nothing: the marks "
+         "stay.",
          true, runEnvelope},
-        {"registered", "registered (--client KEY | --all | --marked) [--group NAME] [--sort FIELD] [--sender KEY] [--offset DX,DY] --pdf FILE",
-         "Prints registered-mail forms, with the same choice of clients as envelope.", true, runRegistered},
-        {"cod", "cod (--client KEY | --all | --marked) [--group NAME] [--sort FIELD] --amount N [--sender KEY] [--offset DX,DY] --pdf FILE",
+        {"registered", "registered (--client KEY | --all | --marked) [--group NAME] [--sort FIELD] [--sender KEY] [--offset DX,DY] [--preview] --pdf FILE",
+         "Prints registered-mail forms, with the same choice of clients and --preview as envelope.", true, runRegistered},
+        {"cod", "cod (--client KEY | --all | --marked) [--group NAME] [--sort FIELD] --amount N [--sender KEY] [--offset DX,DY] [--preview] --pdf FILE",
          "Prints cash-on-delivery forms with one amount, one page per client, chosen as for envelope "
-         "(--marked clears every mark afterwards).", true, runCod},
-        {"cheque", "cheque (--client KEY | --all | --marked) [--group NAME] [--sort FIELD] --amount N [--message TEXT] [--sender KEY] [--offset DX,DY] --pdf FRONT --back-pdf BACK",
+         "(--marked clears every mark afterwards; --preview as for envelope).", true, runCod},
+        {"cheque", "cheque (--client KEY | --all | --marked) [--group NAME] [--sort FIELD] --amount N [--message TEXT] [--sender KEY] [--offset DX,DY] (--pdf FRONT --back-pdf BACK | --preview --pdf FILE)",
          "Prints both sides of postal money orders with one amount and message, clients chosen as for "
          "envelope: every front into FRONT, every back (message and sender) into BACK in the same "
-         "order (--marked clears every mark afterwards).",
+         "order (--marked clears every mark afterwards). --preview writes every front and then every "
+         "back into one FILE and prints nothing: the marks stay.",
          true, runCheque},
         {"labels", "labels (--client KEY | --all | --marked) [--group NAME] [--sort FIELD] [--start N] [--offset DX,DY] --pdf FILE",
          "Prints address labels on A4 sheets into one PDF, with the sheet, font and line places of the "

@@ -22,7 +22,7 @@ struct SettingKey {
     Field field;
 };
 
-constexpr std::array<SettingKey, 32> kSettingKeys{{
+constexpr std::array<SettingKey, 33> kSettingKeys{{
     {u"Screen", u"FullScreen", &TBeall::FullScreen},
     {u"Screen", u"FontSize", &TBeall::FontSize},
     {u"Database", u"Path", &TBeall::Path},
@@ -36,6 +36,7 @@ constexpr std::array<SettingKey, 32> kSettingKeys{{
     {u"Label", u"Height", &TBeall::LabelHeight},
     {u"Label", u"Column", &TBeall::LabelColumn},
     {u"Label", u"Count", &TBeall::LabelCount},
+    {u"Label", u"Format", &TBeall::LabelFormat},
     {u"Label", u"Font", &TBeall::LabelFont},
     {u"Label", u"Size", &TBeall::LabelSize},
     {u"Label", u"Bold", &TBeall::LabelBold},

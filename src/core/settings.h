@@ -23,6 +23,7 @@ struct TBeall {
     double LabelHeight = 38.1;
     int LabelColumn = 3;
     int LabelCount = 1;
+    QString LabelFormat; // the label format last chosen in the label window
     QString LabelFont = QStringLiteral("Arial");
     int LabelSize = 10;
     bool LabelBold = false;

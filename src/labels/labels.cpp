@@ -6,6 +6,7 @@
 #include "core/settings.h"
 #include "core/statement.h"
 #include "printing/printrun.h"
+#include "printing/reportrenderer.h"
 #include "printing/stationery.h"
 
 #include <cmath>
@@ -206,6 +207,133 @@ QList<Label> GatherLabels(Database &db, const LabelSelection &selection, int sta
         labels.append(label);
     }
     return labels;
+}
+
+namespace {
+
+// The label height and the room of a column below the top margin in the tenths of a
+// millimetre the report places labels in; nullopt for a sheet MakeCimke refuses.
+std::optional<std::pair<int, int>> ColumnTenths(const LabelSheet &sheet)
+{
+    if (!LabelSheetProblem(sheet).isEmpty())
+        return std::nullopt;
+    const int height = HalfEven(sheet.height * 10);
+    const int room = HalfEven((kPaperLength - kBottomMargin) * 10) - HalfEven(sheet.top * 10);
+    if (height < 1 || height > room)
+        return std::nullopt;
+    return std::make_pair(height, room);
+}
+
+} // namespace
+
+int LabelRowsPerColumn(const LabelSheet &sheet)
+{
+    const auto tenths = ColumnTenths(sheet);
+    return tenths ? tenths->second / tenths->first : 0;
+}
+
+int LabelsPerSheet(const LabelSheet &sheet)
+{
+    return LabelRowsPerColumn(sheet) * (sheet.columns < 1 ? kDesignColumns : sheet.columns);
+}
+
+LabelPlace PlaceOnSheet(int place, int rows)
+{
+    if (rows < 1 || place < 1)
+        return {};
+    return {(place - 1) / rows, (place - 1) % rows};
+}
+
+QString SheetGeometry(const LabelSheet &sheet, const QLocale &locale)
+{
+    const int rows = LabelRowsPerColumn(sheet);
+    if (rows == 0)
+        return {};
+    const QLocale plain = PlainNumbers(locale);
+    const int columns = sheet.columns < 1 ? kDesignColumns : sheet.columns;
+    return QStringLiteral("%1 × %2, %3 × %4 mm")
+        .arg(columns)
+        .arg(rows)
+        .arg(plain.toString(SafeDivide(kPaperWidth - 2 * sheet.side, columns), 'f', 1),
+             plain.toString(sheet.height, 'f', 1));
+}
+
+int CountLabels(Database &db, const LabelSelection &selection)
+{
+    const QString condition = LabelCondition(selection);
+    Statement count(db, QStringLiteral("SELECT count(*) FROM ugyfel WHERE ")
+                            + (condition.isEmpty() ? QStringLiteral("ugyfel>0") : condition));
+    return count.step() ? count.column(0).toInt() : 0;
+}
+
+QString LabelSourceName(Database &db, const LabelSelection &selection)
+{
+    if (selection.client >= 0) {
+        Statement name(db, QStringLiteral("SELECT ugyfel_nev FROM ugyfel WHERE ugyfel=:k"));
+        name.bind(QStringLiteral(":k"), selection.client);
+        return name.step() ? NullToStr(name.column(0)) : QString();
+    }
+    if (selection.onlyMarked)
+        return selection.filterGroup ? QStringLiteral("Kijelöltek (%1)").arg(*selection.filterGroup)
+                                     : QStringLiteral("Kijelöltek");
+    return selection.filterGroup.value_or(QStringLiteral("Ügyfelek"));
+}
+
+int SheetsNeeded(int labels, int startPosition, int perSheet)
+{
+    if (perSheet < 1)
+        return 0;
+    const qint64 places = qint64(qMax(startPosition, 1)) - 1 + qMax(labels, 0);
+    return int(qMax<qint64>(1, (places + perSheet - 1) / perSheet));
+}
+
+namespace {
+
+// The Hungarian definite article before a number as it is read out: "az" before the numbers
+// that start with a vowel (egy, öt, ötven…, ezer…), "a" before the others.
+QString ArticleFor(int number)
+{
+    const QString digits = QString::number(number);
+    const QChar first = digits.at(0);
+    if (first == u'5')
+        return QStringLiteral("az");
+    if (first == u'1' && (digits.size() == 1 || digits.size() == 4 || digits.size() == 7))
+        return QStringLiteral("az");
+    return QStringLiteral("a");
+}
+
+} // namespace
+
+QString LabelPlanText(int labels, const QString &source, int startPosition, int perSheet)
+{
+    QString text = QStringLiteral("%1 címke · %2").arg(labels).arg(source);
+    if (perSheet < 1)
+        return text;
+    text += QStringLiteral(" · %1 lap").arg(SheetsNeeded(labels, startPosition, perSheet));
+    if (startPosition > 1)
+        text += QStringLiteral(" (az első lapon %1 %2. helytől)").arg(ArticleFor(startPosition)).arg(startPosition);
+    return text;
+}
+
+int NextStartPosition(int startPosition, int labels, int perSheet)
+{
+    if (perSheet < 1 || labels < 1)
+        return startPosition;
+    const qint64 used = qint64(qMax(startPosition, 1)) - 1 + labels;
+    return int(used % perSheet) + 1;
+}
+
+QList<QRectF> LabelOutlines(const report::Report &report, int page)
+{
+    const report::ReportRenderer renderer(report);
+    QList<QRectF> outlines;
+    if (page < 0 || page >= renderer.pageCount())
+        return outlines;
+    for (const report::ReportRenderer::Placed &placed : renderer.placedBands(page)) {
+        if (placed.row >= 0)
+            outlines.append(QRectF(placed.left, placed.top, placed.band.width, placed.band.height));
+    }
+    return outlines;
 }
 
 report::Report MakeCimke(const QList<Label> &labels, const LabelLayout &layout)

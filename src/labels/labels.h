@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QLocale>
+#include <QRectF>
 #include <QSize>
 #include <QString>
 #include <QStringList>
@@ -131,6 +132,49 @@ constexpr int kMaxStartPosition = 10000;
 QList<Label> GatherLabels(Database &db, const LabelSelection &selection, int startPosition);
 
 // ---------------------------------------------------------------------------------------------
+// What a label print will do
+// ---------------------------------------------------------------------------------------------
+
+// The labels the report places in one column and on one sheet, as MakeCimke places them: as
+// many whole labels as fit between the top margin and the bottom margin (at least one), times
+// the columns (a count below 1 read as 3). 0 for a sheet MakeCimke refuses.
+int LabelRowsPerColumn(const LabelSheet &sheet);
+int LabelsPerSheet(const LabelSheet &sheet);
+
+// Where label place `place` (from 1) of a sheet lies, column and row from 0: the places run down
+// the first column, then down the next, as the labels are filled in. rows: LabelRowsPerColumn.
+struct LabelPlace {
+    int column = 0;
+    int row = 0;
+    bool operator==(const LabelPlace &) const = default;
+};
+LabelPlace PlaceOnSheet(int place, int rows);
+
+// The sheet geometry of a label format for lists: columns × rows, label width × height in mm
+// with one decimal: "3 × 8, 70,0 × 37,0 mm" with a decimal comma. Empty for a sheet MakeCimke
+// refuses.
+QString SheetGeometry(const LabelSheet &sheet, const QLocale &locale = QLocale());
+
+// How many labels a selection prints (blank places not counted).
+int CountLabels(Database &db, const LabelSelection &selection);
+// What the selection is called in the label window: the client's name for one client, the
+// filter group (or "Ügyfelek" unfiltered) for every client, "Kijelöltek" (with the group in
+// brackets when filtered) for the marked ones.
+QString LabelSourceName(Database &db, const LabelSelection &selection);
+
+// The number of sheets a print takes: the blank places before the start and the labels, on
+// sheets of perSheet places; at least 1 (an empty print still gives a page). 0 when perSheet
+// is 0.
+int SheetsNeeded(int labels, int startPosition, int perSheet);
+// The line of the label window that says what will print:
+// "25 címke · Partnerek · 2 lap (az első lapon az 5. helytől)"; without the bracket when the
+// print starts at place 1, without the sheets when the sheet cannot be printed (perSheet 0).
+QString LabelPlanText(int labels, const QString &source, int startPosition, int perSheet);
+// The start position after a print: the place after the last label used, 1 when that label
+// filled its sheet. Unchanged when nothing was printed or the sheet cannot be printed.
+int NextStartPosition(int startPosition, int labels, int perSheet);
+
+// ---------------------------------------------------------------------------------------------
 // The label sheet report
 // ---------------------------------------------------------------------------------------------
 
@@ -143,5 +187,9 @@ QList<Label> GatherLabels(Database &db, const LabelSelection &selection, int sta
 // Throws Error for a sheet LabelSheetProblem refuses, a label height that rounds to less than
 // 0.1 mm or does not fit between the top margin and the bottom margin.
 report::Report MakeCimke(const QList<Label> &labels, const LabelLayout &layout);
+
+// The outline of every label placed on a page of a label sheet report (blank ones too), in
+// millimetres from the paper's top left corner: a column's width and a label's height.
+QList<QRectF> LabelOutlines(const report::Report &report, int page);
 
 } // namespace kartevo

@@ -256,18 +256,20 @@ std::optional<QList<qint64>> ScopeClients(PrintHost &host, const PrintContext &c
     }
 }
 
+using Job = std::function<void(PrintHost &, qint64, bool)>;
+
 // One job per client, reporting progress as jobs [first, first + keys) of total. False when
 // the user stopped the run; summary.pages counts the jobs output.
 // (summary.clients is the number of first-side jobs.) The jobs read under one read transaction,
 // let go of however the loop ends.
 bool PrintEach(PrintHost &host, const PrintContext &context, const QList<qint64> &keys, int first, int total,
-               RunSummary &summary, const std::function<void(qint64)> &job)
+               RunSummary &summary, const Job &job)
 {
     const ReadTransaction reads(context.db);
     for (int index = 0; index < keys.size(); ++index) {
         if (!host.progress(first + index, total))
             return false;
-        job(keys.at(index));
+        job(host, keys.at(index), true);
         ++summary.pages;
     }
     return true;
@@ -292,32 +294,62 @@ void FinishMarkedRun(PrintHost &host, const PrintContext &context, RunSummary &s
     }
 }
 
-// Runs jobs over the clients of the scope; a run over several clients is printed directly.
-// A non-null second job runs for every client after the turn-over question.
-RunSummary RunOverScope(PrintHost &host, const PrintContext &context, bool requireCurrent,
-                        const std::function<void(qint64, bool)> &front,
-                        const std::function<void(qint64, bool)> &back = {})
+// Collects the jobs of a run instead of outputting them; everything else goes to the real host.
+class CollectingHost final : public PrintHost {
+public:
+    explicit CollectingHost(PrintHost &host) : m_host(host) {}
+
+    QList<report::Report> jobs;
+
+    bool askYesNo(const QString &message, const QString &caption) override { return m_host.askYesNo(message, caption); }
+    int pickSender(int positionOn) override { return m_host.pickSender(positionOn); }
+    bool editCheque(QString &amountText, QString &message) override { return m_host.editCheque(amountText, message); }
+    bool inputAmount(qint64 &amount) override { return m_host.inputAmount(amount); }
+    void output(const report::Report &report, bool) override { jobs.append(report); }
+    PreviewChoice previewRun(const QList<report::Report> &) override { return PreviewChoice::Closed; }
+
+private:
+    PrintHost &m_host;
+};
+
+// The preview of a run over the clients: every front, then every back, as they would print.
+PrintHost::PreviewChoice PreviewJobs(PrintHost &host, const QList<qint64> &keys, const Job &front, const Job &back)
+{
+    CollectingHost collector(host);
+    for (const qint64 key : keys)
+        front(collector, key, false);
+    if (back) {
+        for (const qint64 key : keys)
+            back(collector, key, false);
+    }
+    return host.previewRun(collector.jobs);
+}
+
+// Runs jobs over the clients of the scope; a run over several clients is printed directly, as
+// is a run printed from its preview. A non-null second job runs for every client after the
+// turn-over question.
+RunSummary RunOverScope(PrintHost &host, const PrintContext &context, bool requireCurrent, const Job &front,
+                        const Job &back = {})
 {
     RunSummary summary;
     const std::optional<QList<qint64>> keys = ScopeClients(host, context, requireCurrent);
     if (!keys)
         return summary;
+    if (context.preview && PreviewJobs(host, *keys, front, back) != PrintHost::PreviewChoice::Print)
+        return summary;
     const bool single = context.scope != scope::Everyone && context.scope != scope::Marked;
     summary.marked = context.scope == scope::Marked;
-    const bool direct = single ? bool(context.settings.UsePrinter) : true;
+    const bool direct = single && !context.preview ? bool(context.settings.UsePrinter) : true;
     const int total = int(keys->size()) * (back ? 2 : 1);
     const auto report = [&](int done) {
         if (!single)
             host.progress(done, total);
     };
-    const auto step = [&](const std::function<void(qint64, bool)> &job) {
-        return [&job, direct](qint64 key) { job(key, direct); };
-    };
     if (single) {
-        front(keys->first(), direct);
+        front(host, keys->first(), direct);
         ++summary.pages;
     }
-    const bool frontsDone = single || PrintEach(host, context, *keys, 0, total, summary, step(front));
+    const bool frontsDone = single || PrintEach(host, context, *keys, 0, total, summary, front);
     summary.clients = summary.pages;
     if (!frontsDone)
         return summary;
@@ -326,9 +358,9 @@ RunSummary RunOverScope(PrintHost &host, const PrintContext &context, bool requi
                            QStringLiteral("Folytatás")))
             return summary;
         if (single) {
-            back(keys->first(), direct);
+            back(host, keys->first(), direct);
             ++summary.pages;
-        } else if (!PrintEach(host, context, *keys, int(keys->size()), total, summary, step(back))) {
+        } else if (!PrintEach(host, context, *keys, int(keys->size()), total, summary, back)) {
             return summary;
         }
     }
@@ -345,8 +377,8 @@ RunSummary RunScopedPrint(PrintHost &host, const PrintContext &context, Statione
     const int sender = ChooseSender(host, context.db, context.settings);
     if (sender == -1)
         return {};
-    return RunOverScope(host, context, false, [&](qint64 client, bool direct) {
-        PrintOne(host, context, stationery, client, sender, direct);
+    return RunOverScope(host, context, false, [&](PrintHost &target, qint64 client, bool direct) {
+        PrintOne(target, context, stationery, client, sender, direct);
     });
 }
 
@@ -373,8 +405,12 @@ RunSummary RunChequePrint(PrintHost &host, const PrintContext &context)
     const qint64 amount = ParseChequeAmount(amountText);
     return RunOverScope(
         host, context, true,
-        [&](qint64 client, bool direct) { PrintCsekk(host, context, client, sender, amount, message, direct); },
-        [&](qint64 client, bool direct) { PrintCsekk2(host, context, client, sender, amount, message, direct); });
+        [&](PrintHost &target, qint64 client, bool direct) {
+            PrintCsekk(target, context, client, sender, amount, message, direct);
+        },
+        [&](PrintHost &target, qint64 client, bool direct) {
+            PrintCsekk2(target, context, client, sender, amount, message, direct);
+        });
 }
 
 RunSummary RunCodPrint(PrintHost &host, const PrintContext &context)
@@ -385,8 +421,8 @@ RunSummary RunCodPrint(PrintHost &host, const PrintContext &context)
     qint64 amount = 1000;
     if (!host.inputAmount(amount))
         return {};
-    return RunOverScope(host, context, true, [&](qint64 client, bool direct) {
-        PrintUtanvet(host, context, client, sender, amount, direct);
+    return RunOverScope(host, context, true, [&](PrintHost &target, qint64 client, bool direct) {
+        PrintUtanvet(target, context, client, sender, amount, direct);
     });
 }
 

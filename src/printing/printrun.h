@@ -45,6 +45,14 @@ public:
     // host that collects its jobs (into one file) delivers them here. Throws Error when they
     // cannot be delivered; the marks then stay.
     virtual void deliver() {}
+
+    // What the user did with the preview of a whole run.
+    enum class PreviewChoice { Closed, Print };
+    // Shows every job of a run as one document, its pages in print order, before anything is
+    // output (a run with a preview: PrintContext::preview). Print: the user asked to print from
+    // the preview, and the run then outputs its jobs as a direct run does; Closed: nothing prints
+    // and the marks stay.
+    virtual PreviewChoice previewRun(const QList<report::Report> &jobs) = 0;
 };
 
 // The entries of the print scope box of the client list, by index.
@@ -73,6 +81,10 @@ struct PrintContext {
     QString sortField = QStringLiteral("ugyfel_nev");
     // The envelope pictures, read once for the whole run.
     mutable EnvelopePictures pictures;
+    // The whole run is first shown as one document (PrintHost::previewRun) and prints only when
+    // the user prints from there; then every job goes straight to the printer, whatever the
+    // scope and the UsePrinter setting.
+    bool preview = false;
 };
 
 // Stationery printed one client per job by the scoped commands.

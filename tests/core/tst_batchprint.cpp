@@ -157,6 +157,46 @@ private Q_SLOTS:
         QCOMPARE(Scalar(QStringLiteral("SELECT count(*) FROM ugyfel WHERE jelolve='I'")), 0);
     }
 
+    // --preview writes the whole run as its preview shows it (money orders: every front, then
+    // every back) into one file and prints nothing: the marks stay.
+    void previewOfAMarkedRun()
+    {
+        {
+            Database db;
+            db.open(m_dbPath);
+            db.exec(QStringLiteral("UPDATE ugyfel SET jelolve='I' WHERE ugyfel IN (22, 1, 2)"));
+        }
+        const QString file = m_dir.filePath(QStringLiteral("preview.pdf"));
+        const QStringList cheque{QStringLiteral("cheque"), QStringLiteral("--marked"), QStringLiteral("--group"),
+                                 QStringLiteral("Partnerek"), QStringLiteral("--amount"), QStringLiteral("1500"),
+                                 QStringLiteral("--message"), QStringLiteral("Tagdíj"), QStringLiteral("--preview"),
+                                 QStringLiteral("--pdf"), file};
+        Result result = Batch(cheque);
+        QVERIFY2(result.code == 0, qPrintable(result.err));
+        const QStringList pages = PageTexts(file);
+        QCOMPARE(pages.size(), 4);
+        QVERIFY(pages.at(0).contains(QStringLiteral("Almási")) && pages.at(0).contains(QStringLiteral("egyezer ötszáz")));
+        QVERIFY(pages.at(1).contains(QStringLiteral("Zalai")));
+        QVERIFY(pages.at(2).contains(QStringLiteral("Tagdíj")) && pages.at(3).contains(QStringLiteral("Tagdíj")));
+        QVERIFY2(result.out.contains(QStringLiteral("4 page(s) previewed")), qPrintable(result.out));
+        QCOMPARE(Scalar(QStringLiteral("SELECT count(*) FROM ugyfel WHERE jelolve='I'")), 3);
+
+        result = Batch({QStringLiteral("envelope"), QStringLiteral("c6"), QStringLiteral("--marked"), QStringLiteral("--preview"),
+                        QStringLiteral("--pdf"), file});
+        QVERIFY2(result.code == 0, qPrintable(result.err));
+        QCOMPARE(PageTexts(file).size(), 3);
+        QCOMPARE(Scalar(QStringLiteral("SELECT count(*) FROM ugyfel WHERE jelolve='I'")), 3);
+
+        // The back side has no file of its own in a preview.
+        result = Batch(cheque + QStringList{QStringLiteral("--back-pdf"), m_dir.filePath(QStringLiteral("back.pdf"))});
+        QCOMPARE(result.code, 2);
+        {
+            Database db;
+            db.open(m_dbPath);
+            db.exec(QStringLiteral("UPDATE ugyfel SET jelolve='N'"));
+        }
+    }
+
     // The envelope is translated from the Lang setting; --lang replaces it for one run, and a
     // --lang file that does not exist is refused.
     void translatedEnvelope()

@@ -391,6 +391,110 @@ private Q_SLOTS:
         for (const LabelLine &line : layout.lines)
             QVERIFY(line.font.bold && line.font.family == QStringLiteral("Arial") && line.font.size == 10);
     }
+
+    // The places a sheet holds, where each place lies and the outlines of the preview agree with
+    // where the report really puts the labels (down the first column, then the next).
+    void sheetCapacity_data()
+    {
+        QTest::addColumn<double>("side");
+        QTest::addColumn<double>("top");
+        QTest::addColumn<double>("height");
+        QTest::addColumn<int>("columns");
+        QTest::addColumn<int>("perSheet");
+        QTest::addColumn<QString>("geometry");
+        QTest::newRow("defaults") << 7.2 << 15.2 << 38.1 << 3 << 21 << QStringLiteral("3 × 7, 65,2 × 38,1 mm");
+        QTest::newRow("3 x 8 without a top margin") << 0.0 << 0.0 << 37.0 << 3 << 24 << QStringLiteral("3 × 8, 70,0 × 37,0 mm");
+        // 8 labels of 37 mm and the 1 mm bottom margin do not fit below a half millimetre.
+        QTest::newRow("eighth row does not fit") << 0.0 << 0.5 << 37.0 << 3 << 21 << QStringLiteral("3 × 7, 70,0 × 37,0 mm");
+        QTest::newRow("no columns read as 3") << 5.0 << 10.0 << 100.0 << 0 << 6 << QStringLiteral("3 × 2, 66,7 × 100,0 mm");
+        QTest::newRow("height of 0") << 7.2 << 15.2 << 0.0 << 3 << 0 << QString();
+        QTest::newRow("taller than the sheet") << 7.2 << 15.2 << 290.0 << 3 << 0 << QString();
+    }
+    void sheetCapacity()
+    {
+        QFETCH(double, side);
+        QFETCH(double, top);
+        QFETCH(double, height);
+        QFETCH(int, columns);
+        QFETCH(int, perSheet);
+        QFETCH(QString, geometry);
+        const LabelSheet sheet{side, top, height, columns};
+        QCOMPARE(LabelsPerSheet(sheet), perSheet);
+        QCOMPARE(SheetGeometry(sheet, QLocale(QLocale::Hungarian)), geometry);
+        if (perSheet == 0)
+            return;
+        const report::Report report = MakeCimke(Numbered(perSheet + 1), Layout(side, top, height, columns));
+        const QList<Place> places = Places(report);
+        QCOMPARE(places.at(perSheet - 1).page, 0);
+        QCOMPARE(places.at(perSheet).page, 1);
+        const int rows = LabelRowsPerColumn(sheet);
+        const QList<QRectF> outlines = LabelOutlines(report, 0);
+        QCOMPARE(outlines.size(), perSheet);
+        for (int place = 1; place <= perSheet; ++place) {
+            const LabelPlace where = PlaceOnSheet(place, rows);
+            const Place &placed = places.at(place - 1);
+            QVERIFY(qFuzzyCompare(placed.left, places.at(where.column * rows).left));
+            QVERIFY(qFuzzyCompare(placed.top + 1, places.at(where.row).top + 1));
+            QCOMPARE(outlines.at(place - 1).topLeft(), QPointF(placed.left, placed.top));
+            QVERIFY(qAbs(outlines.at(place - 1).height() - height) < 0.05);
+        }
+        QCOMPARE(PlaceOnSheet(rows + 1, rows), (LabelPlace{1, 0}));
+    }
+
+    // The line above the label window's buttons, and the start position after a print.
+    void planAndNextStart_data()
+    {
+        QTest::addColumn<int>("labels");
+        QTest::addColumn<int>("start");
+        QTest::addColumn<int>("perSheet");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("next");
+        QTest::newRow("from place 5") << 25 << 5 << 21 << QStringLiteral("25 címke · Partnerek · 2 lap (az első lapon az 5. helytől)") << 9;
+        QTest::newRow("from the first place") << 21 << 1 << 21 << QStringLiteral("21 címke · Partnerek · 1 lap") << 1;
+        QTest::newRow("sheet filled to the last place") << 3 << 19 << 21 << QStringLiteral("3 címke · Partnerek · 1 lap (az első lapon a 19. helytől)") << 1;
+        QTest::newRow("one over the sheet") << 4 << 19 << 21 << QStringLiteral("4 címke · Partnerek · 2 lap (az első lapon a 19. helytől)") << 2;
+        QTest::newRow("nothing selected") << 0 << 3 << 21 << QStringLiteral("0 címke · Partnerek · 1 lap (az első lapon a 3. helytől)") << 3;
+        QTest::newRow("article before 10") << 1 << 10 << 24 << QStringLiteral("1 címke · Partnerek · 1 lap (az első lapon a 10. helytől)") << 11;
+        QTest::newRow("article before 1000") << 1 << 1000 << 24 << QStringLiteral("1 címke · Partnerek · 42 lap (az első lapon az 1000. helytől)") << 17;
+        QTest::newRow("sheet that cannot print") << 5 << 2 << 0 << QStringLiteral("5 címke · Partnerek") << 2;
+    }
+    void planAndNextStart()
+    {
+        QFETCH(int, labels);
+        QFETCH(int, start);
+        QFETCH(int, perSheet);
+        QFETCH(QString, text);
+        QFETCH(int, next);
+        QCOMPARE(LabelPlanText(labels, QStringLiteral("Partnerek"), start, perSheet), text);
+        QCOMPARE(NextStartPosition(start, labels, perSheet), next);
+    }
+
+    // How many labels a selection prints and what the window calls it.
+    void countAndSourceName()
+    {
+        test::DemoDatabase demo;
+        demo.db.exec(QStringLiteral("UPDATE ugyfel SET jelolve='I' WHERE ugyfel IN (9, 14, 5, 2)"));
+        // The count is that of the labels gathered.
+        const auto count = [&](const LabelSelection &selection) {
+            const int counted = CountLabels(demo.db, selection);
+            return counted == int(GatherLabels(demo.db, selection, 1).size()) ? counted : -1;
+        };
+        const std::optional<QString> partners = QStringLiteral("Partnerek");
+        const LabelSelection marked = LabelSelectionFor(2, -1, partners, QStringLiteral("ugyfel_nev"));
+        QCOMPARE(count(marked), 3);
+        QCOMPARE(LabelSourceName(demo.db, marked), QStringLiteral("Kijelöltek (Partnerek)"));
+        const LabelSelection group = LabelSelectionFor(1, -1, partners, QStringLiteral("ugyfel_nev"));
+        QVERIFY(count(group) > 3);
+        QCOMPARE(LabelSourceName(demo.db, group), QStringLiteral("Partnerek"));
+        const LabelSelection everyone = LabelSelectionFor(1, -1, std::nullopt, QStringLiteral("ugyfel_nev"));
+        QVERIFY(count(everyone) > count(group));
+        QCOMPARE(LabelSourceName(demo.db, everyone), QStringLiteral("Ügyfelek"));
+        QCOMPARE(LabelSourceName(demo.db, LabelSelectionFor(2, -1, std::nullopt, QStringLiteral("ugyfel_nev"))),
+                 QStringLiteral("Kijelöltek"));
+        const LabelSelection one = LabelSelectionFor(0, 5, partners, QStringLiteral("ugyfel_nev"));
+        QCOMPARE(count(one), 1);
+        QCOMPARE(LabelSourceName(demo.db, one), QStringLiteral("Egri Borház Kft."));
+    }
 };
 
 QTEST_MAIN(TestLabels)

@@ -47,6 +47,19 @@ public:
     bool deliveryFails = false;
     int jobsWhenDelivered = -1;
     int marksWhenDelivered = -1;
+    PreviewChoice previewChoice = PreviewChoice::Closed;
+    QList<QList<Job>> previews; // the jobs of each preview shown
+    int jobsWhenPreviewed = -1;  // jobs output before the preview
+
+    PreviewChoice previewRun(const QList<report::Report> &reports) override
+    {
+        jobsWhenPreviewed = int(jobs.size());
+        QList<Job> shown;
+        for (const report::Report &report : reports)
+            shown.append(Describe(report, false));
+        previews.append(shown);
+        return previewChoice;
+    }
 
     void deliver() override
     {
@@ -91,6 +104,11 @@ public:
     {
         if (jobs.size() == failAtJob)
             throw Error(QStringLiteral("a nyomtató elfogyott"));
+        jobs.append(Describe(report, direct));
+    }
+
+    static Job Describe(const report::Report &report, bool direct)
+    {
         Job job;
         job.report = report.name;
         const report::DataSource *client = report.source(QStringLiteral("Qry"));
@@ -99,16 +117,17 @@ public:
         job.sender = sender ? sender->value(0, QStringLiteral("tulajdonos_nev")) : QString();
         job.direct = direct;
         job.data = report;
-        jobs.append(job);
+        return job;
     }
 
-    QList<qint64> clients() const
+    static QList<qint64> Clients(const QList<Job> &list)
     {
         QList<qint64> keys;
-        for (const Job &job : jobs)
+        for (const Job &job : list)
             keys.append(job.client);
         return keys;
     }
+    QList<qint64> clients() const { return Clients(jobs); }
 };
 
 QVariant Scalar(Database &db, const QString &sql)
@@ -649,6 +668,85 @@ private Q_SLOTS:
         QCOMPARE(summary.marksCleared, complete);
         QCOMPARE(host.jobsWhenDelivered, complete ? int(host.jobs.size()) : -1);
         QCOMPARE(Scalar(demo.db, QStringLiteral("SELECT count(*) FROM ugyfel WHERE jelolve='I'")).toInt(), complete ? 0 : 4);
+    }
+
+    // A run with a preview shows every job as one document before anything is output. Closing
+    // the preview prints nothing and keeps the marks; printing from it outputs every job once,
+    // straight to the printer (money-order backs after the turn-over question), and the marks
+    // go only after delivery.
+    void previewOfARun_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<int>("scope");
+        QTest::addColumn<bool>("print");
+        for (const char *kind : {"envelope", "cheque", "cod"}) {
+            for (const bool print : {false, true}) {
+                QTest::addRow("%s, marked, %s", kind, print ? "printed" : "closed")
+                    << QString::fromLatin1(kind) << scope::Marked << print;
+            }
+        }
+        QTest::newRow("envelope, current, printed") << QStringLiteral("envelope") << scope::Current << true;
+        QTest::newRow("cheque, current, closed") << QStringLiteral("cheque") << scope::Current << false;
+    }
+    void previewOfARun()
+    {
+        QFETCH(QString, kind);
+        QFETCH(int, scope);
+        QFETCH(bool, print);
+        DemoDatabase demo;
+        demo.db.exec(QStringLiteral("UPDATE ugyfel SET jelolve='I' WHERE ugyfel IN (22, 1, 14, 2)"));
+        TBeall settings;
+        settings.UsePrinter = false; // a single client would otherwise be previewed job by job
+        settings.Only1Sender = true;
+        settings.Sender = 1;
+        auto table = ClientTable(demo.db, QStringLiteral("Partnerek"));
+        table->moveTo(0);
+        FakeHost host;
+        host.db = &demo.db;
+        host.previewChoice = print ? PrintHost::PreviewChoice::Print : PrintHost::PreviewChoice::Closed;
+        PrintContext context(demo.db, settings);
+        context.clients = table.get();
+        context.currentClient = table->asInteger(QStringLiteral("ugyfel"));
+        context.scope = scope;
+        context.filterGroup = QStringLiteral("Partnerek");
+        context.preview = true;
+        const bool cheque = kind == QLatin1String("cheque");
+        const RunSummary summary = cheque ? RunChequePrint(host, context)
+                                   : kind == QLatin1String("cod") ? RunCodPrint(host, context)
+                                                                  : RunScopedPrint(host, context, Stationery::EnvelopeC6);
+
+        const QList<qint64> order = scope == scope::Marked ? QList<qint64>{1, 22, 14} : QList<qint64>{*context.currentClient};
+        const QList<qint64> expected = cheque ? order + order : order;
+        QCOMPARE(host.previews.size(), 1);
+        QCOMPARE(host.jobsWhenPreviewed, 0);
+        QCOMPARE(FakeHost::Clients(host.previews.first()), expected);
+        if (cheque) {
+            // Fronts first, then the backs with the message.
+            QCOMPARE(host.previews.first().first().report, QStringLiteral("qrCsekk"));
+            QCOMPARE(host.previews.first().last().report, QStringLiteral("qrCsekk2"));
+        }
+        const int marks = int(Scalar(demo.db, QStringLiteral("SELECT count(*) FROM ugyfel WHERE jelolve='I'")).toInt());
+        if (!print) {
+            QVERIFY(host.jobs.isEmpty());
+            QVERIFY(host.questions.isEmpty());
+            QCOMPARE(summary.pages, 0);
+            QCOMPARE(host.jobsWhenDelivered, -1);
+            QCOMPARE(marks, 4);
+            return;
+        }
+        QCOMPARE(host.clients(), expected);
+        for (const Job &job : std::as_const(host.jobs))
+            QVERIFY(job.direct);
+        QCOMPARE(host.questions.size(), cheque ? 1 : 0);
+        QCOMPARE(summary.pages, int(expected.size()));
+        if (scope == scope::Marked) {
+            QCOMPARE(host.jobsWhenDelivered, int(expected.size()));
+            QCOMPARE(host.marksWhenDelivered, 4);
+            QVERIFY(summary.marksCleared);
+            QCOMPARE(marks, 0);
+        } else {
+            QCOMPARE(marks, 4);
+        }
     }
 
     // The summary line after a run, for the kinds and scopes.

@@ -8,6 +8,7 @@
 #include "ui/masterdata/pickers.h"
 
 #include <QDir>
+#include <QAction>
 #include <QGroupBox>
 #include <QProcess>
 #include <QPushButton>
@@ -294,6 +295,91 @@ private Q_SLOTS:
         const QString text = PdfText(printDir.filePath(files.first()));
         QVERIFY(text.contains(QStringLiteral("Csillag Nyomda Kft.")));
         QVERIFY(!text.contains(QStringLiteral("Bakonyi")));
+    }
+
+    // The line above the buttons says what will print; a click on a place of the sheet sketch
+    // makes it the start place; after a print (directly or from the preview) the next print
+    // starts after the last label used, and a closed preview changes nothing.
+    void planLineStartPlaceAndNextStart()
+    {
+        QTemporaryDir printDir;
+        qputenv("KARTEVO_PRINT_DIR", printDir.path().toLocal8Bit());
+        DemoWindow demo(QStringLiteral("UPDATE ugyfel SET jelolve='I' WHERE ugyfel IN (22, 1, 2);"));
+        Tfrm_CimkeNyom window(&demo.w(), demo.w().session(),
+                              LabelSelectionFor(2, -1, QStringLiteral("Partnerek"), QStringLiteral("ugyfel_nev")));
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(window.Label6->text(), QStringLiteral("2 címke · Kijelöltek (Partnerek) · 1 lap"));
+
+        // The defaults: 3 columns of 7 places on a 128 × 184 pixel sheet from (24, 24); place 5
+        // is the fifth of the first column, place 9 the second of the second.
+        auto *sketch = window.findChild<QWidget *>(QStringLiteral("SheetSketch"));
+        QVERIFY(sketch);
+        const auto placeCentre = [](int column, int row) {
+            return QPoint(24 + int((column + 0.5) * 128 / 3), 24 + int((row + 0.5) * 184 / 7));
+        };
+        QTest::mouseClick(sketch, Qt::LeftButton, Qt::NoModifier, placeCentre(0, 4));
+        QCOMPARE(window.Edit6->text(), QStringLiteral("5"));
+        QCOMPARE(window.Label6->text(), QStringLiteral("2 címke · Kijelöltek (Partnerek) · 1 lap (az első lapon az 5. helytől)"));
+
+        window.Button1->click();
+        QCOMPARE(Printed(printDir).size(), 1);
+        QCOMPARE(window.Edit6->text(), QStringLiteral("7"));
+        QCOMPARE(demo.w().session().settings().LabelCount, 7);
+
+        // A preview closed prints nothing and keeps the start place.
+        test::WhenModal([](QWidget *shown) { static_cast<QDialog *>(shown)->reject(); });
+        window.Button3->click();
+        QCOMPARE(Printed(printDir).size(), 1);
+        QCOMPARE(window.Edit6->text(), QStringLiteral("7"));
+
+        // Printed from the preview: the outline switch is there, off; the sheet prints once.
+        bool outlinesOff = false;
+        test::WhenModal([&](QWidget *shown) {
+            auto *outlines = shown->findChild<QAction *>(QStringLiteral("aKorvonalak"));
+            outlinesOff = outlines && outlines->isCheckable() && !outlines->isChecked();
+            if (outlines)
+                outlines->trigger(); // shown on the screen only
+            for (QAction *action : shown->findChildren<QAction *>()) {
+                if (action->shortcut() == QKeySequence(QKeySequence::Print))
+                    action->trigger();
+            }
+        });
+        window.Button3->click();
+        QVERIFY(outlinesOff);
+        QCOMPARE(Printed(printDir).size(), 2);
+        QCOMPARE(window.Edit6->text(), QStringLiteral("9"));
+
+        // The last places of the sheet: the next print starts a fresh sheet.
+        QTest::mouseClick(sketch, Qt::LeftButton, Qt::NoModifier, placeCentre(2, 5));
+        QCOMPARE(window.Edit6->text(), QStringLiteral("20"));
+        window.Button1->click();
+        QCOMPARE(window.Edit6->text(), QStringLiteral("1"));
+        window.reject();
+    }
+
+    // The format chosen in the window is there again when it opens next time.
+    void chosenFormatIsRemembered()
+    {
+        DemoWindow demo;
+        FormatPicker picker;
+        picker.name = demo.scalar(QStringLiteral("SELECT cimke FROM cimke ORDER BY cimke LIMIT 1")).toString();
+        QVERIFY(!picker.name.isEmpty());
+        picker.format = {0.0, 0.0, 37.0, 3};
+        {
+            Tfrm_CimkeNyom window(&demo.w(), demo.w().session(), LabelSelection());
+            window.BitBtn2->click();
+            window.reject();
+        }
+        QCOMPARE(demo.w().session().settings().LabelFormat, picker.name);
+        Tfrm_CimkeNyom again(&demo.w(), demo.w().session(), LabelSelection());
+        QCOMPARE(again.Edit5->text(), picker.name);
+        QCOMPARE(again.Edit4->text(), QStringLiteral("37"));
+        again.reject();
+        // A format deleted meanwhile is not offered as chosen.
+        demo.w().session().settings().LabelFormat = QStringLiteral("Nincs ilyen");
+        Tfrm_CimkeNyom third(&demo.w(), demo.w().session(), LabelSelection());
+        QCOMPARE(third.Edit5->text(), QString());
     }
 };
 

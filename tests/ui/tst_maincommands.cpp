@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QPrintPreviewWidget>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -55,6 +56,50 @@ private Q_SLOTS:
         QVERIFY(PdfText(printDir.filePath(files.at(2))).contains(QStringLiteral("Somogy Megyei Kereskedelmi Kamara")));
         QCOMPARE(demo.scalar(QStringLiteral("SELECT COUNT(*) FROM ugyfel WHERE jelolve='I'")).toInt(), 0);
         QCOMPARE(demo.rows(), 30);
+        qunsetenv("KARTEVO_PRINT_DIR");
+    }
+
+    // Shift+F3 shows the marked run as one document first: closing it prints nothing and keeps
+    // the marks; printing from it (Ctrl+P) prints every envelope and then clears the marks.
+    void markedRunPreviewedFirst()
+    {
+        QTemporaryDir printDir;
+        qputenv("KARTEVO_PRINT_DIR", printDir.path().toLocal8Bit());
+        DemoWindow demo(QStringLiteral("UPDATE ugyfel SET jelolve='I' WHERE ugyfel IN (3, 9, 17);"));
+        demo.showActive();
+        demo.w().printScopeBox()->setCurrentIndex(2);
+        const auto preview = [&](bool print) {
+            int pages = -1;
+            WhenModal([&](QWidget *shown) {
+                QCOMPARE(shown->objectName(), QStringLiteral("frm_Preview"));
+                auto *widget = shown->findChild<QPrintPreviewWidget *>();
+                QVERIFY(widget);
+                pages = widget->pageCount();
+                if (!print) {
+                    static_cast<QDialog *>(shown)->reject();
+                    return;
+                }
+                for (QAction *action : shown->findChildren<QAction *>()) {
+                    if (action->shortcut() == QKeySequence(QKeySequence::Print))
+                        action->trigger();
+                }
+            });
+            QTest::keyClick(&demo.w(), Qt::Key_F3, Qt::ShiftModifier);
+            return pages;
+        };
+
+        QCOMPARE(preview(false), 3);
+        QVERIFY(PrintedFiles(printDir).isEmpty());
+        QCOMPARE(demo.scalar(QStringLiteral("SELECT COUNT(*) FROM ugyfel WHERE jelolve='I'")).toInt(), 3);
+        QCOMPARE(demo.prompter.infos, QStringList());
+
+        QCOMPARE(preview(true), 3);
+        QCOMPARE(demo.prompter.errors, QStringList());
+        const QStringList files = PrintedFiles(printDir);
+        QCOMPARE(files.size(), 3);
+        QVERIFY(PdfText(printDir.filePath(files.at(0))).contains(QStringLiteral("Csillag Nyomda Kft.")));
+        QCOMPARE(demo.scalar(QStringLiteral("SELECT COUNT(*) FROM ugyfel WHERE jelolve='I'")).toInt(), 0);
+        QCOMPARE(demo.prompter.infos, QStringList{QStringLiteral("3 boríték elkészült (3 oldal); a kijelölések törölve")});
         qunsetenv("KARTEVO_PRINT_DIR");
     }
 

@@ -1,6 +1,8 @@
 #include "ui/labels/frm_cimkenyom.h"
 
+#include "core/database.h"
 #include "core/helpers.h"
+#include "core/statement.h"
 #include "core/session.h"
 #include "core/settings.h"
 #include "printing/reportrenderer.h"
@@ -40,22 +42,84 @@ bool SystemFontDialog(QFont &font, QWidget *owner)
     return ok;
 }
 
-// The fixed sketch of a label sheet in the "Lap" box: the sheet's outline and the column lines.
+// The sketch of the label sheet in the "Lap" box: the places of the sheet numbered in the order
+// they are filled, the places left empty before the start place shaded, the start place marked.
+// A click on a place makes it the start place.
 class SheetSketch final : public QWidget {
 public:
-    using QWidget::QWidget;
+    SheetSketch(QWidget *parent, std::function<void(int)> clicked) : QWidget(parent), m_clicked(std::move(clicked))
+    {
+        setObjectName(QStringLiteral("SheetSketch"));
+        setCursor(Qt::PointingHandCursor);
+    }
+
+    void setSheet(int columns, int rows, int start)
+    {
+        m_columns = columns;
+        m_rows = rows;
+        m_start = start;
+        update();
+    }
+
+    // The sheet's outline in the box, A4-shaped.
+    QRectF sheetRect() const { return QRectF(24, 24, 128, 184); }
+
+    // The place (from 1) under a point of the widget, 0 outside every place.
+    int placeAt(const QPointF &point) const
+    {
+        if (m_columns < 1 || m_rows < 1 || !sheetRect().contains(point))
+            return 0;
+        const QRectF sheet = sheetRect();
+        const int column = qBound(0, int((point.x() - sheet.left()) / (sheet.width() / m_columns)), m_columns - 1);
+        const int row = qBound(0, int((point.y() - sheet.top()) / (sheet.height() / m_rows)), m_rows - 1);
+        return column * m_rows + row + 1;
+    }
+
+    QRectF placeRect(int place) const
+    {
+        const QRectF sheet = sheetRect();
+        const LabelPlace where = PlaceOnSheet(place, m_rows);
+        const double width = sheet.width() / m_columns;
+        const double height = sheet.height() / m_rows;
+        return QRectF(sheet.left() + where.column * width, sheet.top() + where.row * height, width, height);
+    }
 
 protected:
     void paintEvent(QPaintEvent *) override
     {
         QPainter painter(this);
+        painter.fillRect(sheetRect(), Qt::white);
         painter.setPen(QPen(Qt::black, 1));
-        painter.drawRect(24, 24, 128, 184);
-        painter.drawLine(60, 40, 60, 40 + 148);
-        painter.drawLine(84, 40, 84, 40 + 40);
-        painter.setPen(QPen(Qt::black, 1, Qt::DotLine));
-        painter.drawLine(84, 84, 84, 84 + 64);
+        painter.drawRect(sheetRect());
+        if (m_columns < 1 || m_rows < 1)
+            return;
+        QFont small = font();
+        small.setPixelSize(qBound(6, int(sheetRect().height() / m_rows / 2), 11));
+        painter.setFont(small);
+        for (int place = 1; place <= m_columns * m_rows; ++place) {
+            const QRectF cell = placeRect(place).adjusted(1, 1, -1, -1);
+            if (place < m_start)
+                painter.fillRect(cell, QColor(220, 220, 220));
+            else if (place == m_start)
+                painter.fillRect(cell, QColor(166, 202, 240));
+            painter.setPen(QPen(Qt::gray, 1, Qt::DotLine));
+            painter.drawRect(cell);
+            painter.setPen(place == m_start ? Qt::black : Qt::darkGray);
+            painter.drawText(cell, Qt::AlignCenter, QString::number(place));
+        }
     }
+
+    void mousePressEvent(QMouseEvent *event) override
+    {
+        if (const int place = placeAt(event->position()))
+            m_clicked(place);
+    }
+
+private:
+    std::function<void(int)> m_clicked;
+    int m_columns = 0;
+    int m_rows = 0;
+    int m_start = 1;
 };
 
 QLabel *AddLabel(QWidget *parent, const char *name, const QString &text, int left, int top)
@@ -94,6 +158,13 @@ report::Font ReportFont(const QFont &font)
     printed.underline = font.underline();
     printed.strikeout = font.strikeOut();
     return printed;
+}
+
+bool LabelFormatExists(Database &db, const QString &name)
+{
+    Statement format(db, QStringLiteral("SELECT 1 FROM cimke WHERE cimke=:n"));
+    format.bind(QStringLiteral(":n"), name);
+    return format.step();
 }
 
 } // namespace
@@ -150,9 +221,9 @@ Tfrm_CimkeNyom::Tfrm_CimkeNyom(QWidget *owner, Session &session, const LabelSele
     GroupBox1 = new QGroupBox(QStringLiteral("Lap"), this);
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
     GroupBox1->setGeometry(344, 12, 173, 233);
-    auto *sketch = new SheetSketch(GroupBox1);
+    auto *sketch = new SheetSketch(GroupBox1, [this](int place) { setStartPosition(place); });
     sketch->setGeometry(0, 0, 173, 233);
-    sketch->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_sketch = sketch;
 
     Panel1 = new QWidget(this);
     Panel1->setObjectName(QStringLiteral("Panel1"));
@@ -177,6 +248,10 @@ Tfrm_CimkeNyom::Tfrm_CimkeNyom(QWidget *owner, Session &session, const LabelSele
         l[i] = caption;
     }
 
+    Label6 = new QLabel(this);
+    Label6->setObjectName(QStringLiteral("Label6"));
+    Label6->setGeometry(12, 424, 505, 18);
+    Label6->setProperty("tag", report::kSkipTranslationTag); // worked out, not a caption
     Button3 = AddButton(this, "Button3", QStringLiteral("Megnéz"), 264);
     Button1 = AddButton(this, "Button1", QStringLiteral("Nyomtat"), 348);
     Button2 = AddButton(this, "Button2", QStringLiteral("Bezár"), 432);
@@ -194,6 +269,8 @@ Tfrm_CimkeNyom::Tfrm_CimkeNyom(QWidget *owner, Session &session, const LabelSele
     connect(Button3, &QPushButton::clicked, this, [this] { RunCommand(this, [this] { printLabels(false); }); });
     connect(Button1, &QPushButton::clicked, this, [this] { RunCommand(this, [this] { printLabels(true); }); });
     connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
+    for (QLineEdit *edit : {Edit1, Edit2, Edit3, Edit4, Edit6})
+        connect(edit, &QLineEdit::textChanged, this, [this] { updatePlan(); });
 
     // The settings into the controls.
     const TBeall &settings = m_session.settings();
@@ -212,7 +289,28 @@ Tfrm_CimkeNyom::Tfrm_CimkeNyom(QWidget *owner, Session &session, const LabelSele
     for (int i = 0; i < 5; ++i)
         l[i]->move(stored.lines[i].left, stored.lines[i].top);
     BitBtn3->setText(QStringLiteral("%1,%2pt").arg(settings.LabelFont).arg(settings.LabelSize));
+    // The format chosen last time, while it is still on the list.
+    if (!settings.LabelFormat.isEmpty() && LabelFormatExists(m_session.db(), settings.LabelFormat))
+        Edit5->setText(settings.LabelFormat);
+    m_labelCount = CountLabels(m_session.db(), m_selection);
+    m_sourceName = LabelSourceName(m_session.db(), m_selection);
     refresh();
+    updatePlan();
+}
+
+void Tfrm_CimkeNyom::setStartPosition(int place)
+{
+    Edit6->setText(QString::number(place));
+}
+
+void Tfrm_CimkeNyom::updatePlan()
+{
+    const LabelSheet sheet = fieldSheet();
+    const int start = int(qBound(qint64(1), qint64(ParseIntLoose(Edit6->text())), qint64(kMaxStartPosition)));
+    const int perSheet = LabelsPerSheet(sheet);
+    Label6->setText(LabelPlanText(m_labelCount, m_sourceName, start, perSheet));
+    const int rows = LabelRowsPerColumn(sheet);
+    static_cast<SheetSketch *>(m_sketch)->setSheet(rows > 0 ? perSheet / rows : 0, rows, start);
 }
 
 LabelSheet Tfrm_CimkeNyom::fieldSheet() const
@@ -255,6 +353,7 @@ void Tfrm_CimkeNyom::BitBtn2Click()
     LabelFormat format;
     const QString name = CimkeValasztas(this, m_session, Edit5->text(), true, format);
     Edit5->setText(name);
+    m_session.settings().LabelFormat = name;
     if (!name.isEmpty()) {
         Edit1->setText(FormatNumber(format.szelsomargo));
         Edit2->setText(FormatNumber(format.felsomargo));
@@ -287,8 +386,15 @@ void Tfrm_CimkeNyom::storeFields()
 void Tfrm_CimkeNyom::printLabels(bool direct)
 {
     storeFields();
-    const QList<Label> labels = GatherLabels(m_session.db(), m_selection, m_session.settings().LabelCount);
-    CimkeJelentes(this, labels, currentLayout(), direct, m_session.settings().calibration);
+    const int start = m_session.settings().LabelCount;
+    const QList<Label> labels = GatherLabels(m_session.db(), m_selection, start);
+    const LabelLayout layout = currentLayout();
+    if (!CimkeJelentes(this, labels, layout, direct, m_session.settings().calibration))
+        return;
+    // A half-used sheet goes back into the printer: the next print starts after the last label.
+    const int printed = int(labels.size()) - qMax(start - 1, 0);
+    Edit6->setText(QString::number(NextStartPosition(start, printed, LabelsPerSheet(layout.sheet))));
+    storeFields();
 }
 
 void Tfrm_CimkeNyom::showEvent(QShowEvent *event)
@@ -357,15 +463,15 @@ void CimkeNyomtatas(QWidget *owner, Session &session, const LabelSelection &sele
     window.exec();
 }
 
-void CimkeJelentes(QWidget *owner, const QList<Label> &labels, const LabelLayout &layout, bool print,
+bool CimkeJelentes(QWidget *owner, const QList<Label> &labels, const LabelLayout &layout, bool print,
                    const Calibration &calibration)
 {
     report::Report report = MakeCimke(labels, layout);
     report.applyCalibration(calibration);
-    if (print)
-        PrintReportDirect(report);
-    else
-        PreviewReport(owner, report);
+    if (!print && !PreviewRun(owner, {report}, [&report](int, int page) { return LabelOutlines(report, page); }))
+        return false;
+    PrintReportDirect(report);
+    return true;
 }
 
 } // namespace kartevo

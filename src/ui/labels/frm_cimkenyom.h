@@ -52,6 +52,7 @@ public:
     QWidget *Panel1 = nullptr;      // the designer
     QWidget *s1 = nullptr;          // its white face
     std::array<QLabel *, 5> l{};    // l1 … l5
+    QLabel *Label6 = nullptr;       // what will print: labels, selection, sheets, start place
     QPushButton *Button3 = nullptr; // Megnéz
     QPushButton *Button1 = nullptr; // Nyomtat
     QPushButton *Button2 = nullptr; // Bezár
@@ -68,6 +69,10 @@ private:
     void BitBtn2Click();
     void BitBtn3Click();
     void printLabels(bool direct);
+    // The start place clicked on the sheet sketch.
+    void setStartPosition(int place);
+    // The line above the buttons and the sheet sketch, from the fields as they are now.
+    void updatePlan();
     // The five fields into the label settings.
     void storeFields();
 
@@ -75,15 +80,19 @@ private:
     LabelSelection m_selection;
     bool m_dragging = false;
     QPoint m_grab; // where the dragged caption was grabbed, in its own pixels
+    int m_labelCount = 0;     // the labels of the selection
+    QString m_sourceName;     // what the selection is called
+    QWidget *m_sketch = nullptr;
 };
 
 // Shows the label printing window modally (CimkeNyomtatas).
 void CimkeNyomtatas(QWidget *owner, Session &session, const LabelSelection &selection);
 
 // The label sheet report of the labels, moved by the label sheet's printer alignment: printed
-// at once on the default printer, or previewed (returns when the preview is closed). Throws
-// Error for a sheet that cannot be laid out.
-void CimkeJelentes(QWidget *owner, const QList<Label> &labels, const LabelLayout &layout, bool print,
+// at once on the default printer, or previewed with the labels' outlines at hand (returns when
+// the preview is closed; printing from the preview prints the sheet then). True when the sheet
+// was printed. Throws Error for a sheet that cannot be laid out.
+bool CimkeJelentes(QWidget *owner, const QList<Label> &labels, const LabelLayout &layout, bool print,
                    const Calibration &calibration);
 
 } // namespace kartevo

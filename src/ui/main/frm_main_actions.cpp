@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QFile>
 #include <QMenu>
 #include <QMenuBar>
 #include <QToolBar>
@@ -49,6 +50,13 @@ const CommandDef kCommands[] = {
     {"aCsekk", "Csekk", "Belföldi postautalvány", "F7", true},
     {"aUtanvet", "Utánvét", "Utánvét szelvény kitöltés", "F8", true},
     {"aCimke", "Címke", "Címke nyomtatás", "F9", true},
+    // The same runs shown as one document first; printing from the preview prints them.
+    {"aBoritek1Kep", "Boríték (C6) megnézése", "Boríték C6: nyomtatási kép az egész futásról", "Shift+F3", true},
+    {"aBoritek2Kep", "Boríték (LA/4) megnézése", "Boríték LA/4: nyomtatási kép az egész futásról", "Shift+F4", true},
+    {"aBoritek3Kep", "Boríték (LC5) megnézése", "Boríték LC5: nyomtatási kép az egész futásról", "Shift+F5", true},
+    {"aAjanlottKep", "Ajánlott megnézése", "Ajánlott szelvény: nyomtatási kép az egész futásról", "Shift+F6", true},
+    {"aCsekkKep", "Csekk megnézése", "Postautalvány: nyomtatási kép az egész futásról", "Shift+F7", true},
+    {"aUtanvetKep", "Utánvét megnézése", "Utánvét szelvény: nyomtatási kép az egész futásról", "Shift+F8", true},
     {"aBetuNovel", "Betűméret növelése", nullptr, "F11", true},
     {"aBetuCsokkent", "Betűméret csökkentése", nullptr, "F12", true},
     {"aCsoport", "Csoportok", nullptr, nullptr, true},
@@ -77,8 +85,13 @@ using Items = std::initializer_list<const char *>;
 QIcon CommandIcon(const QString &name)
 {
     EnsureResources();
-    // aBoritek1 -> icons/boritek1.svg
-    return QIcon(QStringLiteral(":/kartevo/icons/") + name.mid(1).toLower() + QStringLiteral(".svg"));
+    // aBoritek1 -> icons/boritek1.svg; a run's preview (aBoritek1Kep) shows the run's icon.
+    const auto file = [](const QString &command) {
+        return QStringLiteral(":/kartevo/icons/") + command.mid(1).toLower() + QStringLiteral(".svg");
+    };
+    if (!QFile::exists(file(name)) && name.endsWith(QLatin1String("Kep")))
+        return QIcon(file(name.chopped(3)));
+    return QIcon(file(name));
 }
 
 } // namespace
@@ -167,6 +180,13 @@ void Tfrm_Main::createMenus()
         QMenu *menu = NewMenu(menuBar(), top.name, QString::fromUtf8(top.title));
         AddItems(menu, *this, top.items);
         menuBar()->addMenu(menu);
+        if (qstrcmp(top.name, "mnNyomtatas") == 0) {
+            menu->addSeparator();
+            QMenu *previews = NewMenu(menu, "mnMegnez", QStringLiteral("Megnéz"));
+            AddItems(previews, *this,
+                     {"aBoritek1Kep", "aBoritek2Kep", "aBoritek3Kep", "-", "aAjanlottKep", "aCsekkKep", "aUtanvetKep"});
+            menu->addMenu(previews);
+        }
     }
 
     PopupMenu1 = NewMenu(this, "PopupMenu1");

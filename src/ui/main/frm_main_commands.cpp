@@ -91,6 +91,17 @@ void Tfrm_Main::connectCommandWindows()
     wire("aAjanlott", [this] { PrintRegistered(this, printContext()); });
     wire("aCsekk", [this] { PrintCheque(this, printContext()); });
     wire("aUtanvet", [this] { PrintCod(this, printContext()); });
+    const auto previewed = [this] {
+        PrintCommandContext context = printContext();
+        context.preview = true;
+        return context;
+    };
+    wire("aBoritek1Kep", [this, previewed] { PrintEnvelopes(this, previewed(), EnvelopeKind::C6); });
+    wire("aBoritek2Kep", [this, previewed] { PrintEnvelopes(this, previewed(), EnvelopeKind::LA4); });
+    wire("aBoritek3Kep", [this, previewed] { PrintEnvelopes(this, previewed(), EnvelopeKind::LC5); });
+    wire("aAjanlottKep", [this, previewed] { PrintRegistered(this, previewed()); });
+    wire("aCsekkKep", [this, previewed] { PrintCheque(this, previewed()); });
+    wire("aUtanvetKep", [this, previewed] { PrintCod(this, previewed()); });
     wire("aCimke", [this] {
         ClientList &clients = openClients();
         const PrintCommandContext context = printContext();

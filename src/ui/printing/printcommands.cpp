@@ -79,6 +79,11 @@ public:
             PreviewReport(m_owner, report);
     }
 
+    PreviewChoice previewRun(const QList<report::Report> &jobs) override
+    {
+        return PreviewRun(m_owner, jobs) ? PreviewChoice::Print : PreviewChoice::Closed;
+    }
+
     // A run over several clients shows how far it got and can be stopped between two jobs.
     bool progress(int done, int total) override
     {
@@ -125,6 +130,7 @@ PrintContext MakeRunContext(const PrintCommandContext &context)
     run.scope = context.scope;
     run.filterGroup = context.filterGroup;
     run.sortField = context.sortField;
+    run.preview = context.preview;
     return run;
 }
 

@@ -29,6 +29,7 @@ struct PrintCommandContext {
     std::optional<QString> filterGroup; // the group filter's group; empty when not filtered
     QString sortField = QStringLiteral("ugyfel_nev"); // the shown sort column (not its sort key)
     SenderPicker pickSender;            // FeladoValasztas in pick mode
+    bool preview = false;               // the whole run is previewed first (PrintContext::preview)
 };
 
 // The print commands of the client list. Each runs the whole command: sender choice, questions,

@@ -11,8 +11,13 @@
 #include <QPaintEngine>
 #include <QPainter>
 #include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QToolBar>
 #include <QPrinter>
 #include <QPrinterInfo>
+
+#include <memory>
+#include <vector>
 
 namespace kartevo {
 
@@ -38,6 +43,22 @@ bool PaintAll(QPrinter &printer, const report::ReportRenderer &renderer)
         renderer.paintPage(painter, page);
     }
     return painter.end();
+}
+
+// Thin dashed outlines over a preview page, moved by the printer alignment as the page is.
+void DrawOutlines(QPainter &painter, const PrintOffset &offset, const QList<QRectF> &outlines)
+{
+    const double x = painter.device()->logicalDpiX() / 25.4;
+    const double y = painter.device()->logicalDpiY() / 25.4;
+    painter.save();
+    QPen pen(QColor(0, 120, 215), 0, Qt::DashLine);
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    for (const QRectF &outline : outlines) {
+        painter.drawRect(QRectF((outline.left() + offset.x) * x, (outline.top() + offset.y) * y, outline.width() * x,
+                                outline.height() * y));
+    }
+    painter.restore();
 }
 
 } // namespace
@@ -87,6 +108,71 @@ void PreviewReport(QWidget *owner, const report::Report &report)
                          }
                      });
     dialog.exec();
+}
+
+bool PreviewRun(QWidget *owner, const QList<report::Report> &jobs, const PageOutlines &outlines)
+{
+    if (jobs.isEmpty())
+        return false;
+    std::vector<std::unique_ptr<report::ReportRenderer>> renderers;
+    for (const report::Report &job : jobs)
+        renderers.push_back(std::make_unique<report::ReportRenderer>(job));
+    QPrinter printer(QPrinter::HighResolution);
+    SetUpPrinter(printer, jobs.first());
+    QPrintPreviewDialog dialog(&printer, owner);
+    dialog.setObjectName(QStringLiteral("frm_Preview"));
+    dialog.setWindowTitle(jobs.first().title);
+    GivePreviewPrintKey(dialog);
+    // Printing from here prints the run: the preview closes and the caller sends its jobs.
+    bool print = false;
+    const QString printText = QCoreApplication::translate("QPrintPreviewDialog", "Print");
+    for (QAction *action : dialog.findChildren<QAction *>()) {
+        if (action->text() != printText)
+            continue;
+        QObject::disconnect(action, &QAction::triggered, &dialog, nullptr);
+        QObject::connect(action, &QAction::triggered, &dialog, [&dialog, &print] {
+            print = true;
+            dialog.accept();
+        });
+    }
+    QAction *outlineSwitch = nullptr;
+    if (outlines) {
+        if (auto *bar = dialog.findChild<QToolBar *>()) {
+            bar->addSeparator();
+            outlineSwitch = bar->addAction(QStringLiteral("Körvonalak"));
+            outlineSwitch->setObjectName(QStringLiteral("aKorvonalak"));
+            outlineSwitch->setCheckable(true);
+            outlineSwitch->setShortcut(QKeySequence(QStringLiteral("Ctrl+L")));
+            outlineSwitch->setToolTip(QStringLiteral("A címkék körvonala (csak a képernyőn) – Ctrl+L"));
+            auto *preview = dialog.findChild<QPrintPreviewWidget *>();
+            QObject::connect(outlineSwitch, &QAction::toggled, &dialog, [preview] {
+                if (preview)
+                    preview->updatePreview();
+            });
+        }
+    }
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&](QPrinter *target) {
+        QPainter painter;
+        if (!painter.begin(target))
+            return;
+        bool first = true;
+        for (int job = 0; job < int(renderers.size()); ++job) {
+            const report::ReportRenderer &renderer = *renderers[job];
+            for (int page = 0; page < renderer.pageCount(); ++page) {
+                if (!first) {
+                    target->setPageLayout(report::PageLayoutOf(renderer.report().page));
+                    target->newPage();
+                }
+                first = false;
+                renderer.paintPage(painter, page);
+                if (outlineSwitch && outlineSwitch->isChecked())
+                    DrawOutlines(painter, renderer.report().offset, outlines(job, page));
+            }
+        }
+        painter.end();
+    });
+    dialog.exec();
+    return print;
 }
 
 QString NextPrintDirFile(const QString &folder)

@@ -2,7 +2,11 @@
 
 #include "printing/report.h"
 
+#include <QList>
+#include <QRectF>
 #include <QString>
+
+#include <functional>
 
 class QPrintPreviewDialog;
 class QPrinter;
@@ -19,6 +23,16 @@ class ReportRenderer;
 // Shows the modal preview (zoom, page navigation, page setup and a print button that opens
 // the print dialog) and returns when it is closed.
 void PreviewReport(QWidget *owner, const report::Report &report);
+
+// The outlines drawn over a page of a run preview when its outline switch is on: rectangles in
+// millimetres from the paper's top left corner, for page `page` of job `job`.
+using PageOutlines = std::function<QList<QRectF>(int job, int page)>;
+
+// Shows the jobs of a run as one modal preview, every page of every job in order. Its print
+// button (Ctrl+P) prints nothing itself: it closes the preview and returns true, and the caller
+// then prints the run; closing the preview returns false. With outlines, the tool bar gets a
+// switch "Körvonalak" (off when the preview opens) that draws them on the preview's pages only.
+bool PreviewRun(QWidget *owner, const QList<report::Report> &jobs, const PageOutlines &outlines = {});
 
 // Gives the preview's print button the usual print key (Ctrl+P); the toolbar's buttons take no
 // focus, so without it the print dialog could not be reached from the keyboard.
