@@ -1,5 +1,6 @@
 #include "batch/batchcommon.h"
 
+#include "core/backup.h"
 #include "core/clientlist.h"
 #include "core/database.h"
 #include "core/error.h"
@@ -68,6 +69,7 @@ int runImport(Context &context)
     const QChar separator = separatorOption(command, options);
     const auto session = openSession(context);
     const ImportText text = ReadImportFile(options.words.first());
+    MakeAutomaticBackup(*session, BackupReason::Import);
     if (!text.warning.isEmpty())
         err() << text.warning << '\n';
     try {

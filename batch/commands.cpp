@@ -89,13 +89,14 @@ const std::vector<Command> &commands()
         {"sql", "sql FILE",
          "Runs an SQL file (code page 1250) on the database as the SQL console runs a script: each "
          "statement ends at its \";\" and is committed by itself; text after the last complete "
-         "statement is not run. Stops at the first failing statement (the ones before it stay done).",
+         "statement is not run. Stops at the first failing statement (the ones before it stay done). "
+         "An automatic copy of the database is made first.",
          false, runSql},
         {"import", "import FILE [--separator semicolon|comma|tab|bar] [--header]",
          "Adds one client per line of a delimited file (name, contact, postal code, town, address, "
          "group), and the groups that are new. --header skips the first line. The file is read as "
          "UTF-8 when it is valid UTF-8, otherwise as code page 1250. When a client cannot be stored "
-         "the clients before it stay and the command fails.",
+         "the clients before it stay and the command fails. An automatic copy of the database is made first.",
          false, runImport},
         {"export", "export FILE [--separator semicolon|comma|tab|bar] [--quote none|double|single] [--no-header] [--field-names]",
          "Writes the client table in name order: FILE ending in .xls is a worksheet, .htm or .html an "
@@ -108,6 +109,20 @@ const std::vector<Command> &commands()
          "same postal code and street under another name). One tab-separated line per finding: key, "
          "finding code, text, the other client's key of a duplicate. Nothing is changed.",
          false, runCheck},
+        {"backup", "backup [--to FILE]",
+         "Copies the database, consistent even while the desktop program is using it, into the Backup "
+         "folder of the data folder (or into FILE with --to) and prints the copy's path. Copies made "
+         "this way are never removed by the program.",
+         false, runBackup},
+        {"backups", "backups",
+         "Lists the copies of the database in the Backup folder, newest first, one tab-separated line "
+         "each: path, time (YYYY-MM-DD HH:MM:SS), client count, auto or manual.",
+         false, runBackups},
+        {"restore", "restore FILE",
+         "Puts a copy in place of the database after checking it (a Kartevo database that passes the "
+         "integrity check); the replaced state is kept as an automatic copy first. A file that fails "
+         "the check is refused and the database stays as it was.",
+         false, runRestore},
     };
     return table;
 }
@@ -128,6 +143,8 @@ void printUsage(QTextStream &stream)
            << "Every printing command moves its pages by the printer alignment of the Calibration section\n"
            << "of the configuration file; --offset DX,DY (millimetres, -20 to 20, positive right and down)\n"
            << "replaces it for one run.\n"
+           << "Before sql, import and restore an automatic copy of the database goes into the Backup folder;\n"
+           << "the newest 10 automatic copies are kept.\n"
            << "Exit codes: 0 done, 1 failed, 2 bad arguments.\n";
     stream.flush();
 }

@@ -256,6 +256,7 @@ const QStringList &TranslatedWindows()
         QStringLiteral("frm_Hatarolt"),
         QStringLiteral("frm_Grid2Html"),
         QStringLiteral("frm_SQL"),
+        QStringLiteral("frm_Mentesek"),
     };
     return windows;
 }

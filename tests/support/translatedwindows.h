@@ -15,6 +15,7 @@
 #include "ui/masterdata/frm_irsz.h"
 #include "ui/masterdata/frm_szerkeszt.h"
 #include "ui/printing/frm_csekk.h"
+#include "ui/tools/frm_mentesek.h"
 #include "ui/tools/frm_sql.h"
 
 #include <QHash>
@@ -80,6 +81,7 @@ inline QHash<QString, WindowMaker> TranslatedWindowMakers()
         {QStringLiteral("frm_Grid2Html"),
          [](QWidget *o, Session &s) { return std::make_unique<Tfrm_Grid2Html>(o, s, nullptr, QStringLiteral("Ügyfelek")); }},
         {QStringLiteral("frm_SQL"), [](QWidget *o, Session &s) { return std::make_unique<Tfrm_SQL>(o, s); }},
+        {QStringLiteral("frm_Mentesek"), [](QWidget *o, Session &s) { return std::make_unique<Tfrm_Mentesek>(o, s); }},
         {QStringLiteral("frm_Csekk"),
          [](QWidget *o, Session &s) {
              return std::make_unique<Tfrm_Csekk>(o, s.folders().IniFileName, s.settings().FontSize);

@@ -1,6 +1,7 @@
 #include "ui/exchange/frm_import.h"
 
 #include "core/helpers.h"
+#include "core/backup.h"
 #include "core/session.h"
 #include "exchange/csvimport.h"
 #include "ui/common/application.h"
@@ -190,6 +191,7 @@ void Tfrm_Import::aBetoltExecute()
     const QStringList lines = SplitTextLines(SynEdit1->text());
     if (lines.isEmpty())
         return;
+    MakeAutomaticBackup(m_session, BackupReason::Import);
     ProgressBar1->setRange(0, int(lines.size()) - 1);
     const auto progress = [this](int line) {
         if (line % 1000 == 0)
