@@ -54,11 +54,12 @@ QTextStream &err()
 
 // Opens the session exactly as the desktop program does, without the folders it creates for
 // its windows. Throws Error with "Nem létező adatbázis: PATH" when there is no database file.
-std::unique_ptr<Session> openSession(const Context &context)
+std::unique_ptr<Session> openSession(const Context &context, bool openDatabase)
 {
     auto session = std::make_unique<Session>(ComputeFolders(QCoreApplication::applicationDirPath()));
     Session::Options options;
     options.createFolders = false;
+    options.openDatabase = openDatabase;
     options.databaseOverride = context.databaseOverride;
     if (session->open(options) == Session::OpenResult::MissingDatabase)
         throw Error(Session::MissingDatabaseText(session->databasePath()));

@@ -37,7 +37,9 @@ public:
 };
 
 // its windows. Throws Error with "Nem létező adatbázis: PATH" when there is no database file.
-std::unique_ptr<Session> openSession(const Context &context);
+// With openDatabase false the session's connection stays closed: the commands that copy or
+// replace the database file as a whole work on any database, a damaged one included.
+std::unique_ptr<Session> openSession(const Context &context, bool openDatabase = true);
 
 
 // Options of the printing commands: "--name value" pairs and "--flag" switches.
@@ -87,5 +89,8 @@ int runList(Context &context);
 int runCalibrationSheet(Context &context);
 int runImport(Context &context);
 int runExport(Context &context);
+int runBackup(Context &context);
+int runBackups(Context &context);
+int runRestore(Context &context);
 
 } // namespace kartevo::batch

@@ -1,5 +1,6 @@
 #include "batch/batchcommon.h"
 
+#include "core/backup.h"
 #include "core/clientlist.h"
 #include "core/database.h"
 #include "core/error.h"
@@ -79,6 +80,7 @@ int runSql(Context &context)
         throw UsageError(QStringLiteral("sql: one SQL file is taken"));
     const QString text = ReadSqlFile(context.args.first());
     const auto session = openSession(context);
+    MakeAutomaticBackup(*session, BackupReason::SqlScript);
     SqlConsole console(session->db());
     const SqlConsole::Outcome outcome = console.runScript(text);
     QString message = outcome.message;

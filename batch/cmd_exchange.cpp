@@ -1,5 +1,6 @@
 #include "batch/batchcommon.h"
 
+#include "core/backup.h"
 #include "core/clientlist.h"
 #include "core/database.h"
 #include "core/error.h"

@@ -1,5 +1,6 @@
 #include "batch/batchcommon.h"
 
+#include "core/backup.h"
 #include "core/database.h"
 #include "core/error.h"
 #include "core/helpers.h"
@@ -16,10 +17,12 @@ namespace {
 
 // The fixed-order import of the program's own files ("Kartevo CSV"), recorded so that it can
 // be taken back.
-int ImportFixedOrder(Database &db, const QString &file, const PrintOptions &options)
+int ImportFixedOrder(Session &session, const QString &file, const PrintOptions &options)
 {
     const QChar separator = separatorOption(QStringLiteral("import"), options);
     const ImportText text = ReadImportFile(file);
+    MakeAutomaticBackup(session, BackupReason::Import);
+    Database &db = session.db();
     if (!text.warning.isEmpty())
         err() << text.warning << '\n';
     const ImportBaseline baseline = TakeImportBaseline(db);
@@ -112,7 +115,7 @@ int runImport(Context &context)
                 throw UsageError(QStringLiteral("import: --%1 on delimited text needs --map (auto or by hand)")
                                      .arg(QLatin1String(mapped)));
         }
-        return ImportFixedOrder(db, file, options);
+        return ImportFixedOrder(*session, file, options);
     }
 
     const SourceTable table = ReadSource(file, source);
@@ -129,6 +132,8 @@ int runImport(Context &context)
             out() << "Row " << row.sourceRow + 1 << ": " << row.fields[FieldName] << " - " << found << '\n';
     }
     const bool dryRun = options.has("dry-run");
+    if (!dryRun)
+        MakeAutomaticBackup(*session, BackupReason::Import);
     const ImportOutcome outcome = RunImport(db, plan, options.has("skip-duplicates"), file, {}, dryRun);
     if (!dryRun && mapping.header)
         RememberMapping(db, HeaderKey(table.rows.first()), MappingText(mapping));

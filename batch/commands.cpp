@@ -91,7 +91,8 @@ const std::vector<Command> &commands()
         {"sql", "sql FILE",
          "Runs an SQL file (code page 1250) on the database as the SQL console runs a script: each "
          "statement ends at its \";\" and is committed by itself; text after the last complete "
-         "statement is not run. Stops at the first failing statement (the ones before it stay done).",
+         "statement is not run. Stops at the first failing statement (the ones before it stay done). "
+         "An automatic copy of the database is made first.",
          false, runSql},
         {"import", "import FILE [--separator semicolon|comma|tab|bar] [--header] [--map auto|MAPPING] [--sheet N] "
                    "[--encoding utf-8|cp1250] [--skip-duplicates] [--dry-run] | import --undo-last",
@@ -107,7 +108,7 @@ const std::vector<Command> &commands()
          "that of their postal code and duplicates of clients or of earlier rows are listed first; "
          "--skip-duplicates leaves the duplicates out; --dry-run writes nothing. Everything is stored in one "
          "transaction. --undo-last removes the clients of the last import and the groups it created that no "
-         "other client uses.",
+         "other client uses. An automatic copy of the database is made first (not for --dry-run).",
          false, runImport},
         {"export", "export FILE [--separator semicolon|comma|tab|bar] [--quote none|double|single] [--no-header] [--field-names]",
          "Writes the client table in name order: FILE ending in .xls is a worksheet, .htm or .html an "
@@ -120,6 +121,20 @@ const std::vector<Command> &commands()
          "same postal code and street under another name). One tab-separated line per finding: key, "
          "finding code, text, the other client's key of a duplicate. Nothing is changed.",
          false, runCheck},
+        {"backup", "backup [--to FILE]",
+         "Copies the database, consistent even while the desktop program is using it, into the Backup "
+         "folder of the data folder (or into FILE with --to) and prints the copy's path. Copies made "
+         "this way are never removed by the program.",
+         false, runBackup},
+        {"backups", "backups",
+         "Lists the copies of the database in the Backup folder, newest first, one tab-separated line "
+         "each: path, time (YYYY-MM-DD HH:MM:SS), client count, auto or manual.",
+         false, runBackups},
+        {"restore", "restore FILE",
+         "Puts a copy in place of the database after checking it (a Kartevo database that passes the "
+         "integrity check); the replaced state is kept as an automatic copy first. A file that fails "
+         "the check is refused and the database stays as it was.",
+         false, runRestore},
     };
     return table;
 }
@@ -140,6 +155,8 @@ void printUsage(QTextStream &stream)
            << "Every printing command moves its pages by the printer alignment of the Calibration section\n"
            << "of the configuration file; --offset DX,DY (millimetres, -20 to 20, positive right and down)\n"
            << "replaces it for one run.\n"
+           << "Before sql, import and restore an automatic copy of the database goes into the Backup folder;\n"
+           << "the newest 10 automatic copies are kept.\n"
            << "Exit codes: 0 done, 1 failed, 2 bad arguments.\n";
     stream.flush();
 }

@@ -2,6 +2,7 @@
 
 #include "i18n/language.h"
 
+#include "core/backup.h"
 #include "core/error.h"
 #include "core/outputfile.h"
 #include "core/schema.h"
@@ -66,12 +67,24 @@ QString Session::NotKartevoDatabaseText(const QString &path)
     return QStringLiteral("Ez a fájl nem Kartevo adatbázis: ") + path;
 }
 
-void Session::openDatabase()
+QString Session::DamagedDatabaseText(const QString &path, const QString &problem)
+{
+    return QStringLiteral("Az adatbázis sérült: %1 (%2)").arg(path, problem);
+}
+
+void Session::openDatabase(bool quickCheck)
 {
     try {
         m_db.open(m_databasePath);
     } catch (const NotADatabase &) {
         throw Error(NotKartevoDatabaseText(m_databasePath));
+    }
+    // A damaged file is told before the upgrade writes anything into it.
+    if (quickCheck) {
+        if (const QString problem = QuickCheckProblem(m_databasePath); !problem.isEmpty()) {
+            m_db.close();
+            throw DamagedDatabase(DamagedDatabaseText(m_databasePath, problem));
+        }
     }
     // The upgrade would add its tables to any database it is given: another program's file,
     // or an empty one, is left as it was.
@@ -107,12 +120,26 @@ Session::OpenResult Session::open(const Options &options)
         return OpenResult::MissingDatabase;
 
     m_db.close();
+    if (!options.openDatabase)
+        return OpenResult::Ok;
+    openDatabase(options.quickCheck);
+    upgradeDatabase();
+    return OpenResult::Ok;
+}
+
+void Session::reopenDatabase()
+{
+    m_db.close();
     openDatabase();
+    upgradeDatabase();
+}
+
+void Session::upgradeDatabase()
+{
     QString cimkeScript = InstallationFile(m_folders.ProgramFolder, QStringLiteral("cimke.sql"));
     if (cimkeScript.isEmpty())
         cimkeScript = m_folders.ProgramFolder + QStringLiteral("/cimke.sql"); // named in the error
     UpgradeSchema(m_db, cimkeScript);
-    return OpenResult::Ok;
 }
 
 void Session::close()

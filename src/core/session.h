@@ -8,6 +8,12 @@
 
 namespace kartevo {
 
+// Thrown by Session::open with quickCheck for a database file that the engine finds damaged.
+class DamagedDatabase : public Error {
+public:
+    using Error::Error;
+};
+
 // What the program holds for the whole run besides its windows: the folders, the settings
 // read at start and the one database connection. The desktop program and the batch tool open
 // it the same way.
@@ -18,6 +24,11 @@ public:
     struct Options {
         bool createFolders = true;  // the Html and Images folders of the data folder
         QString databaseOverride;   // a database path that replaces the configured one
+        // PRAGMA quick_check before the schema upgrade: a damaged file throws DamagedDatabase.
+        bool quickCheck = false;
+        // false: everything but the connection (which stays closed), for the commands that work
+        // on the database file as a whole: copies and restore.
+        bool openDatabase = true;
     };
 
     explicit Session(const Folders &folders);
@@ -33,6 +44,10 @@ public:
     // read so far stay.
     OpenResult open(const Options &options);
     OpenResult open() { return open(Options{}); }
+
+    // Closes the database and opens it again, upgrading its schema as at start (after a
+    // restore has put another file in its place). Throws Error as open() does.
+    void reopenDatabase();
 
     // The shutdown: the settings are written and the connection closed. Throws Error when
     // the configuration file cannot be written (the connection is closed all the same).
@@ -58,9 +73,12 @@ public:
     // A database path that names a folder, a device or a pipe.
     static QString NotAFileText(const QString &path);
     static QString NotKartevoDatabaseText(const QString &path);
+    // The database fails the quick check: "Az adatbázis sérült: PATH (PROBLEM)".
+    static QString DamagedDatabaseText(const QString &path, const QString &problem);
 
 private:
-    void openDatabase();
+    void openDatabase(bool quickCheck = false);
+    void upgradeDatabase();
 
     Folders m_folders;
     TBeall m_settings;

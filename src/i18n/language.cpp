@@ -266,6 +266,7 @@ const QStringList &TranslatedWindows()
         QStringLiteral("frm_SQL"),
         QStringLiteral("frm_Cimellenorzes"),
         QStringLiteral("frm_Igazitas"),
+        QStringLiteral("frm_Mentesek"),
     };
     return windows;
 }

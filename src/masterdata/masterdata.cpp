@@ -112,16 +112,29 @@ void SaveListRow(TableView &list)
     }
 }
 
+namespace {
+
+qint64 GroupClientCount(const TableView &list)
+{
+    if (!IsGroupList(list) || list.recordCount() == 0)
+        return 0;
+    Statement statement(list.database(), QStringLiteral("SELECT COUNT(*) FROM ugyfel WHERE csoport = ?"));
+    statement.bind(1, list.value(QStringLiteral("csoport")));
+    return statement.step() ? statement.column(0).toLongLong() : 0;
+}
+
+} // namespace
+
 QString DeleteQuestion(const TableView &list)
 {
-    if (IsGroupList(list) && list.recordCount() > 0) {
-        Statement statement(list.database(), QStringLiteral("SELECT COUNT(*) FROM ugyfel WHERE csoport = ?"));
-        statement.bind(1, list.value(QStringLiteral("csoport")));
-        const qint64 clients = statement.step() ? statement.column(0).toLongLong() : 0;
-        if (clients > 0)
-            return QStringLiteral("A csoporthoz %1 ügyfél tartozik. Valóban törli?").arg(clients);
-    }
+    if (const qint64 clients = GroupClientCount(list); clients > 0)
+        return QStringLiteral("A csoporthoz %1 ügyfél tartozik. Valóban törli?").arg(clients);
     return QStringLiteral("Valóban töröljem a sort?");
+}
+
+bool IsUsedGroup(const TableView &list)
+{
+    return GroupClientCount(list) > 0;
 }
 
 void DeleteListRow(TableView &list)

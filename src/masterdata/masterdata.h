@@ -41,6 +41,8 @@ void SaveListRow(TableView &list);
 // The question asked before deleting the current row of a lookup list: for a group that
 // clients belong to it names their number, otherwise it is the plain question.
 QString DeleteQuestion(const TableView &list);
+// Whether the current row of the list is a group that clients belong to.
+bool IsUsedGroup(const TableView &list);
 // Deletes the current row of a lookup list; the clients of a deleted group lose their group,
 // in the same transaction. An empty list throws Error and changes nothing.
 void DeleteListRow(TableView &list);

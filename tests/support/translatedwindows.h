@@ -17,6 +17,7 @@
 #include "ui/masterdata/frm_szerkeszt.h"
 #include "ui/printing/frm_csekk.h"
 #include "ui/printing/frm_igazitas.h"
+#include "ui/tools/frm_mentesek.h"
 #include "ui/tools/frm_sql.h"
 
 #include <QHash>
@@ -89,6 +90,7 @@ inline QHash<QString, WindowMaker> TranslatedWindowMakers()
              return std::make_unique<Tfrm_Igazitas>(o, s.settings().calibration, s.folders().IniFileName,
                                                     s.settings().FontSize);
          }},
+        {QStringLiteral("frm_Mentesek"), [](QWidget *o, Session &s) { return std::make_unique<Tfrm_Mentesek>(o, s); }},
         {QStringLiteral("frm_Csekk"),
          [](QWidget *o, Session &s) {
              return std::make_unique<Tfrm_Csekk>(o, s.folders().IniFileName, s.settings().FontSize);

@@ -1,6 +1,7 @@
 #include "ui/exchange/frm_import.h"
 
 #include "core/helpers.h"
+#include "core/backup.h"
 #include "core/session.h"
 #include "exchange/csvimport.h"
 #include "exchange/importlog.h"
@@ -232,6 +233,7 @@ void Tfrm_Import::aBetoltExecute()
         importFixedOrder();
         return;
     }
+    MakeAutomaticBackup(m_session, BackupReason::Import);
     const ImportOutcome outcome = Varazslo->run(ProgressBar1);
     if (!outcome.stopped)
         afterImport();
@@ -243,6 +245,7 @@ void Tfrm_Import::importFixedOrder()
     const QStringList lines = SplitTextLines(SynEdit1->text());
     if (lines.isEmpty())
         return;
+    MakeAutomaticBackup(m_session, BackupReason::Import);
     ProgressBar1->setRange(0, int(lines.size()) - 1);
     const auto progress = [this](int line) {
         if (line % 1000 == 0)

@@ -1,5 +1,6 @@
 #include "ui/main/frm_main.h"
 
+#include "core/backup.h"
 #include "core/error.h"
 #include "core/session.h"
 #include "core/settings.h"
@@ -70,7 +71,7 @@ void Tfrm_Main::FormCreate()
 {
     ComboBox1->clear();
     try {
-        const Session::OpenResult result = m_session->open();
+        const Session::OpenResult result = openSession();
         if (result == Session::OpenResult::MissingDatabase) {
             m_startupStopped = true;
             ShowError(Session::MissingDatabaseText(m_session->databasePath()), this);
@@ -86,6 +87,32 @@ void Tfrm_Main::FormCreate()
         m_clients->table().first();
     } catch (const Error &e) {
         ShowError(e.message(), this);
+    }
+}
+
+Session::OpenResult Tfrm_Main::openSession()
+{
+    Session::Options options;
+    options.quickCheck = true;
+    try {
+        return m_session->open(options);
+    } catch (const DamagedDatabase &e) {
+        // The newest copy that passes the check is offered; without one, or when the user
+        // declines, the damaged file is opened as it is, so what it still holds can be saved.
+        const QString dataFolder = m_session->folders().DataFolder;
+        const QString databasePath = m_session->databasePath();
+        const std::optional<BackupInfo> copy = NewestGoodBackup(dataFolder, databasePath);
+        if (!copy) {
+            ShowError(e.message() + QStringLiteral("\nNincs ép biztonsági mentés, az adatbázis így nyílik meg."), this);
+        } else if (AskYesNo(e.message()
+                                + QStringLiteral("\nVisszaállítsam a legutóbbi ép biztonsági mentést (%1)?\n"
+                                                 "A sérült fájl a mentések mappájában megmarad.")
+                                      .arg(copy->time.toString(QStringLiteral("yyyy.MM.dd. HH:mm:ss"))),
+                            QStringLiteral("Sérült adatbázis"), this)) {
+            ReplaceDamagedDatabase(dataFolder, databasePath, copy->path);
+        }
+        options.quickCheck = false;
+        return m_session->open(options);
     }
 }
 
@@ -232,6 +259,13 @@ void Tfrm_Main::closeEvent(QCloseEvent *event)
 
 void Tfrm_Main::FormClose()
 {
+    // The closing copy, at most once a day; a failure is told and the program closes all the same.
+    RunCommand(this, [this] {
+        if (m_session->db().isOpen()
+            && ClosingBackupDue(m_session->folders().DataFolder, m_session->databasePath()))
+            WriteBackup(m_session->folders().DataFolder, m_session->databasePath(), BackupKind::Automatic,
+                        BackupReason::Closing);
+    });
     RunCommand(this, [this] { m_session->close(); });
     StoreWindowRect(this, m_session->folders().IniFileName);
 }

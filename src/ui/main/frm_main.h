@@ -2,6 +2,7 @@
 
 #include "core/clientlist.h"
 #include "core/folders.h"
+#include "core/session.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -80,6 +81,7 @@ protected:
 private:
     // Start-up and shutdown (frm_main.cpp).
     void FormCreate();
+    Session::OpenResult openSession();
     void FormShow();
     void FormClose();
     void applyFontSize();

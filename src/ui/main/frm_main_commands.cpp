@@ -23,6 +23,7 @@
 #include "ui/masterdata/pickers.h"
 #include "ui/printing/frm_igazitas.h"
 #include "ui/printing/printcommands.h"
+#include "ui/tools/frm_mentesek.h"
 #include "ui/tools/frm_programok.h"
 #include "ui/tools/frm_sql.h"
 
@@ -114,6 +115,15 @@ void Tfrm_Main::connectCommandWindows()
     // What the console changed shows in the list at once, the current client kept.
     wire("aSQL", [this] {
         ShowSqlConsole(this, *m_session);
+        ClientList &clients = openClients();
+        clients.reopenAt(clients.currentKey());
+        FillGroupFilter();
+        updateCounter();
+    });
+    // A restored database is shown as it is now.
+    wire("aMentesek", [this] {
+        if (!ShowMentesek(this, *m_session))
+            return;
         ClientList &clients = openClients();
         clients.reopenAt(clients.currentKey());
         FillGroupFilter();

@@ -1,5 +1,6 @@
 #include "ui/masterdata/listwindow.h"
 
+#include "core/backup.h"
 #include "core/folders.h"
 #include "core/schema.h"
 #include "core/session.h"
@@ -315,6 +316,8 @@ void TListWindow::deleteRow()
 {
     if (!AskYesNo(DeleteQuestion(m_table), QStringLiteral("Megerősítés"), this))
         return;
+    if (IsUsedGroup(m_table))
+        MakeAutomaticBackup(m_session, BackupReason::GroupDelete);
     DeleteListRow(m_table); // an empty list refuses with its own error
     Q_EMIT rowsChanged();
 }

@@ -1,5 +1,6 @@
 #include "ui/tools/frm_sql.h"
 
+#include "core/backup.h"
 #include "core/session.h"
 #include "ui/common/application.h"
 #include "ui/common/datasetmodel.h"
@@ -347,6 +348,7 @@ void Tfrm_SQL::aFuttatExecute()
         Pg1->setCurrentWidget(tsEredmeny);
         return;
     }
+    MakeAutomaticBackup(m_session, BackupReason::SqlScript);
     ProgressBar1->setValue(0);
     ProgressBar1->show();
     const SqlConsole::Outcome outcome = runWatched([&] {
