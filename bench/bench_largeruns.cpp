@@ -136,6 +136,8 @@ public:
         Database db;
         db.open(path);
         db.exec(QStringLiteral("DELETE FROM ugyfel WHERE ugyfel > %1").arg(count));
+        db.exec(QStringLiteral("INSERT OR REPLACE INTO tulajdonos (tulajdonos, tulajdonos_nev, varoscim, irsz) "
+                               "VALUES (1, 'Minta Iroda Kft.', 'Budapest, Kossuth Lajos tér 1.', '1055')"));
         return path;
     }
 
@@ -143,7 +145,8 @@ public:
     ProcessFigures envelopes(const QString &database, bool logo, const QString &pdf)
     {
         return RunProcess(batch(), {QStringLiteral("--db"), database, QStringLiteral("envelope"), QStringLiteral("c6"),
-                                    QStringLiteral("--all"), QStringLiteral("--pdf"), pdf},
+                                    QStringLiteral("--all"), QStringLiteral("--sender"), QStringLiteral("1"),
+                                    QStringLiteral("--pdf"), pdf},
                           environment(logo));
     }
 
