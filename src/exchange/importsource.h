@@ -43,6 +43,8 @@ SourceTable ReadSource(const QString &fileName, const SourceOptions &options = {
 // The readers of each kind, behind ReadSource.
 SourceTable ReadDelimitedSource(const QByteArray &bytes, const SourceOptions &options);
 SourceTable ReadSpreadsheetSource(const QString &fileName, SourceKind kind, const SourceOptions &options);
+// A vCard file: the column titles, then one row per card. fileName names the file in the error
+// of a file without a card.
 SourceTable ReadVCardSource(const QByteArray &bytes, const QString &fileName = {});
 
 } // namespace kartevo
