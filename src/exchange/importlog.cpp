@@ -50,7 +50,13 @@ QString ClientFingerprint(const std::array<QString, 6> &fields)
         QCryptographicHash::hash(parts.join(QChar(0x1f)).toUtf8(), QCryptographicHash::Sha1).toHex());
 }
 
-qint64 BeginImportRecord(Database &db, const QString &source)
+struct ImportRecorder::Statements {
+    qint64 record = 0;
+    Statement client;
+    Statement group;
+};
+
+ImportRecorder::ImportRecorder(Database &db, const QString &source)
 {
     const qint64 record = NextId(db, QStringLiteral("betoltes"));
     Statement insert(db, QStringLiteral("INSERT INTO betoltes (betoltes, idopont, forras) VALUES (?, ?, ?)"));
@@ -58,24 +64,31 @@ qint64 BeginImportRecord(Database &db, const QString &source)
     insert.bind(2, QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
     insert.bind(3, source);
     insert.exec();
-    return record;
+    m_statements.reset(new Statements{
+        record,
+        Statement(db, QStringLiteral("INSERT INTO betoltes_ugyfel (betoltes, ugyfel, ujjlenyomat) VALUES (?, ?, ?)")),
+        Statement(db, QStringLiteral("INSERT OR IGNORE INTO betoltes_csoport (betoltes, csoport) VALUES (?, ?)"))});
 }
 
-void RecordImportedClient(Database &db, qint64 record, qint64 client, const std::array<QString, 6> &fields)
+ImportRecorder::~ImportRecorder() = default;
+
+void ImportRecorder::addClient(qint64 client, const std::array<QString, 6> &fields)
 {
-    Statement insert(db, QStringLiteral("INSERT INTO betoltes_ugyfel (betoltes, ugyfel, ujjlenyomat) VALUES (?, ?, ?)"));
-    insert.bind(1, record);
+    Statement &insert = m_statements->client;
+    insert.bind(1, m_statements->record);
     insert.bind(2, client);
     insert.bind(3, ClientFingerprint(fields));
     insert.exec();
+    insert.reset();
 }
 
-void RecordImportedGroup(Database &db, qint64 record, const QString &group)
+void ImportRecorder::addGroup(const QString &group)
 {
-    Statement insert(db, QStringLiteral("INSERT OR IGNORE INTO betoltes_csoport (betoltes, csoport) VALUES (?, ?)"));
-    insert.bind(1, record);
+    Statement &insert = m_statements->group;
+    insert.bind(1, m_statements->record);
     insert.bind(2, group);
     insert.exec();
+    insert.reset();
 }
 
 ImportBaseline TakeImportBaseline(Database &db)
@@ -90,18 +103,20 @@ ImportBaseline TakeImportBaseline(Database &db)
 
 void RecordImportSince(Database &db, const ImportBaseline &baseline, const QString &source)
 {
+    if (NextId(db, QStringLiteral("ugyfel")) <= baseline.nextClient)
+        return; // nothing added, nothing to take back
     InTransaction(db, [&] {
-        const qint64 record = BeginImportRecord(db, source);
+        ImportRecorder recorder(db, source);
         Statement clients(db, QStringLiteral("SELECT ugyfel, %1 FROM ugyfel WHERE ugyfel >= ? ORDER BY ugyfel")
                                   .arg(kClientFields));
         clients.bind(1, baseline.nextClient);
         while (clients.step())
-            RecordImportedClient(db, record, clients.column(0).toLongLong(), FieldsOf(clients, 1));
+            recorder.addClient(clients.column(0).toLongLong(), FieldsOf(clients, 1));
         Statement groups(db, QStringLiteral("SELECT csoport FROM csoport"));
         while (groups.step()) {
             const QString group = groups.column(0).toString();
             if (!baseline.groups.contains(group))
-                RecordImportedGroup(db, record, group);
+                recorder.addGroup(group);
         }
     });
 }

@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <array>
+#include <memory>
 #include <optional>
 
 namespace kartevo {
@@ -18,14 +19,25 @@ class Database;
 // A fingerprint of the imported fields of a client, to see whether it was edited since.
 QString ClientFingerprint(const std::array<QString, 6> &fields);
 
-// Starts the record of an import inside the caller's transaction; returns its number.
-qint64 BeginImportRecord(Database &db, const QString &source);
-void RecordImportedClient(Database &db, qint64 record, qint64 client, const std::array<QString, 6> &fields);
-void RecordImportedGroup(Database &db, qint64 record, const QString &group);
+// The record of one import, written inside the caller's transaction.
+class ImportRecorder {
+public:
+    ImportRecorder(Database &db, const QString &source);
+    ~ImportRecorder();
+    ImportRecorder(const ImportRecorder &) = delete;
+    ImportRecorder &operator=(const ImportRecorder &) = delete;
+
+    void addClient(qint64 client, const std::array<QString, 6> &fields);
+    void addGroup(const QString &group);
+
+private:
+    struct Statements;
+    std::unique_ptr<Statements> m_statements;
+};
 
 // For the fixed-order import, which stores its clients by itself: what was there before it ran,
 // and afterwards the record of what it added (the clients from the key it started at, and the
-// groups that were not there).
+// groups that were not there); nothing is recorded when no client was added.
 struct ImportBaseline {
     qint64 nextClient = 1;
     QSet<QString> groups;

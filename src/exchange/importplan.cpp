@@ -168,7 +168,7 @@ ImportOutcome RunImport(Database &db, const ImportPlan &plan, bool skipDuplicate
             while (read.step())
                 groups.insert(GroupMatchKey(read.column(0).toString()));
         }
-        const qint64 record = BeginImportRecord(db, source);
+        ImportRecorder recorder(db, source);
         qint64 key = NextId(db, QStringLiteral("ugyfel"));
         int done = 0;
         for (const PlannedRow &row : plan.rows) {
@@ -190,7 +190,7 @@ ImportOutcome RunImport(Database &db, const ImportPlan &plan, bool skipDuplicate
                                     .arg(row.sourceRow + 1)
                                     .arg(e.message()));
                 }
-                RecordImportedClient(db, record, key, row.fields);
+                recorder.addClient(key, row.fields);
                 ++key;
                 ++outcome.clients;
                 outcome.cut += row.cutValues;
@@ -200,7 +200,7 @@ ImportOutcome RunImport(Database &db, const ImportPlan &plan, bool skipDuplicate
                     insertGroup.bind(2, SortKey(group));
                     Run(insertGroup);
                     groups.insert(GroupMatchKey(group));
-                    RecordImportedGroup(db, record, group);
+                    recorder.addGroup(group);
                     ++outcome.groups;
                 }
             }
@@ -209,7 +209,8 @@ ImportOutcome RunImport(Database &db, const ImportPlan &plan, bool skipDuplicate
                 return ImportOutcome{0, 0, 0, 0, true};
             }
         }
-        db.exec(dryRun ? QStringLiteral("ROLLBACK") : QStringLiteral("COMMIT"));
+        // An import that stored nothing leaves no record to take back.
+        db.exec(dryRun || outcome.clients == 0 ? QStringLiteral("ROLLBACK") : QStringLiteral("COMMIT"));
     } catch (...) {
         if (sqlite3_get_autocommit(db.handle()) == 0)
             RunSQL(db, QStringLiteral("ROLLBACK"));

@@ -58,9 +58,9 @@ using ImportProgress = std::function<bool(int done, int total)>;
 // Stores the rows of the plan (without the duplicates when skipDuplicates) in one transaction:
 // keys from NextId, unmarked, with sort keys; groups not yet in the group list are added (the
 // groups compared as every import compares them). The import is recorded under the name of its
-// source, so that it can be taken back. Throws Error, with nothing written, when a row cannot be
-// stored. A trial (dryRun) does all of it and takes it back at the end: the counts are those of
-// the real import.
+// source, so that it can be taken back; one that stored no client leaves no record. Throws
+// Error, with nothing written, when a row cannot be stored. A trial (dryRun) does all of it and
+// takes it back at the end: the counts are those of the real import.
 ImportOutcome RunImport(Database &db, const ImportPlan &plan, bool skipDuplicates, const QString &source,
                         const ImportProgress &progress = {}, bool dryRun = false);
 

@@ -58,6 +58,7 @@ private Q_SLOTS:
             << QStringList{u"First Name"_s, u"Last Name"_s, u"Display Name"_s, u"Work Address"_s, u"Work City"_s, u"Work ZipCode"_s,
                            u"Organization"_s}
             << u"postal=6,town=5,street=4,company=7,person=2+1,header"_s;
+        QTest::newRow("vCards") << VCardColumnTitles() << u"postal=6,town=7,street=5,group=8,company=4,person=1+2,header"_s;
         QTest::newRow("one address column")
             << QStringList{u"Name"_s, u"Address"_s, u"Phone"_s} << u"name=1,address=2,header"_s;
         QTest::newRow("address beside a town is the street")

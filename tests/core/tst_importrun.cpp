@@ -153,6 +153,12 @@ private Q_SLOTS:
         QCOMPARE(Clients(office.db).size(), 2);
         QCOMPARE(Groups(office.db), QStringList({u"Partner"_s}));
         QVERIFY(!FindLastImport(office.db));
+
+        // Nothing stored (every row a duplicate, skipped): nothing to take back either.
+        const ImportOutcome none = RunImport(office.db, PlanImport(office.db, Table({kFile.rows.at(0), kFile.rows.at(1)}), kMapping),
+                                             true, u"lista.csv"_s);
+        QCOMPARE(ImportOutcomeText(none), u"0 ügyfél és 0 új csoport betöltve; 1 duplikátum kihagyva; 0 érték levágva"_s);
+        QVERIFY(!FindLastImport(office.db));
     }
 
     // The record lives in the database: the undo works after a restart, removes only what the

@@ -83,6 +83,8 @@ private Q_SLOTS:
         QTest::newRow("aUj") << "aUj" << "Új ügyfél" << "Új ügyfél" << "Ins" << true;
         QTest::newRow("aImport") << "aImport" << "Új ügyfelek (CSV import)" << "Új ügyfelek (CSV import)"
                                  << "Alt+Ins" << true;
+        QTest::newRow("aImportVissza") << "aImportVissza" << "Utolsó betöltés visszavonása"
+                                       << "Az utolsó betöltés ügyfeleinek és új csoportjainak törlése" << "" << true;
         QTest::newRow("aTorol") << "aTorol" << "Töröl" << "Töröl" << "Ctrl+Del" << true;
         QTest::newRow("aJelol") << "aJelol" << "Jelöl" << "Jelöl" << "Ctrl+M" << true;
         QTest::newRow("aJelolSzuntet") << "aJelolSzuntet" << "Összes jelölést megszűntet"
@@ -117,14 +119,14 @@ private Q_SLOTS:
     {
         DemoWindow demo;
         const QList<QAction *> actions = demo.w().actions();
-        QCOMPARE(actions.size(), 38);
+        QCOMPARE(actions.size(), 39);
         QStringList enabled;
         for (QAction *action : actions) {
             QVERIFY2(!action->icon().pixmap(16, 16).isNull(), qPrintable(action->objectName()));
             if (action->isEnabled())
                 enabled.append(action->objectName());
         }
-        QCOMPARE(enabled, Split("aUj aImport aSzerkeszt aTorol aJelol aJelolMind aJelolSzuntet aNyomtat aNyomtatKep aExcelbe aHtml "
+        QCOMPARE(enabled, Split("aUj aImport aImportVissza aSzerkeszt aTorol aJelol aJelolMind aJelolSzuntet aNyomtat aNyomtatKep aExcelbe aHtml "
                                 "aBoritek1 aBoritek2 aBoritek3 aAjanlott aCsekk aUtanvet aCimke aBetuNovel "
                                 "aBetuCsokkent aCsoport aIranyitoszam aFelado aCimkek aCimellenorzes aNyelv aSQL aBeallit aIgazitas aSugo "
                                 "aTamogat aFontos aHonlap aLevel aProgram aUjdonsag aNevjegy aBezar"));
@@ -140,7 +142,7 @@ private Q_SLOTS:
             menus.append(Items(top->menu()->actions()));
         }
         QCOMPARE(titles, Split("Kartevo Jelölés Nézet Törzsadat Nyomtatás Rendszer Súgó"));
-        QCOMPARE(menus.value(0), Split("aUj aImport aSzerkeszt aTorol - aNyomtat aNyomtatKep - aExcelbe aHtml - aBezar"));
+        QCOMPARE(menus.value(0), Split("aUj aImport aImportVissza aSzerkeszt aTorol - aNyomtat aNyomtatKep - aExcelbe aHtml - aBezar"));
         QCOMPARE(menus.value(1), Split("aJelol aJelolMind aJelolSzuntet"));
         QCOMPARE(menus.value(2), Split("aBetuNovel aBetuCsokkent"));
         QCOMPARE(menus.value(3), Split("aCsoport aIranyitoszam - aFelado - aCimkek - aCimellenorzes"));

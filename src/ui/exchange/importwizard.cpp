@@ -263,9 +263,12 @@ ImportOutcome TImportWizard::run(QProgressBar *progress)
 {
     if (!hasFile())
         throw Error(QStringLiteral("Nincs kiválasztott fájl."));
+    if (m_running)
+        throw Error(QStringLiteral("A betöltés már fut."));
     const ImportMapping chosen = mapping();
     m_plan = PlanImport(m_session.db(), m_table, chosen);
     m_stop = false;
+    m_running = true;
     btnMegallit->setEnabled(true);
     progress->setRange(0, std::max(1, int(m_plan.rows.size())));
     ImportOutcome outcome;
@@ -278,10 +281,12 @@ ImportOutcome TImportWizard::run(QProgressBar *progress)
             return !m_stop;
         });
     } catch (...) {
+        m_running = false;
         btnMegallit->setEnabled(false);
         progress->setValue(0);
         throw;
     }
+    m_running = false;
     btnMegallit->setEnabled(false);
     progress->setValue(0);
     if (!outcome.stopped && chosen.header && !m_table.rows.isEmpty())

@@ -56,6 +56,7 @@ private:
     QList<QComboBox *> m_choosers;
     ImportPlan m_plan;
     bool m_stop = false;
+    bool m_running = false;
     bool m_filling = false;
 };
 
