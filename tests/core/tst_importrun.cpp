@@ -220,6 +220,31 @@ private Q_SLOTS:
             << QStringList{u"Az \"Alma; Körte\" Kft.|Kiss, Anna|1051|Budapest|Fő utca 1. II. emelet|Vevő; kiemelt|"_s,
                            u"Kovács Bt.||6720|Szeged|Tisza L. krt. 5., fsz.||"_s,
                            u"Nagy Éva||9021|Győr|Baross út 3.|Vevő|"_s};
+        // Workbooks of an office suite and of a spreadsheet library: postal codes stored as
+        // numbers, a row without contact, a merged group cell read as empty.
+        const QString sheetMapping = u"name=1,contact=2,postal=3,town=4,street=5,group=6,header"_s;
+        const QStringList sheetRows{u"Kovács és Társa Kft.|Kovács Ödön|6720|Szeged|Kárász utca 5.|Partnerek|"_s,
+                                    u"Őri Gyula||1051|Budapest|Fő utca 1.|Magánszemélyek|"_s,
+                                    u"Űrtechnika Zrt.|Szűcs Előd|9021|Győr|Szent István út 10.|Szállítók|"_s,
+                                    u"Bőrdíszmű Bt.|Tőkés Űrsula|3525|Miskolc|Széchenyi István út 12.||"_s};
+        for (const char *file : {"ugyfelek.xlsx", "ugyfelek.ods", "ugyfelek.xls", "ugyfelek-library.xlsx"})
+            QTest::newRow(file) << QString::fromLatin1(file) << sheetMapping << sheetRows;
+        // vCards: the company is the name and the person the contact; without a company the
+        // person is the name.
+        const QString cardMapping = u"postal=6,town=7,street=5,group=8,company=4,person=1+2,header"_s;
+        QTest::newRow("vCard 2.1, quoted-printable, work address preferred")
+            << u"kontaktok-21.vcf"_s << cardMapping
+            << QStringList{u"Űrtechnika Zrt.|Szűcs Előd|9021|Győr|Szent István út 10.||"_s,
+                           u"Tőkés Űrsula||3525|Miskolc|Széchenyi István út 12.|Szállítók|"_s};
+        QTest::newRow("vCard 3.0, folded, a card without address")
+            << u"kontaktok-30.vcf"_s << cardMapping
+            << QStringList{u"Kovács és Társa Kft.|Kovács Ödön|6720|Szeged|Kárász utca 5.|Partnerek|"_s,
+                           u"Őri Gyula||||||"_s,
+                           u"Bőrdíszmű, Bőrönd Bt.|Bőrdíszmű|1051|Budapest|Fő utca 1., 2. emelet 4.|Szállítók|"_s};
+        QTest::newRow("vCard 4.0, grouped work address")
+            << u"kontaktok-40.vcf"_s << cardMapping
+            << QStringList{u"Győri és Fia Bt.|Győri Ágnes|1011|Budapest|Ünnepi út 2.|Ügyfelek|"_s,
+                           u"Űrhajós Ődön||9941|Őriszentpéter|Fő tér 1.||"_s};
     }
     void importsUsersFiles()
     {
