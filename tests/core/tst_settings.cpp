@@ -196,7 +196,7 @@ private Q_SLOTS:
             u"Defaults/HtmlPath"_s, u"Defaults/Sender"_s,   u"Defaults/Only1Sender"_s,
             u"Defaults/UsePrinter"_s, u"Defaults/SameChar"_s, u"Label/Left"_s,
             u"Label/Top"_s,         u"Label/Height"_s,      u"Label/Column"_s,
-            u"Label/Count"_s,       u"Label/Font"_s,        u"Label/Size"_s,
+            u"Label/Count"_s,       u"Label/Format"_s,      u"Label/Font"_s,        u"Label/Size"_s,
             u"Label/Bold"_s,        u"Label/Italic"_s,      u"Label/Underline"_s,
             u"Label/l1Left"_s,      u"Label/l1Top"_s,       u"Label/l2Left"_s,
             u"Label/l2Top"_s,       u"Label/l3Left"_s,      u"Label/l3Top"_s,

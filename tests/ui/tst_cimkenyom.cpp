@@ -227,6 +227,9 @@ private Q_SLOTS:
             auto *window = qobject_cast<Tfrm_CimkeNyom *>(modal);
             QVERIFY(window);
             window->Button1->click();
+            // Two labels used: the next print starts on the third place; back to the first.
+            QCOMPARE(window->Edit6->text(), QStringLiteral("3"));
+            window->Edit6->setText(QStringLiteral("1"));
             Drag(window->l[0], QPoint(0, 20));
             lineTop = window->l[0]->y();
             window->Button1->click();

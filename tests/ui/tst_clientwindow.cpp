@@ -92,6 +92,10 @@ private Q_SLOTS:
         QTest::newRow("aBoritek2") << "aBoritek2" << "Boríték (LA/4)" << "Boríték nyomtatás LA/4 (DL 110*220mm)"
                                    << "F4" << true;
         QTest::newRow("aCsekk") << "aCsekk" << "Csekk" << "Belföldi postautalvány" << "F7" << true;
+        QTest::newRow("aBoritek1Kep") << "aBoritek1Kep" << "Boríték (C6) megnézése"
+                                      << "Boríték C6: nyomtatási kép az egész futásról" << "Shift+F3" << true;
+        QTest::newRow("aUtanvetKep") << "aUtanvetKep" << "Utánvét megnézése"
+                                     << "Utánvét szelvény: nyomtatási kép az egész futásról" << "Shift+F8" << true;
         QTest::newRow("aBetuCsokkent") << "aBetuCsokkent" << "Betűméret csökkentése" << "Betűméret csökkentése"
                                        << "F12" << true;
         QTest::newRow("aProgram") << "aProgram" << "További programok" << "További programok, letöltések" << ""
@@ -119,7 +123,7 @@ private Q_SLOTS:
     {
         DemoWindow demo;
         const QList<QAction *> actions = demo.w().actions();
-        QCOMPARE(actions.size(), 39);
+        QCOMPARE(actions.size(), 45);
         QStringList enabled;
         for (QAction *action : actions) {
             QVERIFY2(!action->icon().pixmap(16, 16).isNull(), qPrintable(action->objectName()));
@@ -127,7 +131,8 @@ private Q_SLOTS:
                 enabled.append(action->objectName());
         }
         QCOMPARE(enabled, Split("aUj aImport aImportVissza aSzerkeszt aTorol aJelol aJelolMind aJelolSzuntet aNyomtat aNyomtatKep aExcelbe aHtml "
-                                "aBoritek1 aBoritek2 aBoritek3 aAjanlott aCsekk aUtanvet aCimke aBetuNovel "
+                                "aBoritek1 aBoritek2 aBoritek3 aAjanlott aCsekk aUtanvet aCimke aBoritek1Kep aBoritek2Kep "
+                                "aBoritek3Kep aAjanlottKep aCsekkKep aUtanvetKep aBetuNovel "
                                 "aBetuCsokkent aCsoport aIranyitoszam aFelado aCimkek aCimellenorzes aNyelv aSQL aBeallit aIgazitas aSugo "
                                 "aTamogat aFontos aHonlap aLevel aProgram aUjdonsag aNevjegy aBezar"));
     }
@@ -146,7 +151,11 @@ private Q_SLOTS:
         QCOMPARE(menus.value(1), Split("aJelol aJelolMind aJelolSzuntet"));
         QCOMPARE(menus.value(2), Split("aBetuNovel aBetuCsokkent"));
         QCOMPARE(menus.value(3), Split("aCsoport aIranyitoszam - aFelado - aCimkek - aCimellenorzes"));
-        QCOMPARE(menus.value(4), Split("aBoritek1 aBoritek2 aBoritek3 - aAjanlott aCsekk aUtanvet - aCimke"));
+        QCOMPARE(menus.value(4), Split("aBoritek1 aBoritek2 aBoritek3 - aAjanlott aCsekk aUtanvet - aCimke - mnMegnez"));
+        auto *previews = demo.w().findChild<QMenu *>(QStringLiteral("mnMegnez"));
+        QVERIFY(previews);
+        QCOMPARE(Items(previews->actions()),
+                 Split("aBoritek1Kep aBoritek2Kep aBoritek3Kep - aAjanlottKep aCsekkKep aUtanvetKep"));
         QCOMPARE(menus.value(5), Split("aNyelv - aSQL - aBeallit aIgazitas"));
         QCOMPARE(menus.value(6), Split("aSugo - aTamogat - aFontos - aHonlap aLevel aProgram aUjdonsag - aNevjegy"));
 

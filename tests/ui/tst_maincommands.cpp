@@ -84,6 +84,8 @@ private Q_SLOTS:
                         action->trigger();
                 }
             });
+            // The main window is active again after the previous preview closed.
+            demo.showActive();
             QTest::keyClick(&demo.w(), Qt::Key_F3, Qt::ShiftModifier);
             return pages;
         };

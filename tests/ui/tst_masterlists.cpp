@@ -217,6 +217,22 @@ private Q_SLOTS:
         QCOMPARE(format.oszlop, 3);
     }
 
+    // The format list shows each format's sheet beside its name; a format that cannot print
+    // shows its name alone.
+    void labelFormatsShowTheirSheet()
+    {
+        Fixture f;
+        QLocale::setDefault(QLocale(QLocale::Hungarian));
+        f.db().exec(QStringLiteral("DELETE FROM cimke; INSERT INTO cimke (id, cimke, felsomargo, szelsomargo, cimkemagas, oszlop) "
+                                   "VALUES (1, 'A 3x8', 0, 0, 37, 3), (2, 'B hibás', 0, 0, 0, 3)"));
+        Tfrm_Cimke list(nullptr, *f.session, false);
+        list.openList(QVariant());
+        QCOMPARE(list.cellText(0, 0), QStringLiteral("A 3x8 · 3 × 8, 70,0 × 37,0 mm"));
+        QCOMPARE(list.cellText(1, 0), QStringLiteral("B hibás"));
+        QCOMPARE(list.cellText(0, 3), QStringLiteral("37,00"));
+        QLocale::setDefault(QLocale::c());
+    }
+
     // -- Keys of new rows --------------------------------------------------------------------
 
     void newRowKeys_data()

@@ -186,7 +186,7 @@ void Tfrm_Main::createMenus()
             QMenu *previews = NewMenu(menu, "mnMegnez", QStringLiteral("Megnéz"));
             AddItems(previews, *this,
                      {"aBoritek1Kep", "aBoritek2Kep", "aBoritek3Kep", "-", "aAjanlottKep", "aCsekkKep", "aUtanvetKep"});
-            menu->addMenu(previews);
+            menu->addMenu(previews)->setObjectName(QStringLiteral("mnMegnez"));
         }
     }
 

@@ -1,6 +1,9 @@
 #include "ui/masterdata/frm_cimke.h"
 
 #include "core/session.h"
+#include "labels/labels.h"
+
+#include <QModelIndex>
 
 namespace kartevo {
 
@@ -11,11 +14,19 @@ ListDefinition Tfrm_Cimke::Definition()
     d.caption = QStringLiteral("Cimkék");
     d.designSize = QSize(682, 461);
     d.table = QStringLiteral("cimke");
-    d.columns = {{QStringLiteral("cimke"), QStringLiteral("cimke"), 200, 0.40},
-                 {QStringLiteral("felsomargo"), QStringLiteral("felső margó"), 90, 0.15, 2},
-                 {QStringLiteral("szelsomargo"), QStringLiteral("szélső margó"), 90, 0.15, 2},
-                 {QStringLiteral("cimkemagas"), QStringLiteral("magasság"), 90, 0.15, 2},
-                 {QStringLiteral("oszlop"), QStringLiteral("oszlopszám"), 90, 0.15, 0}};
+    // The name with the sheet it describes: "Etikett · 3 × 8, 70,0 × 37,0 mm".
+    const auto nameAndSheet = [](const QModelIndex &cell) {
+        const auto value = [&cell](int column) { return cell.siblingAtColumn(column).data(); };
+        const LabelSheet sheet{value(2).toDouble(), value(1).toDouble(), value(3).toDouble(), value(4).toInt()};
+        const QString name = cell.data().toString();
+        const QString geometry = SheetGeometry(sheet);
+        return geometry.isEmpty() ? name : name + QStringLiteral(" · ") + geometry;
+    };
+    d.columns = {{QStringLiteral("cimke"), QStringLiteral("cimke"), 280, 0.48, -1, nameAndSheet},
+                 {QStringLiteral("felsomargo"), QStringLiteral("felső margó"), 90, 0.13, 2},
+                 {QStringLiteral("szelsomargo"), QStringLiteral("szélső margó"), 90, 0.13, 2},
+                 {QStringLiteral("cimkemagas"), QStringLiteral("magasság"), 90, 0.13, 2},
+                 {QStringLiteral("oszlop"), QStringLiteral("oszlopszám"), 90, 0.13, 0}};
     d.initialSort = QStringLiteral("cimke");
     d.keyColumn = QStringLiteral("cimke");
     d.startColumn = QStringLiteral("cimke");

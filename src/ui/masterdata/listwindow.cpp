@@ -38,12 +38,19 @@ namespace kartevo {
 // Paints the sort column in the sort colour and shows numbers in their list format.
 class ListGridDelegate final : public QStyledItemDelegate {
 public:
-    ListGridDelegate(QList<int> decimals, QObject *parent)
-        : QStyledItemDelegate(parent), m_decimals(std::move(decimals))
+    ListGridDelegate(QList<ListColumn> columns, QObject *parent)
+        : QStyledItemDelegate(parent), m_columns(std::move(columns))
     {
     }
 
     int markedColumn = 0;
+
+    QString textOf(const QModelIndex &index) const
+    {
+        QStyleOptionViewItem option;
+        initStyleOption(&option, index);
+        return option.text;
+    }
 
 protected:
     void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
@@ -51,7 +58,12 @@ protected:
         QStyledItemDelegate::initStyleOption(option, index);
         if (index.column() == markedColumn)
             option->backgroundBrush = SortColumnColor;
-        const int decimals = m_decimals.value(index.column(), -1);
+        const ListColumn column = m_columns.value(index.column());
+        if (column.text) {
+            option->text = column.text(index);
+            return;
+        }
+        const int decimals = column.decimals;
         const QVariant value = index.data(Qt::DisplayRole);
         if (decimals >= 0 && value.isValid() && !value.isNull()) {
             bool ok = false;
@@ -64,7 +76,7 @@ protected:
     }
 
 private:
-    QList<int> m_decimals;
+    QList<ListColumn> m_columns;
 };
 
 TListWindow::TListWindow(QWidget *owner, Session &session, ListDefinition definition, bool pick)
@@ -188,11 +200,8 @@ void TListWindow::createLayout()
     layout->addWidget(DBGrid1, 1);
 
     QList<GridColumn> columns;
-    QList<int> decimals;
-    for (const ListColumn &column : std::as_const(m_def.columns)) {
+    for (const ListColumn &column : std::as_const(m_def.columns))
         columns.append({column.field, column.title});
-        decimals.append(column.decimals);
-    }
     m_model = new DataSetModel(m_table, columns, this);
     DBGrid1->setModel(m_model);
     BindGridToCursor(DBGrid1, m_model);
@@ -202,7 +211,7 @@ void TListWindow::createLayout()
     // After the rows are read again the grid has no current cell: give it one in the first
     // column, so that a one-column list follows the cursor as well.
     connect(m_model, &QAbstractItemModel::modelReset, this, &TListWindow::showCurrentRow, Qt::QueuedConnection);
-    m_delegate = new ListGridDelegate(decimals, this);
+    m_delegate = new ListGridDelegate(m_def.columns, this);
     DBGrid1->setItemDelegate(m_delegate);
     for (int i = 0; i < m_def.columns.size(); ++i)
         DBGrid1->setColumnWidth(i, m_def.columns.at(i).designWidth);
@@ -342,6 +351,11 @@ void TListWindow::FormShow()
     Edit1->setFont(searchFont);
     resizeColumns();
     DBGrid1->setFocus(Qt::OtherFocusReason);
+}
+
+QString TListWindow::cellText(int row, int column) const
+{
+    return m_delegate->textOf(m_model->index(row, column));
 }
 
 void TListWindow::done(int result)

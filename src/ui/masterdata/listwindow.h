@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include "core/tableview.h"
 
 #include <QDialog>
@@ -33,6 +35,8 @@ struct ListColumn {
     int designWidth = 64;
     double fraction = 0;  // share of (grid width - 40) after a resize
     int decimals = -1;    // -1: text; otherwise a number shown with this many decimals
+    // What a cell shows instead of its value, worked out from its row (null: the value).
+    std::function<QString(const QModelIndex &cell)> text;
 };
 
 // What makes one lookup list different from the others.
@@ -70,6 +74,9 @@ public:
     bool pickMode() const { return m_pick; }
     const QString &sortField() const { return m_sortField; }
     const ListDefinition &definition() const { return m_def; }
+
+    // The text a cell of the grid shows.
+    QString cellText(int row, int column) const;
 
     // Re-sorts by the column (as a click on its title does), keeping the current row.
     void sortByColumn(int column);
