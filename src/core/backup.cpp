@@ -277,6 +277,8 @@ QString MakeBackupFolder(const QString &dataFolder)
 {
     const QString folder = BackupFolder(dataFolder);
     if (!QFileInfo(folder).isDir()) {
+        if (QFileInfo(dataFolder).isDir() && !MayWrite(dataFolder))
+            throw Error(QStringLiteral("Az adatok mappája nem írható, a biztonsági mentés nem készült el: %1").arg(dataFolder));
         if (!QDir().mkpath(folder))
             throw Error(QStringLiteral("A biztonsági mentések mappája nem hozható létre: %1").arg(folder));
         QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);

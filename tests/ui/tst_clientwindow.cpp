@@ -123,7 +123,7 @@ private Q_SLOTS:
     {
         DemoWindow demo;
         const QList<QAction *> actions = demo.w().actions();
-        QCOMPARE(actions.size(), 45);
+        QCOMPARE(actions.size(), 46);
         QStringList enabled;
         for (QAction *action : actions) {
             QVERIFY2(!action->icon().pixmap(16, 16).isNull(), qPrintable(action->objectName()));
@@ -133,7 +133,7 @@ private Q_SLOTS:
         QCOMPARE(enabled, Split("aUj aImport aImportVissza aSzerkeszt aTorol aJelol aJelolMind aJelolSzuntet aNyomtat aNyomtatKep aExcelbe aHtml "
                                 "aBoritek1 aBoritek2 aBoritek3 aAjanlott aCsekk aUtanvet aCimke aBoritek1Kep aBoritek2Kep "
                                 "aBoritek3Kep aAjanlottKep aCsekkKep aUtanvetKep aBetuNovel "
-                                "aBetuCsokkent aCsoport aIranyitoszam aFelado aCimkek aCimellenorzes aNyelv aSQL aBeallit aIgazitas aSugo "
+                                "aBetuCsokkent aCsoport aIranyitoszam aFelado aCimkek aCimellenorzes aNyelv aSQL aMentesek aBeallit aIgazitas aSugo "
                                 "aTamogat aFontos aHonlap aLevel aProgram aUjdonsag aNevjegy aBezar"));
     }
 
@@ -156,7 +156,7 @@ private Q_SLOTS:
         QVERIFY(previews);
         QCOMPARE(Items(previews->actions()),
                  Split("aBoritek1Kep aBoritek2Kep aBoritek3Kep - aAjanlottKep aCsekkKep aUtanvetKep"));
-        QCOMPARE(menus.value(5), Split("aNyelv - aSQL - aBeallit aIgazitas"));
+        QCOMPARE(menus.value(5), Split("aNyelv - aSQL aMentesek - aBeallit aIgazitas"));
         QCOMPARE(menus.value(6), Split("aSugo - aTamogat - aFontos - aHonlap aLevel aProgram aUjdonsag - aNevjegy"));
 
         auto *small = demo.w().findChild<QToolBar *>(QStringLiteral("ToolBar2"));
