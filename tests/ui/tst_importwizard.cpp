@@ -76,6 +76,56 @@ private Q_SLOTS:
         QCOMPARE(demo.prompter.infos.value(2), u"Nincs visszavonható betöltés."_s);
     }
 
+    // Every kind of file a new user brings, opened, guessed and imported through the window
+    // alone: the clients land with their fields as the file has them.
+    void importsEveryKindOfFile_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("clients");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("fields"); // contact|postal code|town|street of `name`
+        const QString kovacs = u"Kovács Ödön|6720|Szeged|Kárász utca 5."_s;
+        QTest::newRow("xlsx, office suite") << u"ugyfelek.xlsx"_s << 4 << u"Kovács és Társa Kft."_s << kovacs;
+        QTest::newRow("xlsx, library") << u"ugyfelek-library.xlsx"_s << 4 << u"Kovács és Társa Kft."_s << kovacs;
+        QTest::newRow("ods") << u"ugyfelek.ods"_s << 4 << u"Kovács és Társa Kft."_s << kovacs;
+        QTest::newRow("xls") << u"ugyfelek.xls"_s << 4 << u"Kovács és Társa Kft."_s << kovacs;
+        QTest::newRow("vCard 2.1") << u"kontaktok-21.vcf"_s << 2 << u"Űrtechnika Zrt."_s
+                                   << u"Szűcs Előd|9021|Győr|Szent István út 10."_s;
+        QTest::newRow("vCard 3.0") << u"kontaktok-30.vcf"_s << 3 << u"Kovács és Társa Kft."_s << kovacs;
+        QTest::newRow("vCard 4.0") << u"kontaktok-40.vcf"_s << 2 << u"Űrhajós Ődön"_s
+                                   << u"|9941|Őriszentpéter|Fő tér 1."_s;
+        QTest::newRow("quoted CSV") << u"quoted.csv"_s << 3 << u"Kovács Bt."_s << u"|6720|Szeged|Tisza L. krt. 5., fsz."_s;
+    }
+    void importsEveryKindOfFile()
+    {
+        QFETCH(QString, file);
+        QFETCH(int, clients);
+        QFETCH(QString, name);
+        QFETCH(QString, fields);
+        DemoWindow demo;
+        demo.showActive();
+        FakeFileDialogs dialogs;
+        dialogs.answer = QStringLiteral(KARTEVO_TEST_DATA_DIR "/import/") + file;
+        const int before = demo.rows();
+        bool checked = false;
+        WhenModal([&](QWidget *modal) {
+            auto *window = qobject_cast<Tfrm_Import *>(modal);
+            QVERIFY(window);
+            window->aMegnyit->trigger();
+            window->aBetolt->trigger();
+            QCOMPARE(demo.prompter.errors, QStringList());
+            QVERIFY2(demo.prompter.infos.value(0).startsWith(u"%1 ügyfél és "_s.arg(clients)), qPrintable(demo.prompter.infos.value(0)));
+            window->aBezar->trigger();
+            checked = true;
+        });
+        demo.trigger("aImport");
+        QVERIFY(checked);
+        QCOMPARE(demo.rows(), before + clients);
+        const QString stored = demo.scalar(u"SELECT kapcsolat || '|' || cim_irsz || '|' || cim_varos || '|' || cim_cim "
+                                           "FROM ugyfel WHERE ugyfel_nev = '%1'"_s.arg(name)).toString();
+        QCOMPARE(stored, fields);
+    }
+
     // A file whose columns give no name: the window says why, and nothing is written.
     void refusesAFileWithoutNames()
     {
