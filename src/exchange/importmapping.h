@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <algorithm>
 #include <array>
 
 namespace kartevo {
@@ -42,7 +43,16 @@ struct ImportMapping {
     // client list).
     bool givesName() const;
     bool isEmpty() const;
-    bool operator==(const ImportMapping &other) const = default;
+    bool operator==(const ImportMapping &other) const
+    {
+        // Element by element: the data of an empty list may be null, which the list's own
+        // comparison passes on to memcmp.
+        for (size_t i = 0; i < columns.size(); ++i) {
+            if (!std::ranges::equal(columns[i], other.columns[i]))
+                return false;
+        }
+        return header == other.header;
+    }
 };
 
 // The text form: "name=3,contact=4+5,postal=1,town=2,street=6,group=7" (columns from 1, "a+b"
