@@ -27,7 +27,7 @@ int ImportFixedOrder(Session &session, const QString &file, const PrintOptions &
         err() << text.warning << '\n';
     const ImportBaseline baseline = TakeImportBaseline(db);
     try {
-        const ImportSummary summary = ImportClients(db, SplitTextLines(text.text), separator, options.has("header"));
+        const ImportSummary summary = ImportClientLines(db, TextLineViews(text.text), separator, options.has("header"));
         RecordImportSince(db, baseline, file);
         out() << summary.clients << " client(s) and " << summary.groups << " group(s) added (" << text.encoding
               << ").\n";

@@ -248,26 +248,31 @@ qint64 ParseIntLoose(const QString &text)
     return ok ? result : 0;
 }
 
-QStringList SplitTextLines(const QString &text)
+QList<QStringView> TextLineViews(QStringView text)
 {
-    if (text.isEmpty())
-        return {};
     // One pass over the text: a line ends at CR LF, CR or LF.
-    QStringList lines;
-    const QChar *const data = text.constData();
+    QList<QStringView> lines;
     const qsizetype size = text.size();
     qsizetype start = 0;
     for (qsizetype i = 0; i < size; ++i) {
-        const char16_t ch = data[i].unicode();
+        const char16_t ch = text[i].unicode();
         if (ch != u'\n' && ch != u'\r')
             continue;
-        lines.append(QString(data + start, i - start));
-        if (ch == u'\r' && i + 1 < size && data[i + 1] == u'\n')
+        lines.append(text.sliced(start, i - start));
+        if (ch == u'\r' && i + 1 < size && text[i + 1] == u'\n')
             ++i;
         start = i + 1;
     }
     if (start < size)
-        lines.append(QString(data + start, size - start));
+        lines.append(text.sliced(start));
+    return lines;
+}
+
+QStringList SplitTextLines(const QString &text)
+{
+    QStringList lines;
+    for (const QStringView line : TextLineViews(text))
+        lines.append(line.toString());
     return lines;
 }
 

@@ -69,6 +69,8 @@ qint64 ParseIntLoose(const QString &text);
 // The lines of a text: a line ends at CR LF, LF or CR; a line break at the very end does not
 // make an extra empty line, and an empty text has no line at all.
 QStringList SplitTextLines(const QString &text);
+// The same lines as views into the text, for a large text read once.
+QList<QStringView> TextLineViews(QStringView text);
 
 // Each line of the text followed by the separator. Lines end at CR LF, LF or CR; a line break
 // at the very end does not make an extra empty line. An empty text gives an empty text.

@@ -1,5 +1,6 @@
 #include "exchange/csvimport.h"
 
+#include "core/bulkload.h"
 #include "core/codec.h"
 #include "core/database.h"
 #include "core/helpers.h"
@@ -13,6 +14,8 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <QVarLengthArray>
+
+#include <optional>
 
 #include <sqlite3.h>
 
@@ -193,6 +196,12 @@ QChar ImportSeparator(int choice)
 ImportSummary ImportClients(Database &db, const QStringList &lines, QChar separator, bool firstLineNames,
                             const std::function<void(int line)> &progress)
 {
+    return ImportClientLines(db, QList<QStringView>(lines.begin(), lines.end()), separator, firstLineNames, progress);
+}
+
+ImportSummary ImportClientLines(Database &db, const QList<QStringView> &lines, QChar separator, bool firstLineNames,
+                            const std::function<void(int line)> &progress)
+{
     ImportSummary summary;
     const int first = firstLineNames ? 1 : 0;
     if (lines.size() <= first)
@@ -237,10 +246,20 @@ ImportSummary ImportClients(Database &db, const QStringList &lines, QChar separa
         db.exec(QStringLiteral("BEGIN"));
     // A commit that fails (another program reads the file, the disk is full) leaves the
     // transaction open; it is taken back, so that nothing of the import stays half done.
+    std::optional<BulkLoad> load;
+    try {
+        // Only in a transaction of its own: a caller's transaction may go on after it.
+        load.emplace(db, QStringLiteral("ugyfel"), ownTransaction ? lines.size() - first : 0);
+    } catch (const Error &) {
+        if (ownTransaction && sqlite3_get_autocommit(db.handle()) == 0)
+            RunSQL(db, QStringLiteral("ROLLBACK"));
+        throw;
+    }
     const auto finish = [&](const QString &before, int line) {
         if (!ownTransaction)
             return;
         try {
+            load->finish();
             db.exec(QStringLiteral("COMMIT"));
         } catch (const Error &e) {
             if (sqlite3_get_autocommit(db.handle()) == 0)

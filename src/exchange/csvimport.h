@@ -66,6 +66,8 @@ public:
 // ImportError after the clients before it have been committed. A commit that fails takes the
 // whole import back (ImportError with nothing kept). progress, when given, gets the index of
 // every line imported.
+ImportSummary ImportClientLines(Database &db, const QList<QStringView> &lines, QChar separator, bool firstLineNames,
+                                const std::function<void(int line)> &progress = {});
 ImportSummary ImportClients(Database &db, const QStringList &lines, QChar separator, bool firstLineNames,
                             const std::function<void(int line)> &progress = {});
 

@@ -18,13 +18,43 @@ namespace {
 // The fields of a client as the fingerprint reads them.
 const QString kClientFields = QStringLiteral("ugyfel_nev, kapcsolat, cim_irsz, cim_varos, cim_cim, csoport");
 
-std::array<QString, 6> FieldsOf(const Statement &statement, int first)
+// The fingerprint of a client's six imported fields: the SHA-1, in hexadecimal, of the fields'
+// UTF-8 text joined with the unit separator (0x1F). An SQL function, so that the engine hands
+// over its own UTF-8 text and a large import is recorded, and checked, by one statement.
+void FingerprintFunction(sqlite3_context *context, int argc, sqlite3_value **argv)
 {
-    std::array<QString, 6> fields;
-    for (int i = 0; i < 6; ++i)
-        fields[size_t(i)] = statement.column(first + i).toString();
-    return fields;
+    // One hash object per thread, started again for every client: an import makes one
+    // fingerprint per client.
+    thread_local QCryptographicHash hash(QCryptographicHash::Sha1);
+    hash.reset();
+    for (int i = 0; i < argc; ++i) {
+        if (i > 0)
+            hash.addData(QByteArrayView("\x1f", 1));
+        const auto *text = reinterpret_cast<const char *>(sqlite3_value_text(argv[i]));
+        hash.addData(QByteArrayView(text, text ? sqlite3_value_bytes(argv[i]) : 0));
+    }
+    const QByteArrayView digest = hash.resultView();
+    char hex[40];
+    for (qsizetype i = 0; i < digest.size() && i < 20; ++i) {
+        const auto byte = static_cast<unsigned char>(digest[i]);
+        hex[2 * i] = "0123456789abcdef"[byte >> 4];
+        hex[2 * i + 1] = "0123456789abcdef"[byte & 0xF];
+    }
+    sqlite3_result_text(context, hex, int(2 * std::min<qsizetype>(digest.size(), 20)), SQLITE_TRANSIENT);
 }
+
+// Makes kartevo_ujjlenyomat(six fields) known to the connection.
+void AddFingerprintFunction(Database &db)
+{
+    // Defining it again while a statement runs is refused with SQLITE_BUSY; it is there then.
+    const int result = sqlite3_create_function_v2(db.handle(), "kartevo_ujjlenyomat", 6,
+                                                  SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                                                  FingerprintFunction, nullptr, nullptr, nullptr);
+    if (result != SQLITE_OK && result != SQLITE_BUSY)
+        throw Error(db.errorMessage());
+}
+
+const QString kFingerprintOfClient = QStringLiteral("kartevo_ujjlenyomat(%1)").arg(kClientFields);
 
 // Runs the work in a transaction of its own; a failure takes everything back.
 template <typename Work>
@@ -43,16 +73,9 @@ void InTransaction(Database &db, Work work)
 
 } // namespace
 
-QString ClientFingerprint(const std::array<QString, 6> &fields)
-{
-    QStringList parts(fields.begin(), fields.end());
-    return QString::fromLatin1(
-        QCryptographicHash::hash(parts.join(QChar(0x1f)).toUtf8(), QCryptographicHash::Sha1).toHex());
-}
-
 struct ImportRecorder::Statements {
+    Database &db;
     qint64 record = 0;
-    Statement client;
     Statement group;
 };
 
@@ -65,21 +88,21 @@ ImportRecorder::ImportRecorder(Database &db, const QString &source)
     insert.bind(3, source);
     insert.exec();
     m_statements.reset(new Statements{
-        record,
-        Statement(db, QStringLiteral("INSERT INTO betoltes_ugyfel (betoltes, ugyfel, ujjlenyomat) VALUES (?, ?, ?)")),
-        Statement(db, QStringLiteral("INSERT OR IGNORE INTO betoltes_csoport (betoltes, csoport) VALUES (?, ?)"))});
+        db, record, Statement(db, QStringLiteral("INSERT OR IGNORE INTO betoltes_csoport (betoltes, csoport) VALUES (?, ?)"))});
 }
 
 ImportRecorder::~ImportRecorder() = default;
 
-void ImportRecorder::addClient(qint64 client, const std::array<QString, 6> &fields)
+void ImportRecorder::addClientsFrom(qint64 firstClient)
 {
-    Statement &insert = m_statements->client;
+    Database &db = m_statements->db;
+    AddFingerprintFunction(db);
+    Statement insert(db, QStringLiteral("INSERT INTO betoltes_ugyfel (betoltes, ugyfel, ujjlenyomat) "
+                                        "SELECT ?, ugyfel, %1 FROM ugyfel WHERE ugyfel >= ?")
+                             .arg(kFingerprintOfClient));
     insert.bind(1, m_statements->record);
-    insert.bind(2, client);
-    insert.bind(3, ClientFingerprint(fields));
+    insert.bind(2, firstClient);
     insert.exec();
-    insert.reset();
 }
 
 void ImportRecorder::addGroup(const QString &group)
@@ -107,11 +130,7 @@ void RecordImportSince(Database &db, const ImportBaseline &baseline, const QStri
         return; // nothing added, nothing to take back
     InTransaction(db, [&] {
         ImportRecorder recorder(db, source);
-        Statement clients(db, QStringLiteral("SELECT ugyfel, %1 FROM ugyfel WHERE ugyfel >= ? ORDER BY ugyfel")
-                                  .arg(kClientFields));
-        clients.bind(1, baseline.nextClient);
-        while (clients.step())
-            recorder.addClient(clients.column(0).toLongLong(), FieldsOf(clients, 1));
+        recorder.addClientsFrom(baseline.nextClient);
         Statement groups(db, QStringLiteral("SELECT csoport FROM csoport"));
         while (groups.step()) {
             const QString group = groups.column(0).toString();
@@ -130,15 +149,15 @@ std::optional<LastImport> FindLastImport(Database &db)
     found.record = last.column(0).toLongLong();
     found.source = last.column(1).toString();
     found.when = last.column(2).toString();
-    Statement clients(db, QStringLiteral("SELECT r.ujjlenyomat, %1 FROM betoltes_ugyfel r "
+    AddFingerprintFunction(db);
+    Statement clients(db, QStringLiteral("SELECT r.ujjlenyomat IS %1, u.ugyfel_nev FROM betoltes_ugyfel r "
                                          "JOIN ugyfel u ON u.ugyfel = r.ugyfel WHERE r.betoltes = ? ORDER BY u.ugyfel")
-                              .arg(kClientFields));
+                              .arg(kFingerprintOfClient));
     clients.bind(1, found.record);
     while (clients.step()) {
         ++found.clients;
-        const std::array<QString, 6> fields = FieldsOf(clients, 1);
-        if (ClientFingerprint(fields) != clients.column(0).toString())
-            found.edited.append(fields[0]);
+        if (clients.column(0).toInt() == 0)
+            found.edited.append(clients.column(1).toString());
     }
     Statement groups(db, QStringLiteral("SELECT count(*) FROM betoltes_csoport r JOIN csoport c ON c.csoport = r.csoport "
                                         "WHERE r.betoltes = ?"));

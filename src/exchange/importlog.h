@@ -16,9 +16,6 @@ namespace kartevo {
 
 class Database;
 
-// A fingerprint of the imported fields of a client, to see whether it was edited since.
-QString ClientFingerprint(const std::array<QString, 6> &fields);
-
 // The record of one import, written inside the caller's transaction.
 class ImportRecorder {
 public:
@@ -27,7 +24,9 @@ public:
     ImportRecorder(const ImportRecorder &) = delete;
     ImportRecorder &operator=(const ImportRecorder &) = delete;
 
-    void addClient(qint64 client, const std::array<QString, 6> &fields);
+    // Records the clients from this key on, each with a fingerprint of its fields, to see at the
+    // undo whether it was edited since.
+    void addClientsFrom(qint64 firstClient);
     void addGroup(const QString &group);
 
 private:

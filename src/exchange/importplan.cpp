@@ -1,5 +1,6 @@
 #include "exchange/importplan.h"
 
+#include "core/bulkload.h"
 #include "core/database.h"
 #include "core/error.h"
 #include "core/schema.h"
@@ -169,7 +170,9 @@ ImportOutcome RunImport(Database &db, const ImportPlan &plan, bool skipDuplicate
                 groups.insert(GroupMatchKey(read.column(0).toString()));
         }
         ImportRecorder recorder(db, source);
-        qint64 key = NextId(db, QStringLiteral("ugyfel"));
+        BulkLoad load(db, QStringLiteral("ugyfel"), plan.rows.size());
+        const qint64 firstKey = NextId(db, QStringLiteral("ugyfel"));
+        qint64 key = firstKey;
         int done = 0;
         for (const PlannedRow &row : plan.rows) {
             ++done;
@@ -190,7 +193,6 @@ ImportOutcome RunImport(Database &db, const ImportPlan &plan, bool skipDuplicate
                                     .arg(row.sourceRow + 1)
                                     .arg(e.message()));
                 }
-                recorder.addClient(key, row.fields);
                 ++key;
                 ++outcome.clients;
                 outcome.cut += row.cutValues;
@@ -209,6 +211,8 @@ ImportOutcome RunImport(Database &db, const ImportPlan &plan, bool skipDuplicate
                 return ImportOutcome{0, 0, 0, 0, true};
             }
         }
+        load.finish();
+        recorder.addClientsFrom(firstKey);
         // An import that stored nothing leaves no record to take back.
         db.exec(dryRun || outcome.clients == 0 ? QStringLiteral("ROLLBACK") : QStringLiteral("COMMIT"));
     } catch (...) {

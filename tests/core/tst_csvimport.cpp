@@ -139,6 +139,7 @@ private Q_SLOTS:
         QCOMPARE(summary.groups, int(groups.size()) - groupsBefore);
         QCOMPARE(progress.size(), summary.clients);
         QVERIFY(sqlite3_get_autocommit(fixture.db.handle()) != 0);
+        QCOMPARE(IndexesIfSound(fixture.db), ClientIndexes());
     }
 
     // A client that cannot be stored ends the import; the clients before it stay.
@@ -162,6 +163,7 @@ private Q_SLOTS:
         QCOMPARE(Clients(fixture.db), (QStringList{QStringLiteral("1|A|||||G1|N|A|G1"), QStringLiteral("2|B||||||N|B|")}));
         QCOMPARE(Groups(fixture.db), QStringList{QStringLiteral("G1|G1")});
         QVERIFY(sqlite3_get_autocommit(fixture.db.handle()) != 0);
+        QCOMPARE(IndexesIfSound(fixture.db), ClientIndexes());
     }
 
     // A group that cannot be stored is skipped; the client keeps its group name.

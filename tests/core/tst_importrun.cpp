@@ -8,6 +8,7 @@
 #include "masterdata/addresscheck.h"
 #include "testfiles.h"
 
+#include <QCryptographicHash>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -150,6 +151,7 @@ private Q_SLOTS:
         const ImportOutcome outcome = RunImport(office.db, PlanImport(office.db, kFile, kMapping), false, u"lista.csv"_s,
                                                 [](int done, int) { return done < 3; });
         QVERIFY(outcome.stopped);
+        QCOMPARE(IndexesIfSound(office.db), ClientIndexes());
         QCOMPARE(Clients(office.db).size(), 2);
         QCOMPARE(Groups(office.db), QStringList({u"Partner"_s}));
         QVERIFY(!FindLastImport(office.db));
@@ -167,6 +169,7 @@ private Q_SLOTS:
     {
         Office office;
         RunImport(office.db, PlanImport(office.db, kFile, kMapping), true, u"lista.csv"_s);
+        QCOMPARE(IndexesIfSound(office.db), ClientIndexes());
         office.db.exec(u"UPDATE ugyfel SET cim_cim = 'Ady u. 5.' WHERE ugyfel_nev = 'Kovács Péter';"
                        "INSERT INTO ugyfel (ugyfel, ugyfel_nev, csoport) VALUES (100, 'Kézi', 'ÚJ');"_s);
         office.reopen();
@@ -195,6 +198,10 @@ private Q_SLOTS:
         ImportClients(office.db, {u"Tóth Ede;;9021;Győr;Fő tér 3.;Vevő"_s, u"Kő Ida;;7621;Pécs;Ady u. 1.;Partner"_s}, u';',
                       false);
         RecordImportSince(office.db, baseline, u"kartevo.csv"_s);
+        // The fingerprint is the SHA-1 of the six fields joined with 0x1F, as earlier records hold it.
+        QCOMPARE(SqlValue(office.db, u"SELECT ujjlenyomat FROM betoltes_ugyfel ORDER BY ugyfel LIMIT 1"_s).toString(),
+                 QString::fromLatin1(QCryptographicHash::hash(u"Tóth Ede\x1f\x1f" "9021\x1fGyőr\x1f" "Fő tér 3.\x1fVevő"_s.toUtf8(),
+                                                              QCryptographicHash::Sha1).toHex()));
         office.reopen();
         QCOMPARE(FindLastImport(office.db)->clients, 2);
         QCOMPARE(UndoLastImport(office.db), u"2 ügyfél és 1 csoport törölve (kartevo.csv)."_s);

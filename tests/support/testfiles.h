@@ -71,6 +71,27 @@ inline QVariant SqlValue(Database &db, const QString &sql)
 }
 
 // Reads a whole UTF-8 file.
+// The indexes of the client table, and whether the file is sound: an import sets them aside
+// and makes them again.
+inline QStringList IndexesIfSound(Database &db)
+{
+    Statement check(db, QStringLiteral("PRAGMA integrity_check"));
+    if (!check.step() || check.column(0).toString() != QLatin1String("ok"))
+        return {QStringLiteral("integrity check failed")};
+    QStringList indexes;
+    Statement statement(db, QStringLiteral("SELECT sql FROM sqlite_master WHERE type = 'index' AND tbl_name = 'ugyfel' "
+                                           "AND sql IS NOT NULL ORDER BY name"));
+    while (statement.step())
+        indexes.append(statement.column(0).toString());
+    return indexes;
+}
+
+// The indexes of the client table as the program makes them.
+inline QStringList ClientIndexes()
+{
+    return {QStringLiteral("CREATE INDEX ugyfel_nevs_idx ON ugyfel (ugyfel_nevs)")};
+}
+
 inline QString ReadText(const QString &fileName)
 {
     return QString::fromUtf8(ReadBytes(fileName));

@@ -1,0 +1,42 @@
+#include "core/bulkload.h"
+
+#include "core/database.h"
+#include "core/statement.h"
+
+#include <sqlite3.h>
+
+namespace kartevo {
+
+BulkLoad::BulkLoad(Database &db, const QString &table, qint64 rowsToAdd)
+    : m_db(db)
+{
+    if (rowsToAdd <= 0)
+        return;
+    QStringList names;
+    {
+        Statement count(db, QStringLiteral("SELECT count(*) FROM %1").arg(QuoteIdentifier(table)));
+        if (!count.step() || count.column(0).toLongLong() >= rowsToAdd)
+            return;
+        // The indexes the engine makes for a key or a UNIQUE column have no statement and stay.
+        Statement indexes(db, QStringLiteral("SELECT name, sql FROM sqlite_master "
+                                             "WHERE type = 'index' AND tbl_name = ? AND sql IS NOT NULL"));
+        indexes.bind(1, table);
+        while (indexes.step()) {
+            names.append(indexes.column(0).toString());
+            m_indexes.append(indexes.column(1).toString());
+        }
+    }
+    for (const QString &name : std::as_const(names))
+        db.exec(QStringLiteral("DROP INDEX %1").arg(QuoteIdentifier(name)));
+}
+
+void BulkLoad::finish()
+{
+    if (sqlite3_get_autocommit(m_db.handle()) != 0)
+        m_indexes.clear();
+    for (const QString &index : std::as_const(m_indexes))
+        m_db.exec(index);
+    m_indexes.clear();
+}
+
+} // namespace kartevo
