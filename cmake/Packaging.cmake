@@ -64,11 +64,11 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${KARTEVO_PACKAGE_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# The libraries come from the programs themselves (dpkg-shlibdeps); the Qt platform and image
-# plugins come with libqt6gui6 and libqt6svg6. Beside them: the fonts the layouts are measured in,
-# and the libraries the spreadsheet import reads its containers with, named outright.
+# The libraries come from the programs themselves (dpkg-shlibdeps, the spreadsheet import's
+# libzip, libexpat and libfreexl among them); the Qt platform and image plugins come with
+# libqt6gui6 and libqt6svg6. Beside them: the fonts the layouts are measured in.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation2, fonts-dejavu-core, libzip4, libfreexl1")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation2, fonts-dejavu-core")
 # Hungarian texts of Qt's own dialogs and a Tahoma for the windows.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, fonts-wine")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "cups")

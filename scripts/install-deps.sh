@@ -3,8 +3,8 @@
 # clang, libclang-rt-14-dev (the sanitizer runtimes and libFuzzer) and llvm (llvm-symbolizer, for
 # the file and line in a report) are for the sanitizer build and the fuzz targets. dpkg-dev
 # (dpkg-shlibdeps) works out the package's dependencies; lintian checks the package. glabels
-# (glabels-3-batch) is the time anchor of bench_largeruns. libzip and libfreexl read the
-# spreadsheets of the import; xlsx2csv is the anchor of the import benchmark.
+# (glabels-3-batch) is the time anchor of bench_largeruns. libzip, libexpat and libfreexl read
+# the spreadsheets of the import; xlsx2csv is the anchor of the import benchmark.
 set -euo pipefail
 
 packages=(
@@ -13,7 +13,7 @@ packages=(
   fonts-liberation2 fonts-dejavu-core fonts-wine
   cmake g++ ninja-build libbenchmark-dev pkg-config
   python3-xlrd
-  libzip-dev libfreexl-dev xlsx2csv
+  libzip-dev libexpat1-dev libfreexl-dev xlsx2csv
   cups-daemon cups-client
   glabels
   lintian dpkg-dev
