@@ -53,37 +53,6 @@ qint64 NextId(Database &db, const QString &column, const QString &table)
     return max + 1;
 }
 
-QString FoldAccents(const QString &text)
-{
-    QString folded = text.toUpper();
-    for (QChar &ch : folded) {
-        switch (ch.unicode()) {
-        case 0x00C1: // Á
-            ch = QLatin1Char('A');
-            break;
-        case 0x00C9: // É
-            ch = QLatin1Char('E');
-            break;
-        case 0x00CD: // Í
-            ch = QLatin1Char('I');
-            break;
-        case 0x00D3: // Ó
-        case 0x0150: // Ő
-        case 0x00D6: // Ö
-            ch = QLatin1Char('O');
-            break;
-        case 0x00DA: // Ú
-        case 0x0170: // Ű
-        case 0x00DC: // Ü
-            ch = QLatin1Char('U');
-            break;
-        default:
-            break;
-        }
-    }
-    return folded;
-}
-
 namespace {
 
 // The folded letter of a character whose capital is one character (ASCII and Latin-1/Latin
@@ -116,7 +85,56 @@ char16_t FoldSimple(char16_t ch)
     }
 }
 
+// Every character through toUpper, then the accents of the Hungarian capitals taken off.
+QString FoldAccentsFully(const QString &text)
+{
+    QString folded = text.toUpper();
+    for (QChar &ch : folded) {
+        switch (ch.unicode()) {
+        case 0x00C1: // Á
+            ch = QLatin1Char('A');
+            break;
+        case 0x00C9: // É
+            ch = QLatin1Char('E');
+            break;
+        case 0x00CD: // Í
+            ch = QLatin1Char('I');
+            break;
+        case 0x00D3: // Ó
+        case 0x0150: // Ő
+        case 0x00D6: // Ö
+            ch = QLatin1Char('O');
+            break;
+        case 0x00DA: // Ú
+        case 0x0170: // Ű
+        case 0x00DC: // Ü
+            ch = QLatin1Char('U');
+            break;
+        default:
+            break;
+        }
+    }
+    return folded;
+}
+
 } // namespace
+
+QString FoldAccents(const QString &text)
+{
+    // Most texts are letters whose capital is one letter, folded one by one without upper-casing
+    // the whole text; any other character sends the whole text the full way.
+    if (text.isEmpty())
+        return text;
+    QString folded(text.size(), Qt::Uninitialized);
+    char16_t *out = reinterpret_cast<char16_t *>(folded.data());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t ch = FoldSimple(text.at(i).unicode());
+        if (ch == 0)
+            return FoldAccentsFully(text);
+        out[i] = ch;
+    }
+    return folded;
+}
 
 QString SortKey(const QVariant &value)
 {
@@ -132,7 +150,7 @@ QString SortKey(const QVariant &value)
     for (qsizetype i = 0; i < length; ++i) {
         const char16_t folded = FoldSimple(text.at(i).unicode());
         if (folded == 0)
-            return FoldAccents(text).left(kSortKeyLength);
+            return FoldAccentsFully(text).left(kSortKeyLength);
         out[i] = folded;
     }
     return key;

@@ -88,11 +88,25 @@ bool IsCountry(const QString &part)
     return key == QLatin1String("magyarorszag") || key == QLatin1String("hungary") || key == QLatin1String("hu");
 }
 
+// The value with its whitespace folded as QString::simplified() folds it; a value that needs no
+// folding (most of them) is shared, not copied.
+QString Simplified(const QString &value)
+{
+    bool simple = value.isEmpty() || (!value.front().isSpace() && !value.back().isSpace());
+    for (qsizetype i = 0; simple && i < value.size(); ++i) {
+        const QChar ch = value.at(i);
+        simple = !ch.isSpace() || (ch == u' ' && !value.at(i + 1).isSpace());
+    }
+    return simple ? value : value.simplified();
+}
+
 QString JoinColumns(const QList<int> &columns, const QStringList &row)
 {
+    if (columns.size() == 1)
+        return Simplified(row.value(columns.front()));
     QStringList parts;
     for (const int column : columns) {
-        const QString value = row.value(column).simplified();
+        const QString value = Simplified(row.value(column));
         if (!value.isEmpty())
             parts.append(value);
     }

@@ -29,28 +29,40 @@ QString AddressKey(const QString &postalCode, const QString &street)
     return code.isEmpty() || key.isEmpty() ? QString() : code + u'\x1f' + key;
 }
 
+// The keys a row or a client is compared by: its name key, and its postal code with street key.
+struct RowKeys {
+    QString name;
+    QString address;
+    RowKeys(const QString &name, const QString &postalCode, const QString &street)
+        : name(NameKey(name)), address(AddressKey(postalCode, street))
+    {
+    }
+};
+
 // Keys of what is already there: the first client or row of each name key and address key.
 template <typename T>
 struct DuplicateKeys {
     QHash<QString, T> names;
     QHash<QString, T> addresses;
-    void add(const QString &name, const QString &postalCode, const QString &street, T owner)
+    void add(const RowKeys &keys, T owner)
     {
-        const QString nameKey = NameKey(name);
-        if (!nameKey.isEmpty() && !names.contains(nameKey))
-            names.insert(nameKey, owner);
-        const QString addressKey = AddressKey(postalCode, street);
-        if (!addressKey.isEmpty() && !addresses.contains(addressKey))
-            addresses.insert(addressKey, owner);
+        if (!keys.name.isEmpty() && !names.contains(keys.name))
+            names.insert(keys.name, owner);
+        if (!keys.address.isEmpty() && !addresses.contains(keys.address))
+            addresses.insert(keys.address, owner);
     }
-    std::optional<T> find(const ClientFields &fields) const
+    std::optional<T> find(const RowKeys &keys) const
     {
-        const QString nameKey = NameKey(fields[FieldName]);
-        if (!nameKey.isEmpty() && names.contains(nameKey))
-            return names.value(nameKey);
-        const QString addressKey = AddressKey(fields[FieldPostalCode], fields[FieldStreet]);
-        if (!addressKey.isEmpty() && addresses.contains(addressKey))
-            return addresses.value(addressKey);
+        if (!keys.name.isEmpty()) {
+            const auto found = names.constFind(keys.name);
+            if (found != names.cend())
+                return *found;
+        }
+        if (!keys.address.isEmpty()) {
+            const auto found = addresses.constFind(keys.address);
+            if (found != addresses.cend())
+                return *found;
+        }
         return std::nullopt;
     }
 };
@@ -82,11 +94,12 @@ ImportPlan PlanImport(Database &db, const SourceTable &table, const ImportMappin
     {
         Statement read(db, QStringLiteral("SELECT ugyfel, ugyfel_nev, cim_irsz, cim_cim FROM ugyfel ORDER BY ugyfel"));
         while (read.step())
-            clients.add(read.column(1).toString(), read.column(2).toString(), read.column(3).toString(),
+            clients.add(RowKeys(read.column(1).toString(), read.column(2).toString(), read.column(3).toString()),
                         read.column(0).toLongLong());
     }
     DuplicateKeys<int> rows;
 
+    plan.rows.reserve(table.rows.size());
     for (int index = mapping.header ? 1 : 0; index < table.rows.size(); ++index) {
         PlannedRow row;
         row.sourceRow = index;
@@ -102,15 +115,16 @@ ImportPlan PlanImport(Database &db, const SourceTable &table, const ImportMappin
         const QString &code = row.fields[FieldPostalCode];
         const QString &town = row.fields[FieldTown];
         row.townMismatch = !town.isEmpty() && towns.hasCode(code) && !towns.townMatches(code, town);
-        row.duplicateClient = clients.find(row.fields).value_or(0);
+        const RowKeys keys(row.fields[FieldName], code, row.fields[FieldStreet]);
+        row.duplicateClient = clients.find(keys).value_or(0);
         if (row.duplicateClient == 0)
-            row.duplicateRow = rows.find(row.fields).value_or(-1);
-        rows.add(row.fields[FieldName], code, row.fields[FieldStreet], index);
+            row.duplicateRow = rows.find(keys).value_or(-1);
+        rows.add(keys, index);
 
         plan.cutValues += row.cutValues;
         plan.townMismatches += row.townMismatch ? 1 : 0;
         plan.duplicates += row.isDuplicate() ? 1 : 0;
-        plan.rows.append(row);
+        plan.rows.append(std::move(row));
     }
     return plan;
 }

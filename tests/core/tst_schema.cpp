@@ -51,6 +51,10 @@ private Q_SLOTS:
         QTest::newRow("other accents are only upper-cased")
             << QStringLiteral("äôč Ärger") << QStringLiteral("ÄÔČ ÄRGER");
         QTest::newRow("digits and signs") << QStringLiteral("1-2. em/3") << QStringLiteral("1-2. EM/3");
+        QTest::newRow("Latin Extended-A, letter by letter")
+            << QStringLiteral("ďěňřšť ıſÿ") << QStringLiteral("ĎĚŇŘŠŤ ISŸ");
+        QTest::newRow("capitals longer than their letter, the whole text")
+            << QStringLiteral("Straße µ ŉ ű") << QStringLiteral("STRASSE Μ ʼN U");
         QTest::newRow("empty") << QString() << QString();
     }
     void foldAccents()
