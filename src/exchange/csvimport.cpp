@@ -8,12 +8,11 @@
 #include "core/schema.h"
 #include "core/statement.h"
 #include "core/tableview.h"
+#include "exchange/textparameters.h"
 
 #include <QFile>
 #include <QSet>
 #include <QStringDecoder>
-#include <QStringEncoder>
-#include <QVarLengthArray>
 
 #include <optional>
 
@@ -73,43 +72,6 @@ QStringView CutView(QStringView text, int width)
     }
     return text.first(end);
 }
-
-// The text parameters of one client, encoded into one UTF-8 buffer that is kept from client to
-// client and bound without a copy: no allocation per value (Statement::bind makes two).
-class TextParameters {
-public:
-    void clear() { m_texts.clear(); }
-    void add(QStringView text) { m_texts.append(text); }
-    // Binds the texts added to the parameters from `first` on; they stay valid until the next
-    // bindTo.
-    void bindTo(Database &db, Statement &statement, int first)
-    {
-        qsizetype space = 0;
-        for (const QStringView text : std::as_const(m_texts))
-            space += m_encoder.requiredSpace(text.size());
-        if (m_buffer.size() < space)
-            m_buffer.resize(space);
-        char *const begin = m_buffer.data();
-        char *end = begin;
-        QVarLengthArray<qsizetype, 16> bounds;
-        for (const QStringView text : std::as_const(m_texts)) {
-            end = m_encoder.appendToBuffer(end, text);
-            bounds.append(end - begin);
-        }
-        qsizetype from = 0;
-        for (int i = 0; i < bounds.size(); ++i) {
-            // A zero-length text is bound as one, never as NULL.
-            if (sqlite3_bind_text(statement.handle(), first + i, begin + from, int(bounds[i] - from), SQLITE_STATIC) != SQLITE_OK)
-                throw Error(db.errorMessage());
-            from = bounds[i];
-        }
-    }
-
-private:
-    QStringEncoder m_encoder{QStringConverter::Utf8, QStringConverter::Flag::Stateless};
-    QVarLengthArray<QStringView, 16> m_texts;
-    QByteArray m_buffer;
-};
 
 // Runs a prepared statement that has no result and can run again.
 void Run(Statement &statement)

@@ -8,6 +8,7 @@
 #include "core/tableview.h"
 #include "exchange/csvimport.h"
 #include "exchange/importlog.h"
+#include "exchange/textparameters.h"
 #include "masterdata/addresscheck.h"
 
 #include <QHash>
@@ -187,20 +188,26 @@ ImportOutcome RunImport(Database &db, const ImportPlan &plan, bool skipDuplicate
         BulkLoad load(db, QStringLiteral("ugyfel"), plan.rows.size());
         const qint64 firstKey = NextId(db, QStringLiteral("ugyfel"));
         qint64 key = firstKey;
+        TextParameters texts;
+        QSet<QString> seenGroups;
         int done = 0;
         for (const PlannedRow &row : plan.rows) {
             ++done;
             if (skipDuplicates && row.isDuplicate()) {
                 ++outcome.skipped;
             } else {
-                int param = 1;
-                insertClient.bind(param++, key);
-                insertClient.bind(param++, QStringLiteral("N"));
+                QString sortKeys[kClientFieldCount];
+                texts.clear();
+                texts.add(u"N");
                 for (const QString &field : row.fields)
-                    insertClient.bind(param++, field);
-                for (const int field : std::as_const(keyFields))
-                    insertClient.bind(param++, SortKey(row.fields[size_t(field)]));
+                    texts.add(field);
+                for (int i = 0; i < keyFields.size(); ++i) {
+                    sortKeys[i] = SortKey(row.fields[size_t(keyFields.at(i))]);
+                    texts.add(sortKeys[i]);
+                }
                 try {
+                    insertClient.bind(1, key);
+                    texts.bindTo(db, insertClient, 2);
                     Run(insertClient);
                 } catch (const Error &e) {
                     throw Error(QStringLiteral("A fájl %1. sora nem tölthető be: %2\nEgy ügyfél sem került be.")
@@ -211,7 +218,11 @@ ImportOutcome RunImport(Database &db, const ImportPlan &plan, bool skipDuplicate
                 ++outcome.clients;
                 outcome.cut += row.cutValues;
                 const QString &group = row.fields[FieldGroup];
-                if (!group.isEmpty() && !groups.contains(GroupMatchKey(group))) {
+                // A name seen before (most rows) needs no key made.
+                const bool seen = group.isEmpty() || seenGroups.contains(group);
+                if (!seen)
+                    seenGroups.insert(group);
+                if (!seen && !groups.contains(GroupMatchKey(group))) {
                     insertGroup.bind(1, group);
                     insertGroup.bind(2, SortKey(group));
                     Run(insertGroup);
