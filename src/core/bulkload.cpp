@@ -7,27 +7,32 @@
 
 namespace kartevo {
 
-BulkLoad::BulkLoad(Database &db, const QString &table, qint64 rowsToAdd)
+BulkLoad::BulkLoad(Database &db, const QString &table)
     : m_db(db)
+    , m_table(table)
 {
-    if (rowsToAdd <= 0)
+    Statement count(db, QStringLiteral("SELECT count(*) FROM %1").arg(QuoteIdentifier(table)));
+    m_rowsBefore = count.step() ? count.column(0).toLongLong() : 0;
+}
+
+void BulkLoad::adding(qint64 rows)
+{
+    if (m_setAside || rows <= m_rowsBefore)
         return;
+    m_setAside = true;
     QStringList names;
     {
-        Statement count(db, QStringLiteral("SELECT count(*) FROM %1").arg(QuoteIdentifier(table)));
-        if (!count.step() || count.column(0).toLongLong() >= rowsToAdd)
-            return;
         // The indexes the engine makes for a key or a UNIQUE column have no statement and stay.
-        Statement indexes(db, QStringLiteral("SELECT name, sql FROM sqlite_master "
-                                             "WHERE type = 'index' AND tbl_name = ? AND sql IS NOT NULL"));
-        indexes.bind(1, table);
+        Statement indexes(m_db, QStringLiteral("SELECT name, sql FROM sqlite_master "
+                                               "WHERE type = 'index' AND tbl_name = ? AND sql IS NOT NULL"));
+        indexes.bind(1, m_table);
         while (indexes.step()) {
             names.append(indexes.column(0).toString());
             m_indexes.append(indexes.column(1).toString());
         }
     }
     for (const QString &name : std::as_const(names))
-        db.exec(QStringLiteral("DROP INDEX %1").arg(QuoteIdentifier(name)));
+        m_db.exec(QStringLiteral("DROP INDEX %1").arg(QuoteIdentifier(name)));
 }
 
 void BulkLoad::finish()

@@ -211,7 +211,9 @@ ImportSummary ImportClientLines(Database &db, const QList<QStringView> &lines, Q
     std::optional<BulkLoad> load;
     try {
         // Only in a transaction of its own: a caller's transaction may go on after it.
-        load.emplace(db, QStringLiteral("ugyfel"), ownTransaction ? lines.size() - first : 0);
+        load.emplace(db, QStringLiteral("ugyfel"));
+        if (ownTransaction)
+            load->adding(lines.size() - first);
     } catch (const Error &) {
         if (ownTransaction && sqlite3_get_autocommit(db.handle()) == 0)
             RunSQL(db, QStringLiteral("ROLLBACK"));

@@ -77,51 +77,67 @@ void Run(Statement &statement)
 
 } // namespace
 
-ImportPlan PlanImport(Database &db, const SourceTable &table, const ImportMapping &mapping)
+struct ImportPlanner::State {
+    const ImportMapping &mapping;
+    int widths[kClientFieldCount] = {};
+    PostalTowns towns;
+    DuplicateKeys<qint64> clients;
+    DuplicateKeys<int> rows;
+};
+
+ImportPlanner::ImportPlanner(Database &db, const ImportMapping &mapping)
 {
     if (!mapping.givesName())
         throw Error(QStringLiteral("Nem derül ki, melyik oszlop az ügyfelek neve: válassza ki a név oszlopát "
                                    "(vagy a cégnév, családi név és utónév oszlopát)."));
-    ImportPlan plan;
+    d.reset(new State{mapping, {}, PostalTowns(db), {}, {}});
     const QStringList clientColumns = db.columnNames(QStringLiteral("ugyfel"));
     const QList<int> clientWidths = db.columnWidths(QStringLiteral("ugyfel"));
-    int widths[kClientFieldCount];
     for (int i = 0; i < kClientFieldCount; ++i)
-        widths[i] = clientWidths.value(clientColumns.indexOf(QLatin1String(kFieldColumns[i]), 0));
-    widths[FieldGroup] = std::min(widths[FieldGroup], db.columnWidth(QStringLiteral("csoport"), QStringLiteral("csoport")));
+        d->widths[i] = clientWidths.value(clientColumns.indexOf(QLatin1String(kFieldColumns[i]), 0));
+    d->widths[FieldGroup] =
+        std::min(d->widths[FieldGroup], db.columnWidth(QStringLiteral("csoport"), QStringLiteral("csoport")));
+    Statement read(db, QStringLiteral("SELECT ugyfel, ugyfel_nev, cim_irsz, cim_cim FROM ugyfel ORDER BY ugyfel"));
+    while (read.step())
+        d->clients.add(RowKeys(read.column(1).toString(), read.column(2).toString(), read.column(3).toString()),
+                       read.column(0).toLongLong());
+}
 
-    const PostalTowns towns(db);
-    DuplicateKeys<qint64> clients;
-    {
-        Statement read(db, QStringLiteral("SELECT ugyfel, ugyfel_nev, cim_irsz, cim_cim FROM ugyfel ORDER BY ugyfel"));
-        while (read.step())
-            clients.add(RowKeys(read.column(1).toString(), read.column(2).toString(), read.column(3).toString()),
-                        read.column(0).toLongLong());
-    }
-    DuplicateKeys<int> rows;
+ImportPlanner::~ImportPlanner() = default;
 
-    plan.rows.reserve(table.rows.size());
-    for (int index = mapping.header ? 1 : 0; index < table.rows.size(); ++index) {
-        PlannedRow row;
-        row.sourceRow = index;
-        row.fields = MapRow(mapping, table.rows.at(index));
-        if (std::all_of(row.fields.begin(), row.fields.end(), [](const QString &v) { return v.isEmpty(); }))
-            continue;
-        for (int i = 0; i < kClientFieldCount; ++i) {
-            if (widths[i] > 0 && row.fields[size_t(i)].size() > widths[i]) {
-                row.fields[size_t(i)] = CutToWidth(row.fields[size_t(i)], widths[i]);
-                ++row.cutValues;
-            }
+bool ImportPlanner::plan(int sourceRow, const QStringList &cells, PlannedRow &row)
+{
+    row = PlannedRow();
+    row.sourceRow = sourceRow;
+    row.fields = MapRow(d->mapping, cells);
+    if (std::all_of(row.fields.begin(), row.fields.end(), [](const QString &v) { return v.isEmpty(); }))
+        return false;
+    for (int i = 0; i < kClientFieldCount; ++i) {
+        if (d->widths[i] > 0 && row.fields[size_t(i)].size() > d->widths[i]) {
+            row.fields[size_t(i)] = CutToWidth(row.fields[size_t(i)], d->widths[i]);
+            ++row.cutValues;
         }
-        const QString &code = row.fields[FieldPostalCode];
-        const QString &town = row.fields[FieldTown];
-        row.townMismatch = !town.isEmpty() && towns.hasCode(code) && !towns.townMatches(code, town);
-        const RowKeys keys(row.fields[FieldName], code, row.fields[FieldStreet]);
-        row.duplicateClient = clients.find(keys).value_or(0);
-        if (row.duplicateClient == 0)
-            row.duplicateRow = rows.find(keys).value_or(-1);
-        rows.add(keys, index);
+    }
+    const QString &code = row.fields[FieldPostalCode];
+    const QString &town = row.fields[FieldTown];
+    row.townMismatch = !town.isEmpty() && d->towns.hasCode(code) && !d->towns.townMatches(code, town);
+    const RowKeys keys(row.fields[FieldName], code, row.fields[FieldStreet]);
+    row.duplicateClient = d->clients.find(keys).value_or(0);
+    if (row.duplicateClient == 0)
+        row.duplicateRow = d->rows.find(keys).value_or(-1);
+    d->rows.add(keys, sourceRow);
+    return true;
+}
 
+ImportPlan PlanImport(Database &db, const SourceTable &table, const ImportMapping &mapping)
+{
+    ImportPlanner planner(db, mapping);
+    ImportPlan plan;
+    plan.rows.reserve(table.rows.size());
+    PlannedRow row;
+    for (int index = mapping.header ? 1 : 0; index < table.rows.size(); ++index) {
+        if (!planner.plan(index, table.rows.at(index), row))
+            continue;
         plan.cutValues += row.cutValues;
         plan.townMismatches += row.townMismatch ? 1 : 0;
         plan.duplicates += row.isDuplicate() ? 1 : 0;
@@ -153,99 +169,181 @@ QString ImportOutcomeText(const ImportOutcome &outcome)
         .arg(outcome.cut);
 }
 
-ImportOutcome RunImport(Database &db, const ImportPlan &plan, bool skipDuplicates, const QString &source,
-                        const ImportProgress &progress, bool dryRun)
-{
-    QStringList columns = {QStringLiteral("ugyfel"), QStringLiteral("jelolve")};
-    for (const char *column : kFieldColumns)
-        columns.append(QLatin1String(column));
-    QList<int> keyFields; // the field each sort key is made from
-    for (const SortKeyColumn &key : ClientSortKeyColumns()) {
-        for (int i = 0; i < kClientFieldCount; ++i) {
-            if (key.column == QLatin1String(kFieldColumns[i])) {
-                columns.append(key.key);
-                keyFields.append(i);
+struct ImportWriter::State {
+    State(Database &db, const QString &source, bool skipDuplicates)
+        : db(db)
+        , skipDuplicates(skipDuplicates)
+        , insertClient(db, InsertClientStatement(keyFields))
+        , insertGroup(db, QStringLiteral("INSERT INTO csoport (csoport, csoports) VALUES (?, ?)"))
+        , recorder(db, source)
+        , load(db, QStringLiteral("ugyfel"))
+        , firstKey(NextId(db, QStringLiteral("ugyfel")))
+        , key(firstKey)
+    {
+        Statement read(db, QStringLiteral("SELECT csoport FROM csoport"));
+        while (read.step())
+            groups.insert(GroupMatchKey(read.column(0).toString()));
+    }
+
+    // The INSERT of a client: key, mark, the six fields and the sort keys, with the field each
+    // sort key is made from.
+    static QString InsertClientStatement(QList<int> &keyFields)
+    {
+        QStringList columns = {QStringLiteral("ugyfel"), QStringLiteral("jelolve")};
+        for (const char *column : kFieldColumns)
+            columns.append(QLatin1String(column));
+        for (const SortKeyColumn &sortKey : ClientSortKeyColumns()) {
+            for (int i = 0; i < kClientFieldCount; ++i) {
+                if (sortKey.column == QLatin1String(kFieldColumns[i])) {
+                    columns.append(sortKey.key);
+                    keyFields.append(i);
+                }
             }
         }
+        const QStringList marks(columns.size(), QStringLiteral("?"));
+        return QStringLiteral("INSERT INTO ugyfel (%1) VALUES (%2)")
+            .arg(columns.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
     }
-    const QStringList marks(columns.size(), QStringLiteral("?"));
 
+    Database &db;
+    bool skipDuplicates;
+    QList<int> keyFields;
+    Statement insertClient;
+    Statement insertGroup;
+    ImportRecorder recorder;
+    BulkLoad load;
+    qint64 firstKey;
+    qint64 key;
+    QSet<QString> groups;     // the group list's names, as imports compare them
+    QSet<QString> seenGroups; // the names met so far, as they are written
+    TextParameters texts;
+    qint64 rows = 0;
     ImportOutcome outcome;
+    bool open = true;
+};
+
+// Begins the transaction of the writer; nothing may be open already.
+Database &BeginImport(Database &db)
+{
     if (sqlite3_get_autocommit(db.handle()) == 0)
         throw Error(QStringLiteral("Az importálás nem indítható egy folyamatban lévő tranzakción belül."));
     db.exec(QStringLiteral("BEGIN"));
+    return db;
+}
+
+ImportWriter::ImportWriter(Database &db, const QString &source, bool skipDuplicates)
+{
+    BeginImport(db);
     try {
-        Statement insertClient(db, QStringLiteral("INSERT INTO ugyfel (%1) VALUES (%2)")
-                                       .arg(columns.join(QStringLiteral(", ")), marks.join(QStringLiteral(", "))));
-        Statement insertGroup(db, QStringLiteral("INSERT INTO csoport (csoport, csoports) VALUES (?, ?)"));
-        QSet<QString> groups;
-        {
-            Statement read(db, QStringLiteral("SELECT csoport FROM csoport"));
-            while (read.step())
-                groups.insert(GroupMatchKey(read.column(0).toString()));
-        }
-        ImportRecorder recorder(db, source);
-        BulkLoad load(db, QStringLiteral("ugyfel"), plan.rows.size());
-        const qint64 firstKey = NextId(db, QStringLiteral("ugyfel"));
-        qint64 key = firstKey;
-        TextParameters texts;
-        QSet<QString> seenGroups;
-        int done = 0;
-        for (const PlannedRow &row : plan.rows) {
-            ++done;
-            if (skipDuplicates && row.isDuplicate()) {
-                ++outcome.skipped;
-            } else {
-                QString sortKeys[kClientFieldCount];
-                texts.clear();
-                texts.add(u"N");
-                for (const QString &field : row.fields)
-                    texts.add(field);
-                for (int i = 0; i < keyFields.size(); ++i) {
-                    sortKeys[i] = SortKey(row.fields[size_t(keyFields.at(i))]);
-                    texts.add(sortKeys[i]);
-                }
-                try {
-                    insertClient.bind(1, key);
-                    texts.bindTo(db, insertClient, 2);
-                    Run(insertClient);
-                } catch (const Error &e) {
-                    throw Error(QStringLiteral("A fájl %1. sora nem tölthető be: %2\nEgy ügyfél sem került be.")
-                                    .arg(row.sourceRow + 1)
-                                    .arg(e.message()));
-                }
-                ++key;
-                ++outcome.clients;
-                outcome.cut += row.cutValues;
-                const QString &group = row.fields[FieldGroup];
-                // A name seen before (most rows) needs no key made.
-                const bool seen = group.isEmpty() || seenGroups.contains(group);
-                if (!seen)
-                    seenGroups.insert(group);
-                if (!seen && !groups.contains(GroupMatchKey(group))) {
-                    insertGroup.bind(1, group);
-                    insertGroup.bind(2, SortKey(group));
-                    Run(insertGroup);
-                    groups.insert(GroupMatchKey(group));
-                    recorder.addGroup(group);
-                    ++outcome.groups;
-                }
-            }
-            if (progress && !progress(done, int(plan.rows.size()))) {
-                RunSQL(db, QStringLiteral("ROLLBACK"));
-                return ImportOutcome{0, 0, 0, 0, true};
-            }
-        }
-        load.finish();
-        recorder.addClientsFrom(firstKey);
-        // An import that stored nothing leaves no record to take back.
-        db.exec(dryRun || outcome.clients == 0 ? QStringLiteral("ROLLBACK") : QStringLiteral("COMMIT"));
+        d.reset(new State(db, source, skipDuplicates));
     } catch (...) {
         if (sqlite3_get_autocommit(db.handle()) == 0)
             RunSQL(db, QStringLiteral("ROLLBACK"));
         throw;
     }
-    return outcome;
+}
+
+ImportWriter::~ImportWriter()
+{
+    if (d && d->open)
+        abandon();
+}
+
+void ImportWriter::expect(qint64 rows)
+{
+    d->load.adding(rows);
+}
+
+void ImportWriter::write(const PlannedRow &row)
+{
+    ++d->rows;
+    if (d->skipDuplicates && row.isDuplicate()) {
+        ++d->outcome.skipped;
+        return;
+    }
+    // Rows that come one by one set the index aside once they outnumber the clients there.
+    if (d->rows % 1024 == 0)
+        d->load.adding(d->rows);
+    QString sortKeys[kClientFieldCount];
+    TextParameters &texts = d->texts;
+    texts.clear();
+    texts.add(u"N");
+    for (const QString &field : row.fields)
+        texts.add(field);
+    for (int i = 0; i < d->keyFields.size(); ++i) {
+        sortKeys[i] = SortKey(row.fields[size_t(d->keyFields.at(i))]);
+        texts.add(sortKeys[i]);
+    }
+    try {
+        d->insertClient.bind(1, d->key);
+        texts.bindTo(d->db, d->insertClient, 2);
+        Run(d->insertClient);
+    } catch (const Error &e) {
+        d->insertClient.reset();
+        throw Error(QStringLiteral("A fájl %1. sora nem tölthető be: %2\nEgy ügyfél sem került be.")
+                        .arg(row.sourceRow + 1)
+                        .arg(e.message()));
+    }
+    ++d->key;
+    ++d->outcome.clients;
+    d->outcome.cut += row.cutValues;
+    const QString &group = row.fields[FieldGroup];
+    // A name seen before (most rows) needs no key made.
+    if (group.isEmpty() || d->seenGroups.contains(group))
+        return;
+    d->seenGroups.insert(group);
+    const QString groupKey = GroupMatchKey(group);
+    if (d->groups.contains(groupKey))
+        return;
+    d->insertGroup.bind(1, group);
+    d->insertGroup.bind(2, SortKey(group));
+    Run(d->insertGroup);
+    d->groups.insert(groupKey);
+    d->recorder.addGroup(group);
+    ++d->outcome.groups;
+}
+
+ImportOutcome ImportWriter::finish(bool dryRun)
+{
+    try {
+        d->load.finish();
+        d->recorder.addClientsFrom(d->firstKey);
+        // An import that stored nothing leaves no record to take back.
+        d->db.exec(dryRun || d->outcome.clients == 0 ? QStringLiteral("ROLLBACK") : QStringLiteral("COMMIT"));
+        d->open = false;
+    } catch (...) {
+        abandon();
+        throw;
+    }
+    return d->outcome;
+}
+
+void ImportWriter::abandon()
+{
+    d->open = false;
+    if (sqlite3_get_autocommit(d->db.handle()) == 0)
+        RunSQL(d->db, QStringLiteral("ROLLBACK"));
+}
+
+const ImportOutcome &ImportWriter::outcome() const
+{
+    return d->outcome;
+}
+
+ImportOutcome RunImport(Database &db, const ImportPlan &plan, bool skipDuplicates, const QString &source,
+                        const ImportProgress &progress, bool dryRun)
+{
+    ImportWriter writer(db, source, skipDuplicates);
+    writer.expect(plan.rows.size());
+    int done = 0;
+    for (const PlannedRow &row : plan.rows) {
+        writer.write(row);
+        if (progress && !progress(++done, int(plan.rows.size()))) {
+            writer.abandon();
+            return ImportOutcome{0, 0, 0, 0, true};
+        }
+    }
+    return writer.finish(dryRun);
 }
 
 } // namespace kartevo

@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 namespace kartevo {
 
@@ -30,6 +31,26 @@ struct ImportPlan {
     int duplicates = 0;
     int townMismatches = 0;
     int cutValues = 0;
+};
+
+// The plan made row by row, in the order of the file: what PlanImport does for one row at a
+// time, for rows that come while the file is still being read.
+class ImportPlanner {
+public:
+    // Reads the column widths, the postal codes and the keys of the clients there. A mapping that
+    // gives no name throws Error.
+    ImportPlanner(Database &db, const ImportMapping &mapping);
+    ~ImportPlanner();
+    ImportPlanner(const ImportPlanner &) = delete;
+    ImportPlanner &operator=(const ImportPlanner &) = delete;
+
+    // Plans the row of the file at sourceRow (from 0); false for a row without any value, which
+    // is left out. Rows come in the order of the file, the header left out by the caller.
+    bool plan(int sourceRow, const QStringList &cells, PlannedRow &row);
+
+private:
+    struct State;
+    std::unique_ptr<State> d;
 };
 
 // Maps every row and finds, with the address check's rules, the rows whose postal code and
@@ -54,6 +75,35 @@ QString ImportOutcomeText(const ImportOutcome &outcome);
 // Called after each row stored with how many are done out of how many; returning false stops
 // the import, and everything it wrote is taken back.
 using ImportProgress = std::function<bool(int done, int total)>;
+
+// The store of planned rows, one by one, in one transaction of its own: what RunImport does for
+// rows that come while the file is still being read. Nothing is kept unless finish() commits;
+// a writer left unfinished takes everything back.
+class ImportWriter {
+public:
+    // Begins the transaction. Throws Error inside a transaction that is already open.
+    ImportWriter(Database &db, const QString &source, bool skipDuplicates);
+    ~ImportWriter();
+    ImportWriter(const ImportWriter &) = delete;
+    ImportWriter &operator=(const ImportWriter &) = delete;
+
+    // How many rows are to come in all, when that is known before the first.
+    void expect(qint64 rows);
+    // Stores the row (or counts it as skipped). Throws Error naming the row when it cannot be
+    // stored; the writer is then to be left unfinished.
+    void write(const PlannedRow &row);
+    // Records the import and commits; a trial (dryRun), or an import that stored no client,
+    // takes it back. Returns the counts.
+    ImportOutcome finish(bool dryRun);
+    // Takes everything written back.
+    void abandon();
+
+    const ImportOutcome &outcome() const;
+
+private:
+    struct State;
+    std::unique_ptr<State> d;
+};
 
 // Stores the rows of the plan (without the duplicates when skipDuplicates) in one transaction:
 // keys from NextId, unmarked, with sort keys; groups not yet in the group list are added (the
