@@ -118,6 +118,9 @@ int runImport(Context &context)
         return ImportFixedOrder(*session, file, options);
     }
 
+    // A delimited file or vCards have no sheets: a sheet asked for is a mistake, not ignored.
+    if (options.has("sheet") && (kind == SourceKind::Delimited || kind == SourceKind::VCard))
+        throw UsageError(QStringLiteral("import: --sheet is for spreadsheets (.xlsx, .ods, .xls)"));
     const SourceTable table = ReadSource(file, source);
     for (const QString &warning : table.warnings)
         err() << warning << '\n';

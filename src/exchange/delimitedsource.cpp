@@ -114,7 +114,7 @@ QString DecodeStrict(const QByteArray &bytes, QStringConverter::Encoding encodin
 
 } // namespace
 
-SourceTable ReadDelimitedSource(const QByteArray &bytes, const SourceOptions &options)
+SourceTable ReadDelimitedSource(const QByteArray &bytes, const SourceOptions &options, const QString &fileName)
 {
     SourceTable table;
     table.kind = SourceKind::Delimited;
@@ -129,7 +129,7 @@ SourceTable ReadDelimitedSource(const QByteArray &bytes, const SourceOptions &op
                                                  "karakterek helyén csere-jel áll.").arg(table.encoding));
     } else {
         if (bytes.contains('\0'))
-            throw Error(QStringLiteral("Ez a fájl nem szöveges fájl, és nem is táblázat vagy névjegy."));
+            throw Error(QStringLiteral("Ez a fájl nem szöveges fájl, és nem is táblázat vagy névjegy: %1").arg(fileName));
         const QString choice = options.encoding.toLower();
         if (choice.isEmpty()) {
             ImportText read = DecodeImportBytes(bytes);

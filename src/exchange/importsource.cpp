@@ -84,7 +84,7 @@ SourceTable ReadSource(const QString &fileName, const SourceOptions &options)
             throw Error(QStringLiteral("Munkafüzetet csak fájlból lehet betölteni, csőből nem: %1").arg(fileName));
         if (TextKind(bytes) == SourceKind::VCard)
             return ReadVCardSource(bytes, fileName);
-        return ReadDelimitedSource(bytes, options);
+        return ReadDelimitedSource(bytes, options, fileName);
     }
     switch (const SourceKind kind = DetectSourceKind(fileName)) {
     case SourceKind::Xlsx:
@@ -96,7 +96,7 @@ SourceTable ReadSource(const QString &fileName, const SourceOptions &options)
     case SourceKind::Delimited:
         break;
     }
-    return ReadDelimitedSource(ReadInputFile(fileName), options);
+    return ReadDelimitedSource(ReadInputFile(fileName), options, fileName);
 }
 
 } // namespace kartevo

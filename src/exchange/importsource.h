@@ -41,7 +41,8 @@ SourceKind DetectSourceKind(const QString &fileName);
 SourceTable ReadSource(const QString &fileName, const SourceOptions &options = {});
 
 // The readers of each kind, behind ReadSource.
-SourceTable ReadDelimitedSource(const QByteArray &bytes, const SourceOptions &options);
+// fileName names the file in the error of one that is not text.
+SourceTable ReadDelimitedSource(const QByteArray &bytes, const SourceOptions &options, const QString &fileName = {});
 SourceTable ReadSpreadsheetSource(const QString &fileName, SourceKind kind, const SourceOptions &options);
 // A vCard file: the column titles, then one row per card. fileName names the file in the error
 // of a file without a card.

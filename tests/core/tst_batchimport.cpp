@@ -86,6 +86,8 @@ private Q_SLOTS:
                                         << u"Nem derül ki, melyik oszlop"_s;
         QTest::newRow("column beyond the file") << kList << QStringList{u"--map"_s, u"name=9"_s} << u"9. oszlopa"_s;
         QTest::newRow("damaged spreadsheet") << QByteArray("PK\x03\x04garbage") << QStringList{} << u""_s;
+        QTest::newRow("neither text nor spreadsheet") << QByteArray("N\0v;C\0m\n", 9) << QStringList{u"--map"_s, u"auto"_s}
+                                                      << u"nem is táblázat vagy névjegy: FILE"_s;
     }
     void refusesWhatCannotBeMapped()
     {
@@ -98,7 +100,9 @@ private Q_SLOTS:
         WriteBytes(file, bytes);
         const BatchResult result = RunBatch(QStringList{u"import"_s, file} + options, inst.dataHome());
         QCOMPARE(result.code, 1);
-        QVERIFY2(result.err.contains(reason) && !result.err.isEmpty(), qPrintable(result.err));
+        // FILE in the reason stands for the file's path.
+        QVERIFY2(result.err.contains(QString(reason).replace(u"FILE"_s, file)) && !result.err.isEmpty(),
+                 qPrintable(result.err));
         QCOMPARE(Scalar(folders, u"SELECT count(*) FROM ugyfel"_s).toInt(), 30);
         QCOMPARE(Scalar(folders, u"SELECT count(*) FROM betoltes"_s).toInt(), 0);
     }
@@ -112,6 +116,8 @@ private Q_SLOTS:
         QTest::newRow("unknown encoding") << QStringList{u"import"_s, u"a.csv"_s, u"--encoding"_s, u"latin2"_s};
         QTest::newRow("undo with a file") << QStringList{u"import"_s, u"a.csv"_s, u"--undo-last"_s};
         QTest::newRow("trial of the fixed order") << QStringList{u"import"_s, u"LISTA"_s, u"--dry-run"_s};
+        QTest::newRow("sheet of delimited text")
+            << QStringList{u"import"_s, u"LISTA"_s, u"--map"_s, u"auto"_s, u"--sheet"_s, u"2"_s};
     }
     void badArguments()
     {
