@@ -33,8 +33,7 @@ struct ImportPlan {
     int cutValues = 0;
 };
 
-// The plan made row by row, in the order of the file: what PlanImport does for one row at a
-// time, for rows that come while the file is still being read.
+// The plan made row by row, in the order of the file: what PlanImport does for one row at a time.
 class ImportPlanner {
 public:
     // Reads the column widths, the postal codes and the keys of the clients there. A mapping that
@@ -77,8 +76,8 @@ QString ImportOutcomeText(const ImportOutcome &outcome);
 using ImportProgress = std::function<bool(int done, int total)>;
 
 // The store of planned rows, one by one, in one transaction of its own: what RunImport does for
-// rows that come while the file is still being read. Nothing is kept unless finish() commits;
-// a writer left unfinished takes everything back.
+// one row at a time. Nothing is kept unless finish() commits; a writer left unfinished takes
+// everything back.
 class ImportWriter {
 public:
     // Begins the transaction. Throws Error inside a transaction that is already open.
