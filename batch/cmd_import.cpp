@@ -1,5 +1,6 @@
 #include "batch/batchcommon.h"
 
+#include "core/largeheap.h"
 #include "core/backup.h"
 #include "core/database.h"
 #include "core/error.h"
@@ -26,14 +27,16 @@ int ImportFixedOrder(Session &session, const QString &file, const PrintOptions &
     if (!text.warning.isEmpty())
         err() << text.warning << '\n';
     const ImportBaseline baseline = TakeImportBaseline(db);
+    ImportedClients added;
     try {
-        const ImportSummary summary = ImportClientLines(db, TextLineViews(text.text), separator, options.has("header"));
-        RecordImportSince(db, baseline, file);
+        const ImportSummary summary =
+            ImportClientLines(db, TextLineViews(text.text), separator, options.has("header"), {}, &added);
+        RecordImportSince(db, baseline, file, &added);
         out() << summary.clients << " client(s) and " << summary.groups << " group(s) added (" << text.encoding
               << ").\n";
     } catch (const ImportError &e) {
         if (e.kept.clients > 0)
-            RecordImportSince(db, baseline, file);
+            RecordImportSince(db, baseline, file, &added);
         out() << e.kept.clients << " client(s) and " << e.kept.groups << " group(s) added before line " << e.line
               << ".\n";
         throw;
@@ -106,6 +109,8 @@ int runImport(Context &context)
     if (options.has("separator"))
         source.separator = separatorOption(command, options);
 
+    // An import holds the file, its rows and their keys in memory at once.
+    PrepareLargeHeap(std::size_t(256) << 20);
     const auto session = openSession(context);
     Database &db = session->db();
     const SourceKind kind = DetectSourceKind(file);

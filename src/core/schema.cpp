@@ -188,6 +188,10 @@ const QList<std::pair<QString, QString>> &ImportLogTables()
         {QStringLiteral("betoltes_ugyfel"),
          QStringLiteral("CREATE TABLE betoltes_ugyfel (betoltes INTEGER, ugyfel INTEGER, ujjlenyomat CHAR(40), "
                         "PRIMARY KEY (betoltes, ugyfel));")},
+        // One row per import: its clients' keys and fingerprints in a BLOB (betoltes_ugyfel
+        // holds the records of earlier versions, a row per client).
+        {QStringLiteral("betoltes_ugyfelek"),
+         QStringLiteral("CREATE TABLE betoltes_ugyfelek (betoltes INTEGER PRIMARY KEY, ugyfelek BLOB);")},
         {QStringLiteral("betoltes_csoport"),
          QStringLiteral("CREATE TABLE betoltes_csoport (betoltes INTEGER, csoport CHAR(50), "
                         "PRIMARY KEY (betoltes, csoport));")},

@@ -8,6 +8,7 @@
 #include "core/schema.h"
 #include "core/statement.h"
 #include "core/tableview.h"
+#include "exchange/importlog.h"
 #include "exchange/textparameters.h"
 
 #include <QFile>
@@ -162,7 +163,7 @@ ImportSummary ImportClients(Database &db, const QStringList &lines, QChar separa
 }
 
 ImportSummary ImportClientLines(Database &db, const QList<QStringView> &lines, QChar separator, bool firstLineNames,
-                            const std::function<void(int line)> &progress)
+                            const std::function<void(int line)> &progress, ImportedClients *added)
 {
     ImportSummary summary;
     const int first = firstLineNames ? 1 : 0;
@@ -233,6 +234,8 @@ ImportSummary ImportClientLines(Database &db, const QList<QStringView> &lines, Q
     };
 
     qint64 key = NextId(db, QStringLiteral("ugyfel"));
+    if (added)
+        added->reserve(lines.size() - first);
     TextParameters texts;
     for (int index = first; index < lines.size(); ++index) {
         QStringView fields[kFieldCount];
@@ -264,6 +267,8 @@ ImportSummary ImportClientLines(Database &db, const QList<QStringView> &lines, Q
             throw ImportError(message, summary, index + 1);
         }
         ++summary.clients;
+        if (added) // the texts after the mark are the six fields
+            added->add(key, {texts.utf8(1), texts.utf8(2), texts.utf8(3), texts.utf8(4), texts.utf8(5), texts.utf8(6)});
 
         const QString group = CutView(fields[kGroupField], groupWidth).toString();
         if (!group.isEmpty() && !groups.contains(GroupMatchKey(group))) {

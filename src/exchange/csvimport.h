@@ -12,6 +12,7 @@
 namespace kartevo {
 
 class Database;
+class ImportedClients;
 
 // The text of a file to import and the encoding it was read in.
 struct ImportText {
@@ -65,9 +66,9 @@ public:
 // Everything runs in one transaction; a client that cannot be stored ends the import with
 // ImportError after the clients before it have been committed. A commit that fails takes the
 // whole import back (ImportError with nothing kept). progress, when given, gets the index of
-// every line imported.
+// every line imported; added, when given, every client stored (for the record of the import).
 ImportSummary ImportClientLines(Database &db, const QList<QStringView> &lines, QChar separator, bool firstLineNames,
-                                const std::function<void(int line)> &progress = {});
+                                const std::function<void(int line)> &progress = {}, ImportedClients *added = nullptr);
 ImportSummary ImportClients(Database &db, const QStringList &lines, QChar separator, bool firstLineNames,
                             const std::function<void(int line)> &progress = {});
 

@@ -8,6 +8,7 @@
 
 #include <QCryptographicHash>
 #include <QDateTime>
+#include <QtEndian>
 
 #include <sqlite3.h>
 
@@ -15,16 +16,14 @@ namespace kartevo {
 
 namespace {
 
-// The fields of a client as the fingerprint reads them.
+// The fields of a client as the fingerprints read them.
 const QString kClientFields = QStringLiteral("ugyfel_nev, kapcsolat, cim_irsz, cim_varos, cim_cim, csoport");
 
-// The fingerprint of a client's six imported fields: the SHA-1, in hexadecimal, of the fields'
-// UTF-8 text joined with the unit separator (0x1F). An SQL function, so that the engine hands
-// over its own UTF-8 text and a large import is recorded, and checked, by one statement.
-void FingerprintFunction(sqlite3_context *context, int argc, sqlite3_value **argv)
+// Records written by earlier versions keep one row per client in betoltes_ugyfel, with the
+// SHA-1, in hexadecimal, of the six fields' UTF-8 text joined with the unit separator (0x1F).
+// kartevo_ujjlenyomat(six fields) computes it, to check such a record at the undo.
+void Sha1FingerprintFunction(sqlite3_context *context, int argc, sqlite3_value **argv)
 {
-    // One hash object per thread, started again for every client: an import makes one
-    // fingerprint per client.
     thread_local QCryptographicHash hash(QCryptographicHash::Sha1);
     hash.reset();
     for (int i = 0; i < argc; ++i) {
@@ -33,25 +32,79 @@ void FingerprintFunction(sqlite3_context *context, int argc, sqlite3_value **arg
         const auto *text = reinterpret_cast<const char *>(sqlite3_value_text(argv[i]));
         hash.addData(QByteArrayView(text, text ? sqlite3_value_bytes(argv[i]) : 0));
     }
-    const QByteArrayView digest = hash.resultView();
-    char hex[40];
-    for (qsizetype i = 0; i < digest.size() && i < 20; ++i) {
-        const auto byte = static_cast<unsigned char>(digest[i]);
-        hex[2 * i] = "0123456789abcdef"[byte >> 4];
-        hex[2 * i + 1] = "0123456789abcdef"[byte & 0xF];
-    }
-    sqlite3_result_text(context, hex, int(2 * std::min<qsizetype>(digest.size(), 20)), SQLITE_TRANSIENT);
+    const QByteArray hex = hash.resultView().toByteArray().toHex();
+    sqlite3_result_text(context, hex.constData(), int(hex.size()), SQLITE_TRANSIENT);
 }
 
-// Makes kartevo_ujjlenyomat(six fields) known to the connection.
 void AddFingerprintFunction(Database &db)
 {
     // Defining it again while a statement runs is refused with SQLITE_BUSY; it is there then.
     const int result = sqlite3_create_function_v2(db.handle(), "kartevo_ujjlenyomat", 6,
                                                   SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
-                                                  FingerprintFunction, nullptr, nullptr, nullptr);
+                                                  Sha1FingerprintFunction, nullptr, nullptr, nullptr);
     if (result != SQLITE_OK && result != SQLITE_BUSY)
         throw Error(db.errorMessage());
+}
+
+// A record is now one row per import in betoltes_ugyfelek: a BLOB of 16-byte entries in key
+// order, each the client's key and the fingerprint of its six fields, both 64-bit
+// little-endian. One row instead of one per client keeps the record a small part of a large
+// import's time.
+constexpr qsizetype kEntrySize = 16;
+
+// The fingerprint of a client's six fields: FNV-1a (64 bits) of their UTF-8 text joined with
+// the unit separator (0x1F); NULL counts as empty.
+constexpr quint64 kFnvPrime = 0x100000001b3ULL;
+constexpr quint64 kFnvStart = 0xcbf29ce484222325ULL;
+
+quint64 FnvAppend(quint64 hash, QByteArrayView text)
+{
+    for (const char byte : text)
+        hash = (hash ^ static_cast<unsigned char>(byte)) * kFnvPrime;
+    return hash;
+}
+
+quint64 FieldsFingerprint(const std::array<QByteArrayView, 6> &fields)
+{
+    quint64 hash = kFnvStart;
+    for (size_t i = 0; i < fields.size(); ++i) {
+        if (i > 0)
+            hash = (hash ^ 0x1fU) * kFnvPrime;
+        hash = FnvAppend(hash, fields[i]);
+    }
+    return hash;
+}
+
+// The six fields from column `first` of a row, valid until the row moves on.
+std::array<QByteArrayView, 6> RowFields(sqlite3_stmt *row, int first)
+{
+    std::array<QByteArrayView, 6> fields;
+    for (int i = 0; i < 6; ++i) {
+        const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(row, first + i));
+        fields[size_t(i)] = QByteArrayView(text, text ? sqlite3_column_bytes(row, first + i) : 0);
+    }
+    return fields;
+}
+
+struct RecordEntry {
+    qint64 client;
+    quint64 fingerprint;
+};
+
+RecordEntry EntryAt(const QByteArray &entries, qsizetype index)
+{
+    const char *at = entries.constData() + index * kEntrySize;
+    return {qFromLittleEndian<qint64>(at), qFromLittleEndian<quint64>(at + 8)};
+}
+
+// The compact record of an import (empty when it has none).
+QByteArray CompactRecord(Database &db, qint64 record)
+{
+    Statement read(db, QStringLiteral("SELECT ugyfelek FROM betoltes_ugyfelek WHERE betoltes = ?"));
+    read.bind(1, record);
+    QByteArray entries = read.step() ? read.column(0).toByteArray() : QByteArray();
+    entries.truncate(entries.size() - entries.size() % kEntrySize);
+    return entries;
 }
 
 const QString kFingerprintOfClient = QStringLiteral("kartevo_ujjlenyomat(%1)").arg(kClientFields);
@@ -93,16 +146,40 @@ ImportRecorder::ImportRecorder(Database &db, const QString &source)
 
 ImportRecorder::~ImportRecorder() = default;
 
+void ImportedClients::reserve(qint64 clients)
+{
+    m_entries.reserve(qsizetype(clients) * kEntrySize);
+}
+
+void ImportedClients::add(qint64 client, const std::array<QByteArrayView, 6> &fields)
+{
+    char entry[kEntrySize];
+    qToLittleEndian<qint64>(client, entry);
+    qToLittleEndian<quint64>(FieldsFingerprint(fields), entry + 8);
+    m_entries.append(entry, kEntrySize);
+}
+
+void ImportRecorder::addClients(const ImportedClients &clients)
+{
+    if (clients.isEmpty())
+        return;
+    Statement insert(m_statements->db, QStringLiteral("INSERT INTO betoltes_ugyfelek (betoltes, ugyfelek) VALUES (?, ?)"));
+    insert.bind(1, m_statements->record);
+    const QByteArray &entries = clients.entries();
+    if (sqlite3_bind_blob(insert.handle(), 2, entries.constData(), int(entries.size()), SQLITE_STATIC) != SQLITE_OK)
+        throw Error(m_statements->db.errorMessage());
+    insert.exec();
+}
+
 void ImportRecorder::addClientsFrom(qint64 firstClient)
 {
-    Database &db = m_statements->db;
-    AddFingerprintFunction(db);
-    Statement insert(db, QStringLiteral("INSERT INTO betoltes_ugyfel (betoltes, ugyfel, ujjlenyomat) "
-                                        "SELECT ?, ugyfel, %1 FROM ugyfel WHERE ugyfel >= ?")
-                             .arg(kFingerprintOfClient));
-    insert.bind(1, m_statements->record);
-    insert.bind(2, firstClient);
-    insert.exec();
+    Statement rows(m_statements->db,
+                   QStringLiteral("SELECT ugyfel, %1 FROM ugyfel WHERE ugyfel >= ? ORDER BY ugyfel").arg(kClientFields));
+    rows.bind(1, firstClient);
+    ImportedClients clients;
+    while (rows.step())
+        clients.add(sqlite3_column_int64(rows.handle(), 0), RowFields(rows.handle(), 1));
+    addClients(clients);
 }
 
 void ImportRecorder::addGroup(const QString &group)
@@ -124,13 +201,17 @@ ImportBaseline TakeImportBaseline(Database &db)
     return baseline;
 }
 
-void RecordImportSince(Database &db, const ImportBaseline &baseline, const QString &source)
+void RecordImportSince(Database &db, const ImportBaseline &baseline, const QString &source,
+                       const ImportedClients *added)
 {
     if (NextId(db, QStringLiteral("ugyfel")) <= baseline.nextClient)
         return; // nothing added, nothing to take back
     InTransaction(db, [&] {
         ImportRecorder recorder(db, source);
-        recorder.addClientsFrom(baseline.nextClient);
+        if (added)
+            recorder.addClients(*added);
+        else
+            recorder.addClientsFrom(baseline.nextClient);
         Statement groups(db, QStringLiteral("SELECT csoport FROM csoport"));
         while (groups.step()) {
             const QString group = groups.column(0).toString();
@@ -158,6 +239,26 @@ std::optional<LastImport> FindLastImport(Database &db)
         ++found.clients;
         if (clients.column(0).toInt() == 0)
             found.edited.append(clients.column(1).toString());
+    }
+    // The compact record and the clients of its key range, both in key order, side by side.
+    const QByteArray entries = CompactRecord(db, found.record);
+    const qsizetype count = entries.size() / kEntrySize;
+    if (count > 0) {
+        Statement current(db, QStringLiteral("SELECT ugyfel, %1, ugyfel_nev FROM ugyfel "
+                                             "WHERE ugyfel BETWEEN ? AND ? ORDER BY ugyfel").arg(kClientFields));
+        current.bind(1, EntryAt(entries, 0).client);
+        current.bind(2, EntryAt(entries, count - 1).client);
+        qsizetype index = 0;
+        while (index < count && current.step()) {
+            const qint64 client = sqlite3_column_int64(current.handle(), 0);
+            while (index < count && EntryAt(entries, index).client < client)
+                ++index;
+            if (index == count || EntryAt(entries, index).client != client)
+                continue;
+            ++found.clients;
+            if (FieldsFingerprint(RowFields(current.handle(), 1)) != EntryAt(entries, index).fingerprint)
+                found.edited.append(current.column(7).toString());
+        }
     }
     Statement groups(db, QStringLiteral("SELECT count(*) FROM betoltes_csoport r JOIN csoport c ON c.csoport = r.csoport "
                                         "WHERE r.betoltes = ?"));
@@ -191,6 +292,21 @@ QString UndoLastImport(Database &db)
         removeClients.bind(1, last->record);
         removeClients.exec();
         clients = db.changes();
+        // The compact record's keys, a run of consecutive keys at a time.
+        const QByteArray entries = CompactRecord(db, last->record);
+        const qsizetype count = entries.size() / kEntrySize;
+        Statement removeRun(db, QStringLiteral("DELETE FROM ugyfel WHERE ugyfel BETWEEN ? AND ?"));
+        for (qsizetype first = 0; first < count;) {
+            qsizetype end = first + 1;
+            while (end < count && EntryAt(entries, end).client == EntryAt(entries, end - 1).client + 1)
+                ++end;
+            removeRun.bind(1, EntryAt(entries, first).client);
+            removeRun.bind(2, EntryAt(entries, end - 1).client);
+            removeRun.exec();
+            clients += db.changes();
+            removeRun.reset();
+            first = end;
+        }
 
         // A group it made stays while any other client is in it (groups compare as imports compare).
         QSet<QString> used;
@@ -209,7 +325,7 @@ QString UndoLastImport(Database &db)
             groups += db.changes();
             removeGroup.reset();
         }
-        for (const char *table : {"betoltes_ugyfel", "betoltes_csoport", "betoltes"}) {
+        for (const char *table : {"betoltes_ugyfel", "betoltes_ugyfelek", "betoltes_csoport", "betoltes"}) {
             Statement forget(db, QStringLiteral("DELETE FROM %1 WHERE betoltes = ?").arg(QLatin1String(table)));
             forget.bind(1, last->record);
             forget.exec();

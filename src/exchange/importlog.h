@@ -1,9 +1,11 @@
 #pragma once
 
-// What each import added, kept in the database (tables betoltes, betoltes_ugyfel,
-// betoltes_csoport), so that the last import can be taken back even after a restart; and the
-// column mappings remembered by the header of the file (betoltes_terkep).
+// What each import added, kept in the database (tables betoltes, betoltes_ugyfelek,
+// betoltes_csoport; betoltes_ugyfel holds the records of earlier versions), so that the last
+// import can be taken back even after a restart; and the column mappings remembered by the
+// header of the file (betoltes_terkep).
 
+#include <QByteArrayView>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -16,6 +18,20 @@ namespace kartevo {
 
 class Database;
 
+// The clients an import stored, each with the fingerprint of its fields (to see at the undo
+// whether it was edited since), collected as they are written.
+class ImportedClients {
+public:
+    void reserve(qint64 clients);
+    // The six fields' UTF-8 text as stored: name, contact, postal code, town, street, group.
+    void add(qint64 client, const std::array<QByteArrayView, 6> &fields);
+    bool isEmpty() const { return m_entries.isEmpty(); }
+    const QByteArray &entries() const { return m_entries; }
+
+private:
+    QByteArray m_entries;
+};
+
 // The record of one import, written inside the caller's transaction.
 class ImportRecorder {
 public:
@@ -24,8 +40,9 @@ public:
     ImportRecorder(const ImportRecorder &) = delete;
     ImportRecorder &operator=(const ImportRecorder &) = delete;
 
-    // Records the clients from this key on, each with a fingerprint of its fields, to see at the
-    // undo whether it was edited since.
+    // Records the clients, or those from this key on as they are in the database now. One of
+    // the two, once per import.
+    void addClients(const ImportedClients &clients);
     void addClientsFrom(qint64 firstClient);
     void addGroup(const QString &group);
 
@@ -42,7 +59,9 @@ struct ImportBaseline {
     QSet<QString> groups;
 };
 ImportBaseline TakeImportBaseline(Database &db);
-void RecordImportSince(Database &db, const ImportBaseline &baseline, const QString &source);
+// `added`, when given, holds the clients as the import wrote them; otherwise they are read back.
+void RecordImportSince(Database &db, const ImportBaseline &baseline, const QString &source,
+                       const ImportedClients *added = nullptr);
 
 // The last import that can be taken back.
 struct LastImport {

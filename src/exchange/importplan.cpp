@@ -177,8 +177,7 @@ struct ImportWriter::State {
         , insertGroup(db, QStringLiteral("INSERT INTO csoport (csoport, csoports) VALUES (?, ?)"))
         , recorder(db, source)
         , load(db, QStringLiteral("ugyfel"))
-        , firstKey(NextId(db, QStringLiteral("ugyfel")))
-        , key(firstKey)
+        , key(NextId(db, QStringLiteral("ugyfel")))
     {
         Statement read(db, QStringLiteral("SELECT csoport FROM csoport"));
         while (read.step())
@@ -211,8 +210,8 @@ struct ImportWriter::State {
     Statement insertClient;
     Statement insertGroup;
     ImportRecorder recorder;
+    ImportedClients added;
     BulkLoad load;
-    qint64 firstKey;
     qint64 key;
     QSet<QString> groups;     // the group list's names, as imports compare them
     QSet<QString> seenGroups; // the names met so far, as they are written
@@ -251,6 +250,7 @@ ImportWriter::~ImportWriter()
 
 void ImportWriter::expect(qint64 rows)
 {
+    d->added.reserve(rows);
     d->load.adding(rows);
 }
 
@@ -284,6 +284,8 @@ void ImportWriter::write(const PlannedRow &row)
                         .arg(row.sourceRow + 1)
                         .arg(e.message()));
     }
+    // The texts after the mark are the six fields.
+    d->added.add(d->key, {texts.utf8(1), texts.utf8(2), texts.utf8(3), texts.utf8(4), texts.utf8(5), texts.utf8(6)});
     ++d->key;
     ++d->outcome.clients;
     d->outcome.cut += row.cutValues;
@@ -307,7 +309,8 @@ ImportOutcome ImportWriter::finish(bool dryRun)
 {
     try {
         d->load.finish();
-        d->recorder.addClientsFrom(d->firstKey);
+        if (!dryRun)
+            d->recorder.addClients(d->added);
         // An import that stored nothing leaves no record to take back.
         d->db.exec(dryRun || d->outcome.clients == 0 ? QStringLiteral("ROLLBACK") : QStringLiteral("COMMIT"));
         d->open = false;

@@ -17,7 +17,8 @@ void TextParameters::bindTo(Database &db, Statement &statement, int first)
         m_buffer.resize(space);
     char *const begin = m_buffer.data();
     char *end = begin;
-    QVarLengthArray<qsizetype, 16> bounds;
+    QVarLengthArray<qsizetype, 16> &bounds = m_bounds;
+    bounds.clear();
     for (const QStringView text : std::as_const(m_texts)) {
         end = m_encoder.appendToBuffer(end, text);
         bounds.append(end - begin);

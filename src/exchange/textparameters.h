@@ -21,11 +21,18 @@ public:
     // Binds the texts added to the parameters from `first` on; they stay valid until the next
     // bindTo. A zero-length text is bound as one, never as NULL.
     void bindTo(Database &db, Statement &statement, int first);
+    // The UTF-8 text of the index-th text added, as bound by the last bindTo.
+    QByteArrayView utf8(int index) const
+    {
+        const qsizetype from = index > 0 ? m_bounds[index - 1] : 0;
+        return QByteArrayView(m_buffer.constData() + from, m_bounds[index] - from);
+    }
 
 private:
     QStringEncoder m_encoder{QStringConverter::Utf8, QStringConverter::Flag::Stateless};
     QVarLengthArray<QStringView, 16> m_texts;
     QByteArray m_buffer;
+    QVarLengthArray<qsizetype, 16> m_bounds;
 };
 
 } // namespace kartevo

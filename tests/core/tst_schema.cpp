@@ -26,13 +26,15 @@ const QStringList kLaterSteps = {
     QStringLiteral("CREATE TABLE betoltes (betoltes INTEGER PRIMARY KEY, idopont CHAR(19), forras CHAR(255));"),
     QStringLiteral("CREATE TABLE betoltes_ugyfel (betoltes INTEGER, ugyfel INTEGER, ujjlenyomat CHAR(40), "
                    "PRIMARY KEY (betoltes, ugyfel));"),
+    QStringLiteral("CREATE TABLE betoltes_ugyfelek (betoltes INTEGER PRIMARY KEY, ugyfelek BLOB);"),
     QStringLiteral("CREATE TABLE betoltes_csoport (betoltes INTEGER, csoport CHAR(50), PRIMARY KEY (betoltes, csoport));"),
     QStringLiteral("CREATE TABLE betoltes_terkep (fejlec CHAR(40), terkep CHAR(255), PRIMARY KEY (fejlec));"),
 };
 
 // The tables the upgrade adds beside the label formats and the groups, in name order.
 const QStringList kImportTables = {QStringLiteral("betoltes"), QStringLiteral("betoltes_csoport"),
-                                   QStringLiteral("betoltes_terkep"), QStringLiteral("betoltes_ugyfel")};
+                                   QStringLiteral("betoltes_terkep"), QStringLiteral("betoltes_ugyfel"),
+                                   QStringLiteral("betoltes_ugyfelek")};
 
 } // namespace
 
@@ -226,7 +228,8 @@ private Q_SLOTS:
         QTest::newRow("names in other case")
             << QStringLiteral("CREATE TABLE CIMKE (id); CREATE TABLE Csoport (csoport);"
                               "CREATE TABLE Ugyfel (ugyfel, JELOLVE, Csoport, CSOPORTS); CREATE TABLE BETOLTES (a);"
-                              "CREATE TABLE Betoltes_Ugyfel (a); CREATE TABLE BETOLTES_csoport (a); CREATE TABLE betoltes_TERKEP (a);")
+                              "CREATE TABLE Betoltes_Ugyfel (a); CREATE TABLE BETOLTES_UGYFELEK (a); CREATE TABLE BETOLTES_csoport (a);"
+                              "CREATE TABLE betoltes_TERKEP (a);")
             << QStringList();
         QTest::newRow("no client table")
             << QStringLiteral("CREATE TABLE cimke (id);") << kLaterSteps;
