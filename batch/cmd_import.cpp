@@ -21,22 +21,17 @@ namespace {
 int ImportFixedOrder(Session &session, const QString &file, const PrintOptions &options)
 {
     const QChar separator = separatorOption(QStringLiteral("import"), options);
-    const ImportText text = ReadImportFile(file);
+    const ImportUtf8 text = ReadImportFileUtf8(file);
     MakeAutomaticBackup(session, BackupReason::Import);
     Database &db = session.db();
     if (!text.warning.isEmpty())
         err() << text.warning << '\n';
-    const ImportBaseline baseline = TakeImportBaseline(db);
-    ImportedClients added;
     try {
         const ImportSummary summary =
-            ImportClientLines(db, TextLineViews(text.text), separator, options.has("header"), {}, &added);
-        RecordImportSince(db, baseline, file, &added);
+            ImportClientLines(db, TextLineViews(text.text()), char(separator.unicode()), options.has("header"), {}, file);
         out() << summary.clients << " client(s) and " << summary.groups << " group(s) added (" << text.encoding
               << ").\n";
     } catch (const ImportError &e) {
-        if (e.kept.clients > 0)
-            RecordImportSince(db, baseline, file, &added);
         out() << e.kept.clients << " client(s) and " << e.kept.groups << " group(s) added before line " << e.line
               << ".\n";
         throw;

@@ -1,6 +1,7 @@
 #include "core/bulkload.h"
 
 #include "core/database.h"
+#include "core/schema.h"
 #include "core/statement.h"
 
 #include <sqlite3.h>
@@ -15,11 +16,24 @@ BulkLoad::BulkLoad(Database &db, const QString &table)
     m_rowsBefore = count.step() ? count.column(0).toLongLong() : 0;
 }
 
+BulkLoad::~BulkLoad()
+{
+    if (m_cacheSize != 0)
+        RunSQL(m_db, QStringLiteral("PRAGMA cache_size = %1").arg(m_cacheSize));
+}
+
 void BulkLoad::adding(qint64 rows)
 {
     if (m_setAside || rows <= m_rowsBefore)
         return;
     m_setAside = true;
+    // 64 MiB, a client being a few hundred bytes with its index entries; memory is only taken as
+    // pages are filled.
+    Statement cache(m_db, QStringLiteral("PRAGMA cache_size"));
+    if (cache.step()) {
+        m_cacheSize = cache.column(0).toLongLong();
+        m_db.exec(QStringLiteral("PRAGMA cache_size = -65536"));
+    }
     QStringList names;
     {
         // The indexes the engine makes for a key or a UNIQUE column have no statement and stay.

@@ -11,9 +11,12 @@ class Database;
 // outnumber the rows that were there, the table's indexes are set aside and made again by
 // finish(), before the transaction is committed: one sort at the end instead of a search of
 // every index for every row. A transaction taken back brings them back with everything else.
+// Such a load also gets a page cache that holds its pages until the commit (the connection's
+// own size comes back when the load ends), instead of writing them out early as it fills.
 class BulkLoad {
 public:
     BulkLoad(Database &db, const QString &table);
+    ~BulkLoad();
     BulkLoad(const BulkLoad &) = delete;
     BulkLoad &operator=(const BulkLoad &) = delete;
 
@@ -29,6 +32,7 @@ private:
     QString m_table;
     qint64 m_rowsBefore = 0;
     bool m_setAside = false;
+    qint64 m_cacheSize = 0; // the connection's page cache size to bring back, when changed
     QStringList m_indexes; // the CREATE INDEX statements of those set aside
 };
 

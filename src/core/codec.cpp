@@ -1,5 +1,7 @@
 #include "core/codec.h"
 
+#include <cstring>
+
 #include "core/error.h"
 #include "core/helpers.h"
 
@@ -88,6 +90,55 @@ QStringList ReadCp1250Lines(const QString &fileName)
     if (!file.open(QIODevice::ReadOnly))
         throw Error(QStringLiteral("A fájl nem olvasható: %1 (%2)").arg(fileName, file.errorString()));
     return SplitTextLines(FromCp1250(file.readAll()));
+}
+
+Utf8Kind ClassifyUtf8(QByteArrayView bytes)
+{
+    const auto *at = reinterpret_cast<const unsigned char *>(bytes.data());
+    const unsigned char *const end = at + bytes.size();
+    bool ascii = true;
+    while (at < end) {
+        // ASCII eight bytes at a time: most of a Hungarian address list.
+        if (end - at >= 8) {
+            quint64 word;
+            std::memcpy(&word, at, 8);
+            if ((word & 0x8080808080808080ULL) == 0) {
+                at += 8;
+                continue;
+            }
+        }
+        const unsigned char lead = *at;
+        if (lead < 0x80) {
+            ++at;
+            continue;
+        }
+        ascii = false;
+        // The well-formed sequences of the Unicode standard (its table 3-7).
+        int length = 0;
+        unsigned char low = 0x80;
+        unsigned char high = 0xBF;
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            low = lead == 0xE0 ? 0xA0 : 0x80;
+            high = lead == 0xED ? 0x9F : 0xBF;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            low = lead == 0xF0 ? 0x90 : 0x80;
+            high = lead == 0xF4 ? 0x8F : 0xBF;
+        } else {
+            return Utf8Kind::Invalid;
+        }
+        if (end - at < length || at[1] < low || at[1] > high)
+            return Utf8Kind::Invalid;
+        for (int i = 2; i < length; ++i) {
+            if ((at[i] & 0xC0) != 0x80)
+                return Utf8Kind::Invalid;
+        }
+        at += length;
+    }
+    return ascii ? Utf8Kind::Ascii : Utf8Kind::Utf8;
 }
 
 } // namespace kartevo

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 
@@ -32,6 +33,11 @@ private:
 
 // The code of one character in code page 1250, or -1 when the code page cannot hold it.
 int Cp1250Code(QChar ch);
+
+// What bytes are as UTF-8: only ASCII, UTF-8 beyond ASCII, or not UTF-8 (a byte sequence
+// that is not the shortest form of a character, a surrogate, or beyond U+10FFFF).
+enum class Utf8Kind { Ascii, Utf8, Invalid };
+Utf8Kind ClassifyUtf8(QByteArrayView bytes);
 
 // Reads a code-page-1250 text file as lines (CR LF, LF or CR ends a line; no BOM is read).
 // Throws Error naming the file when it cannot be read.

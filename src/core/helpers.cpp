@@ -268,6 +268,25 @@ QList<QStringView> TextLineViews(QStringView text)
     return lines;
 }
 
+QList<QByteArrayView> TextLineViews(QByteArrayView text)
+{
+    QList<QByteArrayView> lines;
+    const char *const begin = text.data();
+    const char *const end = begin + text.size();
+    const char *start = begin;
+    for (const char *at = begin; at < end; ++at) {
+        if (*at != '\n' && *at != '\r')
+            continue;
+        lines.append(QByteArrayView(start, at));
+        if (*at == '\r' && at + 1 < end && at[1] == '\n')
+            ++at;
+        start = at + 1;
+    }
+    if (start < end)
+        lines.append(QByteArrayView(start, end));
+    return lines;
+}
+
 QStringList SplitTextLines(const QString &text)
 {
     QStringList lines;

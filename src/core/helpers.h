@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QChar>
 #include <QRect>
 #include <QString>
@@ -71,6 +72,7 @@ qint64 ParseIntLoose(const QString &text);
 QStringList SplitTextLines(const QString &text);
 // The same lines as views into the text, for a large text read once.
 QList<QStringView> TextLineViews(QStringView text);
+QList<QByteArrayView> TextLineViews(QByteArrayView text);
 
 // Each line of the text followed by the separator. Lines end at CR LF, LF or CR; a line break
 // at the very end does not make an extra empty line. An empty text gives an empty text.

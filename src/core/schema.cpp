@@ -14,7 +14,6 @@ namespace kartevo {
 
 namespace {
 
-constexpr int kSortKeyLength = 20;
 
 bool ContainsName(const QStringList &names, const QString &name)
 {
@@ -140,7 +139,11 @@ QString SortKey(const QVariant &value)
 {
     if (!value.isValid() || value.isNull())
         return QStringLiteral("");
-    const QString text = value.toString();
+    return SortKeyOfText(value.toString());
+}
+
+QString SortKeyOfText(QStringView text)
+{
     // Most keys are made of letters whose capital is one letter: then the key is the first 20
     // characters folded one by one, without upper-casing the whole text (an import computes
     // four keys per client).
@@ -150,7 +153,7 @@ QString SortKey(const QVariant &value)
     for (qsizetype i = 0; i < length; ++i) {
         const char16_t folded = FoldSimple(text.at(i).unicode());
         if (folded == 0)
-            return FoldAccentsFully(text).left(kSortKeyLength);
+            return FoldAccentsFully(text.toString()).left(kSortKeyLength);
         out[i] = folded;
     }
     return key;

@@ -24,8 +24,11 @@ qint64 NextId(Database &db, const QString &column, const QString &table = {});
 // every other character is only upper-cased (Ä, Ô, Č stay).
 QString FoldAccents(const QString &text);
 
-// The sort and search key of a text column: its first 20 characters folded; empty for NULL.
+// The sort and search key of a text column: its first kSortKeyLength characters folded (the
+// characters after them do not count); empty for NULL.
+inline constexpr int kSortKeyLength = 20;
 QString SortKey(const QVariant &value);
+QString SortKeyOfText(QStringView text);
 
 // The client columns that have a sort key, each with the column that holds its key.
 struct SortKeyColumn {

@@ -9,7 +9,6 @@
 #include "core/statement.h"
 #include "core/tableview.h"
 #include "exchange/importlog.h"
-#include "exchange/textparameters.h"
 
 #include <QFile>
 #include <QSet>
@@ -44,7 +43,7 @@ namespace {
 
 // Fields 1 to kFieldCount of a line as DelimitedField reads them (no quoting), found in one pass:
 // a field beyond the line's last separator is empty.
-void SplitFields(QStringView line, QChar separator, QStringView (&fields)[kFieldCount])
+void SplitFields(QByteArrayView line, char separator, QByteArrayView (&fields)[kFieldCount])
 {
     int field = 0;
     qsizetype start = 0;
@@ -58,20 +57,29 @@ void SplitFields(QStringView line, QChar separator, QStringView (&fields)[kField
     const qsizetype end = field == kFieldCount - 1 ? line.indexOf(separator, start) : -1;
     fields[field++] = end < 0 ? line.sliced(start) : line.sliced(start, end - start);
     for (; field < kFieldCount; ++field)
-        fields[field] = QStringView();
+        fields[field] = QByteArrayView();
 }
 
-// CutToWidth for a view: its first `width` characters (a surrogate pair counts as one).
-QStringView CutView(QStringView text, int width)
+// CutToWidth for UTF-8 text: its first `width` characters.
+QByteArrayView CutUtf8(QByteArrayView text, int width)
 {
     if (width <= 0 || text.size() <= width)
         return text;
     qsizetype end = 0;
-    for (int count = 0; count < width && end < text.size(); ++count) {
-        const bool pair = text[end].isHighSurrogate() && end + 1 < text.size() && text[end + 1].isLowSurrogate();
-        end += pair ? 2 : 1;
+    for (int count = 0; end < text.size(); ++end) {
+        // A character starts at every byte that does not go on one.
+        if ((static_cast<unsigned char>(text[end]) & 0xC0) != 0x80 && count++ == width)
+            break;
     }
     return text.first(end);
+}
+
+// Binds UTF-8 text without a copy; an empty text stays text, not NULL.
+void BindUtf8(Database &db, Statement &statement, int index, QByteArrayView text)
+{
+    if (sqlite3_bind_text(statement.handle(), index, text.isEmpty() ? "" : text.data(), int(text.size()),
+                          SQLITE_STATIC) != SQLITE_OK)
+        throw Error(db.errorMessage());
 }
 
 // Runs a prepared statement that has no result and can run again.
@@ -134,14 +142,44 @@ ImportText DecodeImportBytes(const QByteArray &bytes)
     return read;
 }
 
-ImportText ReadImportFile(const QString &fileName)
+ImportUtf8 DecodeImportBytesToUtf8(const QByteArray &bytes)
 {
-    const QByteArray bytes = ReadInputFile(fileName);
+    const bool hasBom = bytes.startsWith("\xEF\xBB\xBF");
+    const qsizetype start = hasBom ? 3 : 0;
+    switch (ClassifyUtf8(QByteArrayView(bytes).sliced(start))) {
+    case Utf8Kind::Ascii: // the same in both encodings; named as DecodeImportBytes names it
+        return {bytes, start, QString::fromLatin1(hasBom ? Utf8EncodingName : Cp1250EncodingName), {}};
+    case Utf8Kind::Utf8:
+        return {bytes, start, QString::fromLatin1(Utf8EncodingName), {}};
+    case Utf8Kind::Invalid:
+        break;
+    }
+    const ImportText read = DecodeImportBytes(bytes);
+    return {read.text.toUtf8(), 0, read.encoding, read.warning};
+}
+
+namespace {
+
+QByteArray ReadImportBytes(const QString &fileName)
+{
+    QByteArray bytes = ReadInputFile(fileName);
     // Text files hold no zero bytes; a database, a picture or a worksheet does, and would
     // otherwise turn into clients made of its bytes.
     if (bytes.contains('\0'))
         throw Error(QStringLiteral("Ez a fájl nem szöveges fájl, nem tölthető be: %1").arg(fileName));
-    return DecodeImportBytes(bytes);
+    return bytes;
+}
+
+} // namespace
+
+ImportText ReadImportFile(const QString &fileName)
+{
+    return DecodeImportBytes(ReadImportBytes(fileName));
+}
+
+ImportUtf8 ReadImportFileUtf8(const QString &fileName)
+{
+    return DecodeImportBytesToUtf8(ReadImportBytes(fileName));
 }
 
 QChar ImportSeparator(int choice)
@@ -157,13 +195,18 @@ QChar ImportSeparator(int choice)
 }
 
 ImportSummary ImportClients(Database &db, const QStringList &lines, QChar separator, bool firstLineNames,
-                            const std::function<void(int line)> &progress)
+                            const std::function<void(int line)> &progress, const QString &recordAs)
 {
-    return ImportClientLines(db, QList<QStringView>(lines.begin(), lines.end()), separator, firstLineNames, progress);
+    QList<QByteArray> utf8;
+    utf8.reserve(lines.size());
+    for (const QString &line : lines)
+        utf8.append(line.toUtf8());
+    return ImportClientLines(db, QList<QByteArrayView>(utf8.begin(), utf8.end()), char(separator.unicode()),
+                             firstLineNames, progress, recordAs);
 }
 
-ImportSummary ImportClientLines(Database &db, const QList<QStringView> &lines, QChar separator, bool firstLineNames,
-                            const std::function<void(int line)> &progress, ImportedClients *added)
+ImportSummary ImportClientLines(Database &db, const QList<QByteArrayView> &lines, char separator, bool firstLineNames,
+                            const std::function<void(int line)> &progress, const QString &recordAs)
 {
     ImportSummary summary;
     const int first = firstLineNames ? 1 : 0;
@@ -200,6 +243,8 @@ ImportSummary ImportClientLines(Database &db, const QList<QStringView> &lines, Q
         while (read.step())
             groups.insert(GroupMatchKey(read.column(0).toString()));
     }
+    // The group names met so far as the lines spell them: most lines repeat one.
+    QSet<QByteArray> groupsMet;
 
     // One transaction for the whole file (a caller's own transaction is used as it is). A client
     // is one INSERT, which the engine takes back by itself when it fails (a savepoint around it
@@ -220,10 +265,24 @@ ImportSummary ImportClientLines(Database &db, const QList<QStringView> &lines, Q
             RunSQL(db, QStringLiteral("ROLLBACK"));
         throw;
     }
-    const auto finish = [&](const QString &before, int line) {
-        if (!ownTransaction)
+    // What is kept of the import, for taking it back.
+    ImportedClients added;
+    QStringList addedGroups;
+    const auto record = [&] {
+        if (recordAs.isEmpty() || summary.clients == 0)
             return;
+        ImportRecorder recorder(db, recordAs);
+        recorder.addClients(added);
+        for (const QString &group : std::as_const(addedGroups))
+            recorder.addGroup(group);
+    };
+    const auto finish = [&](const QString &before, int line) {
+        if (!ownTransaction) {
+            record();
+            return;
+        }
         try {
+            record();
             load->finish();
             db.exec(QStringLiteral("COMMIT"));
         } catch (const Error &e) {
@@ -234,27 +293,32 @@ ImportSummary ImportClientLines(Database &db, const QList<QStringView> &lines, Q
     };
 
     qint64 key = NextId(db, QStringLiteral("ugyfel"));
-    if (added)
-        added->reserve(lines.size() - first);
-    TextParameters texts;
+    if (!recordAs.isEmpty())
+        added.reserve(lines.size() - first);
+    // The sort keys are made from the start of the fields decoded here, and bound encoded again.
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    QStringEncoder encoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    QChar decoded[kSortKeyLength * 2];
+    char encodedKeys[kFieldCount][kSortKeyLength * 3];
     for (int index = first; index < lines.size(); ++index) {
-        QStringView fields[kFieldCount];
+        QByteArrayView fields[kFieldCount];
         SplitFields(lines.at(index), separator, fields);
         for (int i = 0; i < kFieldCount; ++i)
-            fields[i] = CutView(fields[i], widths[i]);
-        QString sortKeys[kFieldCount];
-        texts.clear();
-        texts.add(u"N");
-        for (const QStringView field : fields)
-            texts.add(field);
+            fields[i] = CutUtf8(fields[i], widths[i]);
+        QByteArrayView sortKeys[kFieldCount];
         for (int i = 0; i < keyFields.size(); ++i) {
-            sortKeys[i] = SortKey(fields[keyFields.at(i)].toString());
-            texts.add(sortKeys[i]);
+            const QChar *end = decoder.appendToBuffer(decoded, CutUtf8(fields[keyFields.at(i)], kSortKeyLength));
+            const QString key = SortKeyOfText(QStringView(decoded, end));
+            sortKeys[i] = QByteArrayView(encodedKeys[i], encoder.appendToBuffer(encodedKeys[i], key));
         }
 
         try {
             insertClient.bind(1, key);
-            texts.bindTo(db, insertClient, 2);
+            BindUtf8(db, insertClient, 2, "N");
+            for (int i = 0; i < kFieldCount; ++i)
+                BindUtf8(db, insertClient, 3 + i, fields[i]);
+            for (int i = 0; i < keyFields.size(); ++i)
+                BindUtf8(db, insertClient, 3 + kFieldCount + i, sortKeys[i]);
             Run(insertClient);
         } catch (const Error &e) {
             insertClient.reset();
@@ -267,20 +331,27 @@ ImportSummary ImportClientLines(Database &db, const QList<QStringView> &lines, Q
             throw ImportError(message, summary, index + 1);
         }
         ++summary.clients;
-        if (added) // the texts after the mark are the six fields
-            added->add(key, {texts.utf8(1), texts.utf8(2), texts.utf8(3), texts.utf8(4), texts.utf8(5), texts.utf8(6)});
+        if (!recordAs.isEmpty())
+            added.add(key, {fields[0], fields[1], fields[2], fields[3], fields[4], fields[5]});
 
-        const QString group = CutView(fields[kGroupField], groupWidth).toString();
-        if (!group.isEmpty() && !groups.contains(GroupMatchKey(group))) {
-            try {
-                insertGroup.bind(1, group);
-                insertGroup.bind(2, SortKey(group));
-                Run(insertGroup);
-                groups.insert(GroupMatchKey(group));
-                ++summary.groups;
-            } catch (const Error &) {
-                // A group that cannot be stored is left out; its clients keep their group name.
-                insertGroup.reset();
+        // A name met before was added then, or was there (or could not be stored: it is not
+        // tried again).
+        const QByteArrayView groupBytes = CutUtf8(fields[kGroupField], groupWidth);
+        if (!groupBytes.isEmpty() && !groupsMet.contains(QByteArray::fromRawData(groupBytes.data(), groupBytes.size()))) {
+            groupsMet.insert(groupBytes.toByteArray());
+            const QString group = QString::fromUtf8(groupBytes);
+            if (!groups.contains(GroupMatchKey(group))) {
+                try {
+                    insertGroup.bind(1, group);
+                    insertGroup.bind(2, SortKey(group));
+                    Run(insertGroup);
+                    groups.insert(GroupMatchKey(group));
+                    addedGroups.append(group);
+                    ++summary.groups;
+                } catch (const Error &) {
+                    // A group that cannot be stored is left out; its clients keep their group name.
+                    insertGroup.reset();
+                }
             }
         }
         ++key;

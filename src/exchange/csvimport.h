@@ -3,6 +3,7 @@
 #include "core/error.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QChar>
 #include <QString>
 #include <QStringList>
@@ -12,7 +13,6 @@
 namespace kartevo {
 
 class Database;
-class ImportedClients;
 
 // The text of a file to import and the encoding it was read in.
 struct ImportText {
@@ -33,6 +33,17 @@ ImportText DecodeImportBytes(const QByteArray &bytes);
 // The same for a file (ReadInputFile: no devices, no endless lines); throws Error naming the
 // file when it cannot be read.
 ImportText ReadImportFile(const QString &fileName);
+
+// The same reading kept in UTF-8: a UTF-8 file is taken as it is, without decoding it.
+struct ImportUtf8 {
+    QByteArray bytes; // the text from `start` on (after a byte-order mark)
+    qsizetype start = 0;
+    QString encoding;
+    QString warning;
+    QByteArrayView text() const { return QByteArrayView(bytes).sliced(start); }
+};
+ImportUtf8 DecodeImportBytesToUtf8(const QByteArray &bytes);
+ImportUtf8 ReadImportFileUtf8(const QString &fileName);
 
 // The separators of the import window, in the order of its choices: ";" "," and tab.
 QChar ImportSeparator(int choice);
@@ -66,10 +77,14 @@ public:
 // Everything runs in one transaction; a client that cannot be stored ends the import with
 // ImportError after the clients before it have been committed. A commit that fails takes the
 // whole import back (ImportError with nothing kept). progress, when given, gets the index of
-// every line imported; added, when given, every client stored (for the record of the import).
-ImportSummary ImportClientLines(Database &db, const QList<QStringView> &lines, QChar separator, bool firstLineNames,
-                                const std::function<void(int line)> &progress = {}, ImportedClients *added = nullptr);
+// every line imported. With recordAs the import is recorded under that name in the same
+// transaction (its clients and the groups it added), so that it can be taken back; an import
+// that kept no client leaves no record.
+//
+// The lines are UTF-8 and the separator ASCII.
+ImportSummary ImportClientLines(Database &db, const QList<QByteArrayView> &lines, char separator, bool firstLineNames,
+                                const std::function<void(int line)> &progress = {}, const QString &recordAs = {});
 ImportSummary ImportClients(Database &db, const QStringList &lines, QChar separator, bool firstLineNames,
-                            const std::function<void(int line)> &progress = {});
+                            const std::function<void(int line)> &progress = {}, const QString &recordAs = {});
 
 } // namespace kartevo

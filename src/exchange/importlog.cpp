@@ -171,17 +171,6 @@ void ImportRecorder::addClients(const ImportedClients &clients)
     insert.exec();
 }
 
-void ImportRecorder::addClientsFrom(qint64 firstClient)
-{
-    Statement rows(m_statements->db,
-                   QStringLiteral("SELECT ugyfel, %1 FROM ugyfel WHERE ugyfel >= ? ORDER BY ugyfel").arg(kClientFields));
-    rows.bind(1, firstClient);
-    ImportedClients clients;
-    while (rows.step())
-        clients.add(sqlite3_column_int64(rows.handle(), 0), RowFields(rows.handle(), 1));
-    addClients(clients);
-}
-
 void ImportRecorder::addGroup(const QString &group)
 {
     Statement &insert = m_statements->group;
@@ -189,36 +178,6 @@ void ImportRecorder::addGroup(const QString &group)
     insert.bind(2, group);
     insert.exec();
     insert.reset();
-}
-
-ImportBaseline TakeImportBaseline(Database &db)
-{
-    ImportBaseline baseline;
-    baseline.nextClient = NextId(db, QStringLiteral("ugyfel"));
-    Statement read(db, QStringLiteral("SELECT csoport FROM csoport"));
-    while (read.step())
-        baseline.groups.insert(read.column(0).toString());
-    return baseline;
-}
-
-void RecordImportSince(Database &db, const ImportBaseline &baseline, const QString &source,
-                       const ImportedClients *added)
-{
-    if (NextId(db, QStringLiteral("ugyfel")) <= baseline.nextClient)
-        return; // nothing added, nothing to take back
-    InTransaction(db, [&] {
-        ImportRecorder recorder(db, source);
-        if (added)
-            recorder.addClients(*added);
-        else
-            recorder.addClientsFrom(baseline.nextClient);
-        Statement groups(db, QStringLiteral("SELECT csoport FROM csoport"));
-        while (groups.step()) {
-            const QString group = groups.column(0).toString();
-            if (!baseline.groups.contains(group))
-                recorder.addGroup(group);
-        }
-    });
 }
 
 std::optional<LastImport> FindLastImport(Database &db)

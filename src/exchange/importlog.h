@@ -40,28 +40,14 @@ public:
     ImportRecorder(const ImportRecorder &) = delete;
     ImportRecorder &operator=(const ImportRecorder &) = delete;
 
-    // Records the clients, or those from this key on as they are in the database now. One of
-    // the two, once per import.
+    // Records the clients; once per import.
     void addClients(const ImportedClients &clients);
-    void addClientsFrom(qint64 firstClient);
     void addGroup(const QString &group);
 
 private:
     struct Statements;
     std::unique_ptr<Statements> m_statements;
 };
-
-// For the fixed-order import, which stores its clients by itself: what was there before it ran,
-// and afterwards the record of what it added (the clients from the key it started at, and the
-// groups that were not there); nothing is recorded when no client was added.
-struct ImportBaseline {
-    qint64 nextClient = 1;
-    QSet<QString> groups;
-};
-ImportBaseline TakeImportBaseline(Database &db);
-// `added`, when given, holds the clients as the import wrote them; otherwise they are read back.
-void RecordImportSince(Database &db, const ImportBaseline &baseline, const QString &source,
-                       const ImportedClients *added = nullptr);
 
 // The last import that can be taken back.
 struct LastImport {

@@ -251,18 +251,13 @@ void Tfrm_Import::importFixedOrder()
         if (line % 1000 == 0)
             ProgressBar1->setValue(line);
     };
-    const ImportBaseline baseline = TakeImportBaseline(m_session.db());
-    const QString source = QStringLiteral("Kartevo CSV");
     try {
         ImportClients(m_session.db(), lines, ImportSeparator(Separators[1]->isChecked() ? 1 : Separators[2]->isChecked() ? 2 : 0),
-                      CheckBox1->isChecked(), progress);
-    } catch (const ImportError &e) {
-        if (e.kept.clients > 0)
-            RecordImportSince(m_session.db(), baseline, source);
+                      CheckBox1->isChecked(), progress, QStringLiteral("Kartevo CSV"));
+    } catch (const ImportError &) {
         afterImport();
         throw;
     }
-    RecordImportSince(m_session.db(), baseline, source);
     afterImport();
     ShowInfo(QStringLiteral("Betöltés kész."), this);
     ProgressBar1->setValue(0);
