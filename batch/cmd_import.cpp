@@ -21,14 +21,15 @@ namespace {
 int ImportFixedOrder(Session &session, const QString &file, const PrintOptions &options)
 {
     const QChar separator = separatorOption(QStringLiteral("import"), options);
-    const ImportUtf8 text = ReadImportFileUtf8(file);
+    const QByteArray bytes = ReadImportBytes(file);
+    const ImportUtf8 text = DecodeImportBytesToUtf8(bytes);
     MakeAutomaticBackup(session, BackupReason::Import);
     Database &db = session.db();
     if (!text.warning.isEmpty())
         err() << text.warning << '\n';
     try {
         const ImportSummary summary =
-            ImportClientLines(db, TextLineViews(text.text()), char(separator.unicode()), options.has("header"), {}, file);
+            ImportClientLines(db, TextLineViews(text.text), char(separator.unicode()), options.has("header"), {}, file);
         out() << summary.clients << " client(s) and " << summary.groups << " group(s) added (" << text.encoding
               << ").\n";
     } catch (const ImportError &e) {

@@ -50,7 +50,11 @@ QString DatabaseErrorText(sqlite3 *db, const QString &path, const QString &engin
     const QFileInfo file(path);
     if (code == SQLITE_READONLY_DBMOVED || !file.exists())
         return QStringLiteral("Az adatbázis fájlja eltűnt vagy máshová került, mióta a program megnyitotta: %1").arg(path);
-    const int systemError = sqlite3_system_errno(db);
+    // The engine keeps the system's error code of the last call, which its own clean-up after a
+    // failed commit may have replaced; the database file keeps that of its failed write.
+    int systemError = sqlite3_system_errno(db);
+    if (systemError == 0 && sqlite3_file_control(db, "main", SQLITE_FCNTL_LAST_ERRNO, &systemError) != SQLITE_OK)
+        systemError = 0;
     if (primary == SQLITE_FULL || systemError == ENOSPC || systemError == EFBIG || systemError == EDQUOT)
         return QStringLiteral("Betelt a lemez, az adatbázis nem írható: %1").arg(path);
     // The engine writes its journal beside the database: a folder that may not be written

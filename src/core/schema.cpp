@@ -9,6 +9,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cstring>
 
 namespace kartevo {
 
@@ -157,6 +158,55 @@ QString SortKeyOfText(QStringView text)
         out[i] = folded;
     }
     return key;
+}
+
+namespace {
+
+// SortKeyOfUtf8 the whole way: the key's characters decoded, folded and encoded again.
+qsizetype SortKeyOfUtf8Fully(QByteArrayView text, char *out)
+{
+    qsizetype end = 0;
+    for (int count = 0; count < kSortKeyLength && end < text.size(); ++count) {
+        ++end;
+        while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+            ++end;
+    }
+    const QByteArray key = SortKeyOfText(QString::fromUtf8(text.first(end))).toUtf8();
+    const qsizetype size = std::min<qsizetype>(key.size(), kSortKeyUtf8Size);
+    std::memcpy(out, key.constData(), size_t(size));
+    return size;
+}
+
+} // namespace
+
+qsizetype SortKeyOfUtf8(QByteArrayView text, char *out)
+{
+    // Letter by letter while every letter folds by itself: FoldSimple folds only characters
+    // below U+0180, which take one or two bytes, folded or not.
+    const auto *at = reinterpret_cast<const unsigned char *>(text.data());
+    const unsigned char *const end = at + text.size();
+    char *to = out;
+    for (int count = 0; count < kSortKeyLength && at < end; ++count) {
+        char16_t ch = *at;
+        int length = 1;
+        if (ch >= 0x80) {
+            if ((ch & 0xE0) != 0xC0 || end - at < 2)
+                return SortKeyOfUtf8Fully(text, out);
+            ch = char16_t(((ch & 0x1F) << 6) | (at[1] & 0x3F));
+            length = 2;
+        }
+        const char16_t folded = FoldSimple(ch);
+        if (folded == 0)
+            return SortKeyOfUtf8Fully(text, out);
+        if (folded < 0x80) {
+            *to++ = char(folded);
+        } else {
+            *to++ = char(0xC0 | (folded >> 6));
+            *to++ = char(0x80 | (folded & 0x3F));
+        }
+        at += length;
+    }
+    return to - out;
 }
 
 const QList<SortKeyColumn> &ClientSortKeyColumns()

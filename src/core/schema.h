@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -29,6 +30,11 @@ QString FoldAccents(const QString &text);
 inline constexpr int kSortKeyLength = 20;
 QString SortKey(const QVariant &value);
 QString SortKeyOfText(QStringView text);
+// The same key for UTF-8 text, written as UTF-8 into `out`, which has room for
+// kSortKeyUtf8Size bytes; returns its length. Made without a QString for most texts (an import
+// makes four keys per client).
+inline constexpr int kSortKeyUtf8Size = 3 * kSortKeyLength;
+qsizetype SortKeyOfUtf8(QByteArrayView text, char *out);
 
 // The client columns that have a sort key, each with the column that holds its key.
 struct SortKeyColumn {

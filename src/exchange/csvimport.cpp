@@ -142,23 +142,23 @@ ImportText DecodeImportBytes(const QByteArray &bytes)
     return read;
 }
 
-ImportUtf8 DecodeImportBytesToUtf8(const QByteArray &bytes)
+ImportUtf8 DecodeImportBytesToUtf8(QByteArrayView bytes)
 {
     const bool hasBom = bytes.startsWith("\xEF\xBB\xBF");
-    const qsizetype start = hasBom ? 3 : 0;
-    switch (ClassifyUtf8(QByteArrayView(bytes).sliced(start))) {
+    const QByteArrayView body = bytes.sliced(hasBom ? 3 : 0);
+    switch (ClassifyUtf8(body)) {
     case Utf8Kind::Ascii: // the same in both encodings; named as DecodeImportBytes names it
-        return {bytes, start, QString::fromLatin1(hasBom ? Utf8EncodingName : Cp1250EncodingName), {}};
+        return {body, {}, QString::fromLatin1(hasBom ? Utf8EncodingName : Cp1250EncodingName), {}};
     case Utf8Kind::Utf8:
-        return {bytes, start, QString::fromLatin1(Utf8EncodingName), {}};
+        return {body, {}, QString::fromLatin1(Utf8EncodingName), {}};
     case Utf8Kind::Invalid:
         break;
     }
-    const ImportText read = DecodeImportBytes(bytes);
-    return {read.text.toUtf8(), 0, read.encoding, read.warning};
+    const ImportText read = DecodeImportBytes(QByteArray::fromRawData(bytes.data(), bytes.size()));
+    ImportUtf8 converted{{}, read.text.toUtf8(), read.encoding, read.warning};
+    converted.text = converted.converted;
+    return converted;
 }
-
-namespace {
 
 QByteArray ReadImportBytes(const QString &fileName)
 {
@@ -170,16 +170,9 @@ QByteArray ReadImportBytes(const QString &fileName)
     return bytes;
 }
 
-} // namespace
-
 ImportText ReadImportFile(const QString &fileName)
 {
     return DecodeImportBytes(ReadImportBytes(fileName));
-}
-
-ImportUtf8 ReadImportFileUtf8(const QString &fileName)
-{
-    return DecodeImportBytesToUtf8(ReadImportBytes(fileName));
 }
 
 QChar ImportSeparator(int choice)
@@ -295,22 +288,15 @@ ImportSummary ImportClientLines(Database &db, const QList<QByteArrayView> &lines
     qint64 key = NextId(db, QStringLiteral("ugyfel"));
     if (!recordAs.isEmpty())
         added.reserve(lines.size() - first);
-    // The sort keys are made from the start of the fields decoded here, and bound encoded again.
-    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    QStringEncoder encoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    QChar decoded[kSortKeyLength * 2];
-    char encodedKeys[kFieldCount][kSortKeyLength * 3];
+    char keyBytes[kFieldCount][kSortKeyUtf8Size];
     for (int index = first; index < lines.size(); ++index) {
         QByteArrayView fields[kFieldCount];
         SplitFields(lines.at(index), separator, fields);
         for (int i = 0; i < kFieldCount; ++i)
             fields[i] = CutUtf8(fields[i], widths[i]);
         QByteArrayView sortKeys[kFieldCount];
-        for (int i = 0; i < keyFields.size(); ++i) {
-            const QChar *end = decoder.appendToBuffer(decoded, CutUtf8(fields[keyFields.at(i)], kSortKeyLength));
-            const QString key = SortKeyOfText(QStringView(decoded, end));
-            sortKeys[i] = QByteArrayView(encodedKeys[i], encoder.appendToBuffer(encodedKeys[i], key));
-        }
+        for (int i = 0; i < keyFields.size(); ++i)
+            sortKeys[i] = QByteArrayView(keyBytes[i], SortKeyOfUtf8(fields[keyFields.at(i)], keyBytes[i]));
 
         try {
             insertClient.bind(1, key);

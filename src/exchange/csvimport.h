@@ -34,16 +34,19 @@ ImportText DecodeImportBytes(const QByteArray &bytes);
 // file when it cannot be read.
 ImportText ReadImportFile(const QString &fileName);
 
-// The same reading kept in UTF-8: a UTF-8 file is taken as it is, without decoding it.
+// The same reading kept in UTF-8: the text of a UTF-8 file is a view of its bytes (after a
+// byte-order mark), without decoding it; that of a file read as code page 1250 is converted and
+// held here.
 struct ImportUtf8 {
-    QByteArray bytes; // the text from `start` on (after a byte-order mark)
-    qsizetype start = 0;
+    QByteArrayView text;
+    QByteArray converted;
     QString encoding;
     QString warning;
-    QByteArrayView text() const { return QByteArrayView(bytes).sliced(start); }
 };
-ImportUtf8 DecodeImportBytesToUtf8(const QByteArray &bytes);
-ImportUtf8 ReadImportFileUtf8(const QString &fileName);
+ImportUtf8 DecodeImportBytesToUtf8(QByteArrayView bytes);
+// The bytes of a file to import (ReadInputFile); throws Error naming the file when it cannot be
+// read or is not a text file.
+QByteArray ReadImportBytes(const QString &fileName);
 
 // The separators of the import window, in the order of its choices: ";" "," and tab.
 QChar ImportSeparator(int choice);

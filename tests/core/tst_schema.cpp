@@ -86,7 +86,8 @@ private Q_SLOTS:
 
     // The key is made letter by letter where a capital is one letter; every other text goes
     // through the whole text's capitals. Both ways give the first 20 characters of the folded
-    // text, also where a capital is longer than its letter or a pair of code units is cut.
+    // text, also where a capital is longer than its letter or a pair of code units is cut; from
+    // UTF-8 text too.
     void sortKeyAgreesWithFolding_data()
     {
         QTest::addColumn<QString>("text");
@@ -104,6 +105,8 @@ private Q_SLOTS:
     {
         QFETCH(QString, text);
         QCOMPARE(SortKey(text), FoldAccents(text).left(20));
+        char key[kSortKeyUtf8Size];
+        QCOMPARE(QByteArray(key, SortKeyOfUtf8(text.toUtf8(), key)), FoldAccents(text).left(20).toUtf8());
     }
 
     void nextId_data()
