@@ -212,6 +212,11 @@ private Q_SLOTS:
         const ImportText read = ReadImportFile(file);
         QCOMPARE(read.encoding, encoding);
         QVERIFY2(warning.isEmpty() ? read.warning.isEmpty() : read.warning.contains(warning), qPrintable(read.warning));
+        // The reading that keeps UTF-8 (the command line's) reads the same.
+        const ImportUtf8 utf8 = DecodeImportBytesToUtf8(bytes);
+        QCOMPARE(utf8.text, read.text.toUtf8());
+        QCOMPARE(utf8.encoding, read.encoding);
+        QCOMPARE(utf8.warning, read.warning);
         EmptyClients fixture;
         ImportClients(fixture.db, SplitTextLines(read.text), u';', false);
         if (QByteArray(QTest::currentDataTag()) == "lines of both encodings")
