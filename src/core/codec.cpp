@@ -113,6 +113,11 @@ Utf8Kind ClassifyUtf8(QByteArrayView bytes)
             continue;
         }
         ascii = false;
+        // Two bytes, the letters of Hungarian and its neighbours, first.
+        if (lead >= 0xC2 && lead <= 0xDF && end - at >= 2 && (at[1] & 0xC0) == 0x80) {
+            at += 2;
+            continue;
+        }
         // The well-formed sequences of the Unicode standard (its table 3-7).
         int length = 0;
         unsigned char low = 0x80;

@@ -11,6 +11,7 @@
 #include <QMetaType>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace kartevo {
@@ -270,20 +271,23 @@ QList<QStringView> TextLineViews(QStringView text)
 
 QList<QByteArrayView> TextLineViews(QByteArrayView text)
 {
+    // From one LF to the next with memchr; a CR before it ends the line with it, a CR elsewhere
+    // ends a line by itself.
     QList<QByteArrayView> lines;
-    const char *const begin = text.data();
-    const char *const end = begin + text.size();
-    const char *start = begin;
-    for (const char *at = begin; at < end; ++at) {
-        if (*at != '\n' && *at != '\r')
+    const char *start = text.data();
+    const char *const end = start + text.size();
+    while (start < end) {
+        const auto *lf = static_cast<const char *>(std::memchr(start, '\n', size_t(end - start)));
+        const char *const stop = lf ? lf : end;
+        const auto *cr = static_cast<const char *>(std::memchr(start, '\r', size_t(stop - start)));
+        if (cr && cr + 1 < stop) {
+            lines.append(QByteArrayView(start, cr));
+            start = cr + 1;
             continue;
-        lines.append(QByteArrayView(start, at));
-        if (*at == '\r' && at + 1 < end && at[1] == '\n')
-            ++at;
-        start = at + 1;
+        }
+        lines.append(QByteArrayView(start, cr ? cr : stop));
+        start = stop + (lf ? 1 : 0);
     }
-    if (start < end)
-        lines.append(QByteArrayView(start, end));
     return lines;
 }
 

@@ -14,6 +14,7 @@
 #include <QSet>
 #include <QStringDecoder>
 
+#include <cstring>
 #include <optional>
 
 #include <sqlite3.h>
@@ -45,17 +46,15 @@ namespace {
 // a field beyond the line's last separator is empty.
 void SplitFields(QByteArrayView line, char separator, QByteArrayView (&fields)[kFieldCount])
 {
+    const char *start = line.data();
+    const char *const end = start + line.size();
     int field = 0;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < line.size() && field < kFieldCount - 1; ++i) {
-        if (line[i] != separator)
-            continue;
-        fields[field++] = line.sliced(start, i - start);
-        start = i + 1;
+    // Each field ends at the next separator (memchr), the last one asked for too.
+    for (; field < kFieldCount && start; ++field) {
+        const auto *stop = static_cast<const char *>(std::memchr(start, separator, size_t(end - start)));
+        fields[field] = QByteArrayView(start, stop ? stop : end);
+        start = stop ? stop + 1 : nullptr;
     }
-    // The last field asked for ends at its separator, if any.
-    const qsizetype end = field == kFieldCount - 1 ? line.indexOf(separator, start) : -1;
-    fields[field++] = end < 0 ? line.sliced(start) : line.sliced(start, end - start);
     for (; field < kFieldCount; ++field)
         fields[field] = QByteArrayView();
 }

@@ -191,6 +191,30 @@ private Q_SLOTS:
         QCOMPARE(DelimitedField(delimiters, line, n), expected);
     }
 
+    // Lines end at CR LF, LF or a CR by itself, in text and in UTF-8 bytes alike.
+    void textLines_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("every ending") << QStringLiteral("a\r\nb\nc\rd") << QStringList{u"a"_s, u"b"_s, u"c"_s, u"d"_s};
+        QTest::newRow("empty lines") << QStringLiteral("\n\r\r\n\n") << QStringList{QString(), QString(), QString(), QString()};
+        QTest::newRow("CR before CR LF") << QStringLiteral("Ő\r\r\nű") << QStringList{u"Ő"_s, QString(), u"ű"_s};
+        QTest::newRow("a CR at the end") << QStringLiteral("a\r") << QStringList{u"a"_s};
+        QTest::newRow("no ending") << QStringLiteral("abc") << QStringList{u"abc"_s};
+        QTest::newRow("nothing") << QString() << QStringList();
+    }
+    void textLines()
+    {
+        QFETCH(QString, text);
+        QFETCH(QStringList, lines);
+        QCOMPARE(SplitTextLines(text), lines);
+        const QByteArray bytes = text.toUtf8();
+        QStringList fromBytes;
+        for (const QByteArrayView line : TextLineViews(QByteArrayView(bytes)))
+            fromBytes.append(QString::fromUtf8(line));
+        QCOMPARE(fromBytes, lines);
+    }
+
     void padLeft_data()
     {
         QTest::addColumn<QVariant>("value");
