@@ -271,7 +271,7 @@ void ImportWriter::write(const PlannedRow &row)
     for (const QString &field : row.fields)
         texts.add(field);
     for (int i = 0; i < d->keyFields.size(); ++i) {
-        sortKeys[i] = SortKey(row.fields[size_t(d->keyFields.at(i))]);
+        sortKeys[i] = SortKeyOfText(row.fields[size_t(d->keyFields.at(i))]);
         texts.add(sortKeys[i]);
     }
     try {
