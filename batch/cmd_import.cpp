@@ -1,10 +1,10 @@
 #include "batch/batchcommon.h"
 
-#include "core/largeheap.h"
 #include "core/backup.h"
 #include "core/database.h"
 #include "core/error.h"
 #include "core/helpers.h"
+#include "core/largeheap.h"
 #include "core/session.h"
 #include "exchange/csvimport.h"
 #include "exchange/importlog.h"

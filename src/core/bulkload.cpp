@@ -27,8 +27,8 @@ void BulkLoad::adding(qint64 rows)
     if (m_setAside || rows <= m_rowsBefore)
         return;
     m_setAside = true;
-    // 64 MiB, a client being a few hundred bytes with its index entries; memory is only taken as
-    // pages are filled.
+    // Up to 64 MiB, a few hundred thousand clients with their index entries; the memory is only
+    // taken as the pages are filled.
     Statement cache(m_db, QStringLiteral("PRAGMA cache_size"));
     if (cache.step()) {
         m_cacheSize = cache.column(0).toLongLong();

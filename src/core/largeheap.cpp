@@ -4,8 +4,8 @@
 #include <malloc.h>
 #include <sys/mman.h>
 
-#include <cstdint>
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <vector>
 #endif

@@ -8,6 +8,7 @@
 
 #include <QCryptographicHash>
 #include <QDateTime>
+#include <QSet>
 #include <QtEndian>
 
 #include <sqlite3.h>
@@ -49,10 +50,10 @@ void AddFingerprintFunction(Database &db)
         throw Error(db.errorMessage());
 }
 
-// A record is now one row per import in betoltes_ugyfelek: a BLOB of 16-byte entries in key
-// order, each the client's key and the fingerprint of its six fields, both 64-bit
-// little-endian. One row instead of one per client keeps the record a small part of a large
-// import's time.
+// The clients of an import are recorded in one row of betoltes_ugyfelek: a BLOB of 16-byte
+// entries in key order, each the client's key and the fingerprint of its six fields, both
+// 64-bit little-endian. One row instead of one per client keeps the record a small part of a
+// large import's time.
 constexpr qsizetype kEntrySize = 16;
 
 // The fingerprint of a client's six fields, 64 bits: each field's length and then its UTF-8

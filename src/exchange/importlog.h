@@ -6,7 +6,6 @@
 // header of the file (betoltes_terkep).
 
 #include <QByteArrayView>
-#include <QSet>
 #include <QString>
 #include <QStringList>
 
