@@ -122,25 +122,36 @@ int runImport(Context &context)
     // A delimited file or vCards have no sheets: a sheet asked for is a mistake, not ignored.
     if (options.has("sheet") && (kind == SourceKind::Delimited || kind == SourceKind::VCard))
         throw UsageError(QStringLiteral("import: --sheet is for spreadsheets (.xlsx, .ods, .xls)"));
-    const SourceTable table = ReadSource(file, source);
+    SourceTable table = ReadSource(file, source);
     for (const QString &warning : table.warnings)
         err() << warning << '\n';
     const ImportMapping mapping = MappingOf(db, table, mapText, options.has("header"));
     const ImportPlan plan = PlanImport(db, table, mapping);
     if (plan.rows.isEmpty())
         throw Error(QStringLiteral("Nincs betölthető sor a fájlban: %1").arg(file));
+    // The rows are in the plan now: the table's memory goes back, for the storing to use.
+    const QString headerKey = mapping.header ? HeaderKey(table.rows.first()) : QString();
+    table = SourceTable();
     out() << "Mapping: " << MappingText(mapping) << '\n';
+    // The findings a piece at a time: a large file has tens of thousands.
+    QString findings;
     for (const PlannedRow &row : plan.rows) {
         const QString found = RowFindingText(row);
-        if (!found.isEmpty())
-            out() << "Row " << row.sourceRow + 1 << ": " << row.fields[FieldName] << " - " << found << '\n';
+        if (found.isEmpty())
+            continue;
+        findings += QStringLiteral("Row %1: ").arg(row.sourceRow + 1) + row.fields[FieldName] + QStringLiteral(" - ") + found + u'\n';
+        if (findings.size() > 32 * 1024) {
+            out() << findings;
+            findings.resize(0);
+        }
     }
+    out() << findings;
     const bool dryRun = options.has("dry-run");
     if (!dryRun)
         MakeAutomaticBackup(*session, BackupReason::Import);
     const ImportOutcome outcome = RunImport(db, plan, options.has("skip-duplicates"), file, {}, dryRun);
     if (!dryRun && mapping.header)
-        RememberMapping(db, HeaderKey(table.rows.first()), MappingText(mapping));
+        RememberMapping(db, headerKey, MappingText(mapping));
     out() << (dryRun ? "Dry run, nothing written: " : "") << ImportOutcomeText(outcome) << '\n';
     return ExitOk;
 }

@@ -9,6 +9,7 @@
 #include "core/statement.h"
 #include "core/tableview.h"
 #include "exchange/importlog.h"
+#include "exchange/textparameters.h"
 
 #include <QFile>
 #include <QSet>
@@ -71,14 +72,6 @@ QByteArrayView CutUtf8(QByteArrayView text, int width)
             break;
     }
     return text.first(end);
-}
-
-// Binds UTF-8 text without a copy; an empty text stays text, not NULL.
-void BindUtf8(Database &db, Statement &statement, int index, QByteArrayView text)
-{
-    if (sqlite3_bind_text(statement.handle(), index, text.isEmpty() ? "" : text.data(), int(text.size()),
-                          SQLITE_STATIC) != SQLITE_OK)
-        throw Error(db.errorMessage());
 }
 
 // Runs a prepared statement that has no result and can run again.

@@ -264,19 +264,20 @@ void ImportWriter::write(const PlannedRow &row)
     // Rows that come one by one set the index aside once they outnumber the clients there.
     if (d->rows % 1024 == 0)
         d->load.adding(d->rows);
-    QString sortKeys[kClientFieldCount];
     TextParameters &texts = d->texts;
     texts.clear();
     texts.add(u"N");
     for (const QString &field : row.fields)
         texts.add(field);
-    for (int i = 0; i < d->keyFields.size(); ++i) {
-        sortKeys[i] = SortKeyOfText(row.fields[size_t(d->keyFields.at(i))]);
-        texts.add(sortKeys[i]);
-    }
     try {
         d->insertClient.bind(1, d->key);
         texts.bindTo(d->db, d->insertClient, 2);
+        // The sort keys from the fields' UTF-8 text (the texts after the mark).
+        char keys[kClientFieldCount][kSortKeyUtf8Size];
+        for (int i = 0; i < d->keyFields.size(); ++i) {
+            const qsizetype size = SortKeyOfUtf8(texts.utf8(1 + d->keyFields.at(i)), keys[i]);
+            BindUtf8(d->db, d->insertClient, 2 + 1 + kClientFieldCount + i, QByteArrayView(keys[i], size));
+        }
         Run(d->insertClient);
     } catch (const Error &e) {
         d->insertClient.reset();

@@ -8,6 +8,13 @@
 
 namespace kartevo {
 
+void BindUtf8(Database &db, Statement &statement, int index, QByteArrayView text)
+{
+    if (sqlite3_bind_text(statement.handle(), index, text.isEmpty() ? "" : text.data(), int(text.size()),
+                          SQLITE_STATIC) != SQLITE_OK)
+        throw Error(db.errorMessage());
+}
+
 void TextParameters::bindTo(Database &db, Statement &statement, int first)
 {
     qsizetype space = 0;

@@ -13,6 +13,10 @@ class Statement;
 // The text parameters of one row, encoded into one UTF-8 buffer that is kept from row to row and
 // bound without a copy: no allocation per value (Statement::bind makes two), which an import of
 // many rows feels.
+// Binds UTF-8 text without a copy: it must stay alive while the statement runs. An empty text
+// is bound as one, never as NULL.
+void BindUtf8(Database &db, Statement &statement, int index, QByteArrayView text);
+
 class TextParameters {
 public:
     void clear() { m_texts.clear(); }

@@ -143,6 +143,13 @@ private Q_SLOTS:
         // Keys from 3 on, unmarked, with sort keys; "szállító" joins the group "Szállító" made a row before.
         QCOMPARE(clients.at(skip ? 0 : 1), u"%1|Béla Bt.|1051|Szeged|Vár u. 1.|Szállító|N|BELA BT."_s.arg(skip ? 3 : 4));
         QCOMPARE(Groups(office.db), QStringList({u"Partner"_s, u"Szállító"_s, u"Új"_s}));
+        // Every sort key is that of its field.
+        Statement keys(office.db, u"SELECT ugyfel_nev, ugyfel_nevs, cim_varos, cim_vaross, kapcsolat, kapcsolats, "
+                                  "csoport, csoports FROM ugyfel WHERE ugyfel >= 3"_s);
+        while (keys.step()) {
+            for (int i = 0; i < 8; i += 2)
+                QCOMPARE(keys.column(i + 1).toString(), SortKey(keys.column(i)));
+        }
     }
 
     void stoppedImportWritesNothing()
