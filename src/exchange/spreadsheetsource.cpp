@@ -24,6 +24,10 @@ void SheetBuilder::set(qint64 row, qint64 column, const QString &text)
         if (m_span > MaxSpan)
             throw Error(QStringLiteral("A munkalap túl nagy (sorai több mint %1 cellát fognak át), nem lehet betölteni: %2")
                             .arg(MaxSpan).arg(m_fileName));
+        // A new row takes the width of the row before it at once instead of growing cell by
+        // cell; that width is counted in the span already, so the bound holds.
+        if (cells.isEmpty() && row > 0)
+            cells.reserve(std::max(column + 1, m_rows.at(row - 1).size()));
         cells.resize(column + 1);
     }
     cells[column] = text;
