@@ -12,6 +12,8 @@
 #include "exchange/importplan.h"
 #include "masterdata/addresscheck.h"
 
+#include <QIODevice>
+
 namespace kartevo::batch {
 
 namespace {
@@ -40,12 +42,15 @@ int ImportFixedOrder(Session &session, const QString &file, const PrintOptions &
     return ExitOk;
 }
 
-// The mapping of the table: by hand, remembered for its header, or guessed.
-ImportMapping MappingOf(Database &db, const SourceTable &table, const QString &text, bool header)
+// The mapping of the table: by hand, remembered for its header, or guessed. The columns it names
+// are checked against the table when it is the whole file.
+ImportMapping MappingOf(Database &db, const SourceTable &table, const QString &text, bool header, bool whole)
 {
     int columns = 0;
     for (const QStringList &row : table.rows)
         columns = std::max(columns, int(row.size()));
+    if (!whole)
+        columns = 0;
     ImportMapping mapping;
     if (text.isEmpty() || text == QLatin1String("auto")) {
         const QString remembered = table.rows.isEmpty() ? QString() : RememberedMapping(db, HeaderKey(table.rows.first()));
@@ -122,37 +127,60 @@ int runImport(Context &context)
     // A delimited file or vCards have no sheets: a sheet asked for is a mistake, not ignored.
     if (options.has("sheet") && (kind == SourceKind::Delimited || kind == SourceKind::VCard))
         throw UsageError(QStringLiteral("import: --sheet is for spreadsheets (.xlsx, .ods, .xls)"));
-    SourceTable table = ReadSource(file, source);
-    for (const QString &warning : table.warnings)
-        err() << warning << '\n';
-    const ImportMapping mapping = MappingOf(db, table, mapText, options.has("header"));
-    const ImportPlan plan = PlanImport(db, table, mapping);
-    if (plan.rows.isEmpty())
-        throw Error(QStringLiteral("Nincs betölthető sor a fájlban: %1").arg(file));
-    // The rows are in the plan now: the table's memory goes back, for the storing to use.
-    const QString headerKey = mapping.header ? HeaderKey(table.rows.first()) : QString();
-    table = SourceTable();
-    out() << "Mapping: " << MappingText(mapping) << '\n';
-    // The findings a piece at a time: a large file has tens of thousands.
-    QString findings;
-    for (const PlannedRow &row : plan.rows) {
-        const QString found = RowFindingText(row);
-        if (found.isEmpty())
-            continue;
-        findings += QStringLiteral("Row %1: ").arg(row.sourceRow + 1) + row.fields[FieldName] + QStringLiteral(" - ") + found + u'\n';
-        if (findings.size() > 32 * 1024) {
-            out() << findings;
-            findings.resize(0);
-        }
+    DirectImportOptions run;
+    run.source = source;
+    run.skipDuplicates = options.has("skip-duplicates");
+    run.dryRun = options.has("dry-run");
+    ImportMapping mapping;
+    run.chooseMapping = [&](const SourceTable &table, bool whole) {
+        for (const QString &warning : table.warnings)
+            err() << warning << '\n';
+        return mapping = MappingOf(db, table, mapText, options.has("header"), whole);
+    };
+    // The mapping and the findings once there is a row to import; a large file has tens of
+    // thousands of findings, gathered as the rows are planned.
+    QByteArray findings; // UTF-8, as they are written
+    int planned = 0;
+    const auto writeFindings = [&] {
+        if (planned == 0)
+            return;
+        out() << "Mapping: " << MappingText(mapping) << '\n';
+        out().flush();
+        out().device()->write(findings);
+    };
+    run.planned = [&](const PlannedRow &row) {
+        ++planned;
+        if (!row.isDuplicate() && !row.townMismatch && row.cutValues == 0)
+            return;
+        findings += "Row ";
+        findings += QByteArray::number(row.sourceRow + 1);
+        findings += ": ";
+        findings += row.fields[FieldName].toUtf8();
+        findings += " - ";
+        findings += RowFindingText(row).toUtf8();
+        findings += '\n';
+    };
+    run.restarted = [&] {
+        findings.clear();
+        planned = 0;
+    };
+    run.beforeWriting = [&] {
+        if (!run.dryRun)
+            MakeAutomaticBackup(*session, BackupReason::Import);
+    };
+    DirectImport imported;
+    try {
+        imported = ImportWithoutPreview(db, file, run);
+    } catch (const Error &) {
+        writeFindings();
+        throw;
     }
-    out() << findings;
-    const bool dryRun = options.has("dry-run");
-    if (!dryRun)
-        MakeAutomaticBackup(*session, BackupReason::Import);
-    const ImportOutcome outcome = RunImport(db, plan, options.has("skip-duplicates"), file, {}, dryRun);
-    if (!dryRun && mapping.header)
-        RememberMapping(db, headerKey, MappingText(mapping));
-    out() << (dryRun ? "Dry run, nothing written: " : "") << ImportOutcomeText(outcome) << '\n';
+    if (imported.rows == 0)
+        throw Error(QStringLiteral("Nincs betölthető sor a fájlban: %1").arg(file));
+    writeFindings();
+    if (!run.dryRun && mapping.header)
+        RememberMapping(db, HeaderKey(imported.header), MappingText(mapping));
+    out() << (run.dryRun ? "Dry run, nothing written: " : "") << ImportOutcomeText(imported.outcome) << '\n';
     return ExitOk;
 }
 

@@ -16,6 +16,9 @@
 
 #include <sqlite3.h>
 
+#include <optional>
+#include <vector>
+
 namespace kartevo {
 
 namespace {
@@ -40,31 +43,92 @@ struct RowKeys {
     }
 };
 
+// The first owner of each key, the keys side by side in one block of memory: an import of
+// 100,000 rows looks up two keys of every row and keeps them all, and a hash of strings each
+// of its own would fetch three places of memory for every key and free 200,000 strings.
+template <typename T>
+class FirstOwners {
+public:
+    // The owner of the key; a key not there yet becomes the owner's, and none is given.
+    std::optional<T> findOrAdd(QStringView key, T owner)
+    {
+        if (key.isEmpty())
+            return std::nullopt;
+        if ((m_entries.size() + 1) * 2 > m_slots.size())
+            grow();
+        const size_t hash = qHash(key, m_seed);
+        Slot &slot = m_slots[place(key, hash)];
+        if (slot.entry != kEmpty)
+            return m_entries[slot.entry].owner;
+        slot = {Tag(hash), quint32(m_entries.size())};
+        m_entries.push_back({m_text.size(), key.size(), owner});
+        m_text.append(key);
+        return std::nullopt;
+    }
+    std::optional<T> owner(QStringView key) const
+    {
+        if (key.isEmpty() || m_slots.empty())
+            return std::nullopt;
+        const Slot &slot = m_slots[place(key, qHash(key, m_seed))];
+        return slot.entry == kEmpty ? std::nullopt : std::optional<T>(m_entries[slot.entry].owner);
+    }
+
+private:
+    static constexpr quint32 kEmpty = 0xffffffff;
+    struct Slot {
+        quint32 tag = 0; // high bits of the key's hash: most other keys differ in them
+        quint32 entry = kEmpty;
+    };
+    struct Entry {
+        qsizetype from;
+        qsizetype length;
+        T owner;
+    };
+    static quint32 Tag(size_t hash) { return quint32(quint64(hash) >> 32); }
+    QStringView text(const Entry &entry) const { return QStringView(m_text).sliced(entry.from, entry.length); }
+
+    // The place of the key's slot, or of the empty one where it would go.
+    size_t place(QStringView key, size_t hash) const
+    {
+        const size_t mask = m_slots.size() - 1;
+        for (size_t i = hash & mask;; i = (i + 1) & mask) {
+            const Slot &slot = m_slots[i];
+            if (slot.entry == kEmpty || (slot.tag == Tag(hash) && text(m_entries[slot.entry]) == key))
+                return i;
+        }
+    }
+    void grow()
+    {
+        m_slots.assign(std::max<size_t>(1024, m_slots.size() * 2), Slot());
+        for (quint32 entry = 0; entry < m_entries.size(); ++entry) {
+            const size_t hash = qHash(text(m_entries[entry]), m_seed);
+            m_slots[place(text(m_entries[entry]), hash)] = {Tag(hash), entry};
+        }
+    }
+
+    size_t m_seed = QHashSeed::globalSeed();
+    std::vector<Slot> m_slots; // a power of two, at most half of them taken
+    std::vector<Entry> m_entries;
+    QString m_text;
+};
+
 // Keys of what is already there: the first client or row of each name key and address key.
 template <typename T>
 struct DuplicateKeys {
-    QHash<QString, T> names;
-    QHash<QString, T> addresses;
-    void add(const RowKeys &keys, T owner)
+    FirstOwners<T> names;
+    FirstOwners<T> addresses;
+    // Gives the owner of the name key, or else of the address key, and takes the keys that are
+    // not there yet for the new owner.
+    std::optional<T> findOrAdd(const RowKeys &keys, T owner)
     {
-        if (!keys.name.isEmpty() && !names.contains(keys.name))
-            names.insert(keys.name, owner);
-        if (!keys.address.isEmpty() && !addresses.contains(keys.address))
-            addresses.insert(keys.address, owner);
+        const std::optional<T> byName = names.findOrAdd(keys.name, owner);
+        const std::optional<T> byAddress = addresses.findOrAdd(keys.address, owner);
+        return byName ? byName : byAddress;
     }
     std::optional<T> find(const RowKeys &keys) const
     {
-        if (!keys.name.isEmpty()) {
-            const auto found = names.constFind(keys.name);
-            if (found != names.cend())
-                return *found;
-        }
-        if (!keys.address.isEmpty()) {
-            const auto found = addresses.constFind(keys.address);
-            if (found != addresses.cend())
-                return *found;
-        }
-        return std::nullopt;
+        const std::optional<T> byName = names.owner(keys.name);
+        return byName ? byName : addresses.owner(keys.address);
     }
 };
 
@@ -99,8 +163,8 @@ ImportPlanner::ImportPlanner(Database &db, const ImportMapping &mapping)
         std::min(d->widths[FieldGroup], db.columnWidth(QStringLiteral("csoport"), QStringLiteral("csoport")));
     Statement read(db, QStringLiteral("SELECT ugyfel, ugyfel_nev, cim_irsz, cim_cim FROM ugyfel ORDER BY ugyfel"));
     while (read.step())
-        d->clients.add(RowKeys(read.column(1).toString(), read.column(2).toString(), read.column(3).toString()),
-                       read.column(0).toLongLong());
+        d->clients.findOrAdd(RowKeys(read.column(1).toString(), read.column(2).toString(), read.column(3).toString()),
+                             read.column(0).toLongLong());
 }
 
 ImportPlanner::~ImportPlanner() = default;
@@ -120,12 +184,12 @@ bool ImportPlanner::plan(int sourceRow, const QStringList &cells, PlannedRow &ro
     }
     const QString &code = row.fields[FieldPostalCode];
     const QString &town = row.fields[FieldTown];
-    row.townMismatch = !town.isEmpty() && d->towns.hasCode(code) && !d->towns.townMatches(code, town);
+    row.townMismatch = !town.isEmpty() && d->towns.townDisagrees(code, town);
     const RowKeys keys(row.fields[FieldName], code, row.fields[FieldStreet]);
+    const std::optional<int> earlierRow = d->rows.findOrAdd(keys, sourceRow);
     row.duplicateClient = d->clients.find(keys).value_or(0);
     if (row.duplicateClient == 0)
-        row.duplicateRow = d->rows.find(keys).value_or(-1);
-    d->rows.add(keys, sourceRow);
+        row.duplicateRow = earlierRow.value_or(-1);
     return true;
 }
 
@@ -148,16 +212,22 @@ ImportPlan PlanImport(Database &db, const SourceTable &table, const ImportMappin
 
 QString RowFindingText(const PlannedRow &row)
 {
-    QStringList found;
+    // Put together piece by piece: the batch import writes one for most rows of a large file.
+    QString found;
+    const auto add = [&found](QStringView text) {
+        if (!found.isEmpty())
+            found += u' ';
+        found += text;
+    };
     if (row.townMismatch)
-        found.append(QStringLiteral("A helység nem ehhez az irányítószámhoz tartozik."));
+        add(u"A helység nem ehhez az irányítószámhoz tartozik.");
     if (row.duplicateClient != 0)
-        found.append(QStringLiteral("Már szerepel: %1. ügyfél.").arg(row.duplicateClient));
+        add(QStringLiteral("Már szerepel: ") + QString::number(row.duplicateClient) + QStringLiteral(". ügyfél."));
     else if (row.duplicateRow >= 0)
-        found.append(QStringLiteral("Ugyanaz, mint a fájl %1. sora.").arg(row.duplicateRow + 1));
+        add(QStringLiteral("Ugyanaz, mint a fájl ") + QString::number(row.duplicateRow + 1) + QStringLiteral(". sora."));
     if (row.cutValues > 0)
-        found.append(QStringLiteral("%1 érték levágva.").arg(row.cutValues));
-    return found.join(u' ');
+        add(QString::number(row.cutValues) + QStringLiteral(" érték levágva."));
+    return found;
 }
 
 QString ImportOutcomeText(const ImportOutcome &outcome)

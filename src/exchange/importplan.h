@@ -113,4 +113,38 @@ private:
 ImportOutcome RunImport(Database &db, const ImportPlan &plan, bool skipDuplicates, const QString &source,
                         const ImportProgress &progress = {}, bool dryRun = false);
 
+// What ImportWithoutPreview is to do, and what it tells on the way.
+struct DirectImportOptions {
+    SourceOptions source;
+    bool skipDuplicates = false;
+    bool dryRun = false;
+    // The mapping of the file, from its table (whole) or from its first rows only, while the
+    // rest is still being read (not whole: the columns a mapping names are checked afterwards).
+    std::function<ImportMapping(const SourceTable &table, bool whole)> chooseMapping;
+    // Sees every planned row, in the order of the file.
+    std::function<void(const PlannedRow &)> planned;
+    // The rows planned so far do not count: the file is read once more from its start.
+    std::function<void()> restarted;
+    // Runs once, before anything is written (an automatic backup); not at all when the file has
+    // no row to import.
+    std::function<void()> beforeWriting;
+    // How many rows the mapping is chosen from before the rest of a long file is read.
+    int headRows = 64;
+};
+
+struct DirectImport {
+    ImportMapping mapping;
+    QStringList header; // the first row of the file
+    int rows = 0;       // the rows planned; none means nothing was written
+    ImportOutcome outcome;
+};
+
+// Reads, maps, plans and stores a file in one go, for an import without a preview; recorded
+// under the file's name. A file that can be read row by row (a workbook) is planned and stored
+// as it is read, the rows never all in memory and each handled while it is at hand; one read
+// that way that turns out to need its whole table (merged cells, rows out of order, a mapping
+// beyond its first rows) is taken back and read again whole. Throws Error, with nothing
+// written, as ReadSource, PlanImport and RunImport do.
+DirectImport ImportWithoutPreview(Database &db, const QString &file, const DirectImportOptions &options);
+
 } // namespace kartevo

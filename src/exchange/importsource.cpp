@@ -2,6 +2,7 @@
 
 #include "core/error.h"
 #include "core/inputfile.h"
+#include "exchange/sheetbuilder.h"
 #include "exchange/zipcontainer.h"
 
 #include <QFile>
@@ -72,6 +73,12 @@ SourceKind DetectSourceKind(const QString &fileName)
     if (IsCompoundFile(head))
         return SourceKind::Xls;
     return TextKind(head);
+}
+
+bool StreamSource(const QString &fileName, const SourceOptions &options, const SourceRowSink &sink)
+{
+    return QFileInfo(fileName).isFile() && DetectSourceKind(fileName) == SourceKind::Xlsx
+        && StreamXlsxSource(fileName, options, sink);
 }
 
 SourceTable ReadSource(const QString &fileName, const SourceOptions &options)

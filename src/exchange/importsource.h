@@ -10,6 +10,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace kartevo {
 
 enum class SourceKind { Delimited, Xlsx, Ods, Xls, VCard };
@@ -39,6 +41,16 @@ SourceKind DetectSourceKind(const QString &fileName);
 // Reads the whole file as a table. Throws Error with a message naming the file and the cause (a
 // damaged container, a sheet that is not there, a file that is no address list).
 SourceTable ReadSource(const QString &fileName, const SourceOptions &options = {});
+
+// Takes the rows of a file one at a time as they are read: in order from 0, empty ones included.
+using SourceRowSink = std::function<void(qint64 row, QStringList &&cells)>;
+
+// Reads the file as ReadSource does, but hands every row to sink as soon as it is read instead of
+// keeping them all, where the kind of the file allows it (an .xlsx workbook). False, maybe with
+// rows handed over already, when it does not or when those rows turn out not to be the rows
+// ReadSource reads (merged cells, a row that comes back to an earlier one): the caller then
+// reads the file with ReadSource. Throws Error as ReadSource does.
+bool StreamSource(const QString &fileName, const SourceOptions &options, const SourceRowSink &sink);
 
 // The readers of each kind, behind ReadSource.
 // fileName names the file in the error of one that is not text.

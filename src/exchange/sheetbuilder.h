@@ -18,6 +18,16 @@ public:
 
     explicit SheetBuilder(const QString &fileName) : m_fileName(fileName) {}
 
+    // Hands every row to sink as soon as a cell of a later row is set (and the rest at
+    // endRows()) instead of keeping it: rows in order from 0, empty ones included. A reader
+    // whose cells come row after row reads a sheet of any length this way in little memory.
+    void streamTo(SourceRowSink sink) { m_sink = std::move(sink); }
+    // Hands the rows not handed yet over to the sink.
+    void endRows();
+    // Whether the rows handed over are the sheet's rows: false once a cell came back to a row
+    // already handed over; the reader has to read the sheet again without a sink.
+    bool streamIntact() const { return m_intact; }
+
     // Sets one cell (row and column from 0); an empty text changes nothing. Throws Error naming
     // the file past the last row or column of a spreadsheet, or past MaxCells.
     void set(qint64 row, qint64 column, const QString &text);
@@ -28,7 +38,12 @@ public:
 
 private:
     QString m_fileName;
+    // While streaming, the rows from m_handed on; otherwise every row from 0.
     QList<QStringList> m_rows;
+    SourceRowSink m_sink;
+    qint64 m_handed = 0;
+    qsizetype m_lastWidth = 0;
+    bool m_intact = true;
     qint64 m_cells = 0;
     qint64 m_span = 0;
     qint64 m_mergeVisits = 0;
@@ -45,5 +60,7 @@ QString NumberText(double value);
 SourceTable ReadXlsxSource(const QString &fileName, const SourceOptions &options);
 SourceTable ReadOdsSource(const QString &fileName, const SourceOptions &options);
 SourceTable ReadXlsSource(const QString &fileName, const SourceOptions &options);
+// The .xlsx reader handing its rows over, behind StreamSource.
+bool StreamXlsxSource(const QString &fileName, const SourceOptions &options, const SourceRowSink &sink);
 
 } // namespace kartevo

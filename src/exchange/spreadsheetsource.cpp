@@ -16,6 +16,22 @@ void SheetBuilder::set(qint64 row, qint64 column, const QString &text)
     if (++m_cells > MaxCells)
         throw Error(QStringLiteral("A munkalapon több mint %1 kitöltött cella van, ennyit nem lehet betölteni: %2")
                         .arg(MaxCells).arg(m_fileName));
+    if (m_sink) {
+        if (row < m_handed) {
+            m_intact = false;
+            return;
+        }
+        // A later row: the ones before it are complete (those without a cell are empty).
+        while (m_handed < row) {
+            QStringList cells;
+            if (!m_rows.isEmpty()) {
+                cells = std::move(m_rows.first());
+                m_rows.removeFirst();
+            }
+            m_sink(m_handed++, std::move(cells));
+        }
+        row -= m_handed;
+    }
     if (m_rows.size() <= row)
         m_rows.resize(row + 1);
     QStringList &cells = m_rows[row];
@@ -26,11 +42,19 @@ void SheetBuilder::set(qint64 row, qint64 column, const QString &text)
                             .arg(MaxSpan).arg(m_fileName));
         // A new row takes the width of the row before it at once instead of growing cell by
         // cell; that width is counted in the span already, so the bound holds.
-        if (cells.isEmpty() && row > 0)
-            cells.reserve(std::max(column + 1, m_rows.at(row - 1).size()));
+        if (cells.isEmpty())
+            cells.reserve(std::max(column + 1, m_lastWidth));
         cells.resize(column + 1);
+        m_lastWidth = cells.size();
     }
     cells[column] = text;
+}
+
+void SheetBuilder::endRows()
+{
+    for (QStringList &cells : m_rows)
+        m_sink(m_handed++, std::move(cells));
+    m_rows.clear();
 }
 
 void SheetBuilder::clearMerged(qint64 top, qint64 left, qint64 bottom, qint64 right)

@@ -459,6 +459,9 @@ void ReadMergeCell(std::string_view range, QList<std::array<qint64, 4>> &merged)
         merged.append(box);
 }
 
+// Thrown to stop a streamed reading whose rows can no longer be handed over in order.
+struct StreamBroken {};
+
 // The cells of a worksheet, element by element.
 struct WorksheetReader {
     WorksheetReader(const ZipContainer &zip, const Workbook &book) : zip(zip), book(book), sheet(zip.fileName()) {}
@@ -524,6 +527,8 @@ struct WorksheetReader {
         } else {
             inCell = false;
             sheet.set(qMax<qint64>(row, 0), column, CellText(type, style, value, inlineText.take(), book, zip));
+            if (!sheet.streamIntact())
+                throw StreamBroken();
         }
     }
     void text(const char *data, int length)
@@ -546,18 +551,45 @@ QList<QStringList> ReadWorksheet(const ZipContainer &zip, const QString &part, c
     return reader.sheet.take();
 }
 
+// The workbook and the part of its sheet; throws Error when the sheet is not there.
+std::pair<Workbook, QString> OpenSheet(const ZipContainer &zip, const SourceOptions &options)
+{
+    Workbook book = ReadWorkbook(zip);
+    if (options.sheet < 0 || options.sheet >= book.sheets.size())
+        ThrowMissingSheet(zip.fileName(), options.sheet);
+    QString part = book.sheetParts.at(options.sheet);
+    return {std::move(book), std::move(part)};
+}
+
 } // namespace
+
+bool StreamXlsxSource(const QString &fileName, const SourceOptions &options, const SourceRowSink &sink)
+{
+    const ZipContainer zip(fileName);
+    const auto [book, part] = OpenSheet(zip, options);
+    WorksheetReader reader(zip, book);
+    reader.sheet.streamTo(sink);
+    if (!part.isEmpty()) {
+        try {
+            ParsePart(zip, part, MaxSheetBytes, reader);
+        } catch (const StreamBroken &) {
+            return false;
+        }
+    }
+    reader.sheet.endRows();
+    // A merged range empties cells of rows handed over already.
+    return std::none_of(reader.merged.begin(), reader.merged.end(),
+                        [](const auto &box) { return box[0] != box[2] || box[1] != box[3]; });
+}
 
 SourceTable ReadXlsxSource(const QString &fileName, const SourceOptions &options)
 {
     const ZipContainer zip(fileName);
-    const Workbook book = ReadWorkbook(zip);
-    if (options.sheet < 0 || options.sheet >= book.sheets.size())
-        ThrowMissingSheet(fileName, options.sheet);
+    const auto [book, part] = OpenSheet(zip, options);
     SourceTable table;
     table.kind = SourceKind::Xlsx;
     table.sheets = book.sheets;
-    table.rows = ReadWorksheet(zip, book.sheetParts.at(options.sheet), book);
+    table.rows = ReadWorksheet(zip, part, book);
     return table;
 }
 

@@ -40,6 +40,17 @@ bool IsFourDigits(const QString &code)
     return code.size() == 4 && std::all_of(code.begin(), code.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
 }
 
+// The number a code of four digits is; -1 for any other text.
+int FourDigitNumber(const QString &code)
+{
+    if (!IsFourDigits(code))
+        return -1;
+    int number = 0;
+    for (const QChar c : code)
+        number = number * 10 + (c.unicode() - u'0');
+    return number;
+}
+
 // One client as the check needs it.
 struct ClientRow {
     qint64 key = 0;
@@ -110,24 +121,62 @@ QString StreetKey(const QString &street)
 
 PostalTowns::PostalTowns(Database &db)
 {
+    QHash<QString, QStringList> townsOfCode;
     Statement statement(db, QStringLiteral("SELECT irsz, varos FROM irsz"));
     while (statement.step()) {
         const QString town = TownKey(statement.column(1).toString());
-        m_towns[statement.column(0).toString()].insert(town);
+        townsOfCode[statement.column(0).toString()].append(town);
         m_allTowns.insert(town);
     }
+    m_fourDigitCodes.assign(10000, Towns());
+    for (auto code = townsOfCode.cbegin(); code != townsOfCode.cend(); ++code) {
+        const Towns towns{m_towns.size(), code->size()};
+        for (const QString &town : *code) {
+            m_towns.append({m_townKeys.size(), town.size()});
+            m_townKeys += town;
+        }
+        m_codes.insert(code.key(), towns);
+        if (const int number = FourDigitNumber(code.key()); number >= 0)
+            m_fourDigitCodes[size_t(number)] = towns;
+    }
+}
+
+const PostalTowns::Towns *PostalTowns::townsOf(const QString &code) const
+{
+    if (const int number = FourDigitNumber(code); number >= 0) {
+        const Towns &towns = m_fourDigitCodes[size_t(number)];
+        return towns.count > 0 ? &towns : nullptr;
+    }
+    const auto found = m_codes.constFind(code);
+    return found == m_codes.cend() ? nullptr : &*found;
+}
+
+bool PostalTowns::among(const Towns &towns, const QString &town) const
+{
+    const QString key = TownKey(town);
+    for (qsizetype i = towns.first; i < towns.first + towns.count; ++i) {
+        if (QStringView(m_townKeys).sliced(m_towns.at(i).first, m_towns.at(i).second) == key)
+            return true;
+    }
+    return false;
 }
 
 bool PostalTowns::townMatches(const QString &code, const QString &town) const
 {
-    const auto found = m_towns.constFind(code);
-    return found != m_towns.cend() && found->contains(TownKey(town));
+    const Towns *towns = townsOf(code);
+    return towns && among(*towns, town);
+}
+
+bool PostalTowns::townDisagrees(const QString &code, const QString &town) const
+{
+    const Towns *towns = townsOf(code);
+    return towns && !among(*towns, town);
 }
 
 QString PostalTownWarning(const PostalTowns &towns, const QString &postalCode, const QString &town)
 {
     const QString code = postalCode.trimmed();
-    if (code.isEmpty() || town.trimmed().isEmpty() || !towns.hasCode(code) || towns.townMatches(code, town))
+    if (code.isEmpty() || town.trimmed().isEmpty() || !towns.townDisagrees(code, town))
         return {};
     return QStringLiteral("Figyelem: %1 nem a(z) %2 irányítószámhoz tartozik.").arg(town.trimmed(), code);
 }

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <functional>
+#include <vector>
 
 namespace kartevo {
 
@@ -62,14 +63,32 @@ QString StreetKey(const QString &street);
 class PostalTowns {
 public:
     explicit PostalTowns(Database &db);
-    bool hasCode(const QString &code) const { return m_towns.contains(code); }
+    // The code is compared as it is written.
+    bool hasCode(const QString &code) const { return townsOf(code) != nullptr; }
     // Whether the town is among the towns of the code (compared by TownKey).
     bool townMatches(const QString &code, const QString &town) const;
+    // Whether the code is in the table and the town is not among its towns: hasCode and not
+    // townMatches, with one lookup of the code.
+    bool townDisagrees(const QString &code, const QString &town) const;
     // Whether the town is the town of any code (compared by TownKey).
     bool hasTown(const QString &town) const { return m_allTowns.contains(TownKey(town)); }
 
 private:
-    QHash<QString, QSet<QString>> m_towns;
+    // Where the keys of a code's towns are in m_townKeys (first and count); an import asks for
+    // the code of every row, so they lie side by side rather than in a set of each code.
+    struct Towns {
+        qsizetype first = 0;
+        qsizetype count = 0;
+    };
+    // The towns of the code; null when the code is not in the table.
+    const Towns *townsOf(const QString &code) const;
+    bool among(const Towns &towns, const QString &town) const;
+
+    QHash<QString, Towns> m_codes;
+    // The towns of each four-digit code by its number (count 0 for none): most codes are.
+    std::vector<Towns> m_fourDigitCodes;
+    QString m_townKeys;                              // every code's town keys, one after the other
+    QList<std::pair<qsizetype, qsizetype>> m_towns; // each key's place in m_townKeys and length
     QSet<QString> m_allTowns;
 };
 

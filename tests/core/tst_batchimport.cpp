@@ -1,6 +1,7 @@
 // kartevo-batch import with a column mapping, its trial run and its undo, on the demo clients.
 #include "batchrunner.h"
 #include "testfolders.h"
+#include "workbooks.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -74,6 +75,38 @@ private Q_SLOTS:
         QCOMPARE(Scalar(folders, u"SELECT ugyfel_nev || '/' || kapcsolat || '/' || csoport FROM ugyfel "
                                  "WHERE ugyfel = 32"_s).toString(),
                  u"/Nagy Éva/"_s);
+    }
+
+    // A workbook longer than the rows its mapping is guessed from: the findings of the whole
+    // sheet, in the order of its rows, then the counts; the second time every row is a duplicate.
+    void importsALongWorkbook()
+    {
+        Installation inst;
+        const Folders folders = DemoFolders(inst);
+        QByteArray sheet = "<row><c t=\"inlineStr\"><is><t>Név</t></is></c><c t=\"inlineStr\"><is><t>Irányítószám</t></is></c>"
+                           "<c t=\"inlineStr\"><is><t>Település</t></is></c><c t=\"inlineStr\"><is><t>Cím</t></is></c></row>";
+        for (int row = 2; row <= 101; ++row) {
+            // Row 101 repeats row 2; row 100 has a town of another postal code.
+            const QByteArray number = QByteArray::number(row == 101 ? 2 : row);
+            sheet += "<row><c t=\"inlineStr\"><is><t>Ügyfél " + number + "</t></is></c><c><v>6720</v></c><c t=\"inlineStr\"><is><t>"
+                + (row == 100 ? "Győr" : "Szeged") + "</t></is></c><c t=\"inlineStr\"><is><t>Fő utca " + number + ".</t></is></c></row>";
+        }
+        const QString file = inst.dir.filePath(u"lista.xlsx"_s);
+        QVERIFY(WriteZip(file, Workbook(sheet + "</sheetData>")));
+
+        BatchResult result = RunBatch({u"import"_s, file}, inst.dataHome());
+        QCOMPARE(result.code, 0);
+        QCOMPARE(result.out, u"Mapping: name=1,postal=2,town=3,street=4,header\n"
+                             "Row 100: Ügyfél 100 - A helység nem ehhez az irányítószámhoz tartozik.\n"
+                             "Row 101: Ügyfél 2 - Ugyanaz, mint a fájl 2. sora.\n"
+                             "100 ügyfél és 0 új csoport betöltve; 0 duplikátum kihagyva; 0 érték levágva\n"_s);
+        QCOMPARE(Scalar(folders, u"SELECT count(*) FROM ugyfel WHERE cim_irsz = '6720' AND ugyfel_nev LIKE 'Ügyfél %'"_s).toInt(), 100);
+
+        result = RunBatch({u"import"_s, file, u"--skip-duplicates"_s}, inst.dataHome());
+        QCOMPARE(result.code, 0);
+        QVERIFY2(result.out.endsWith(u"0 ügyfél és 0 új csoport betöltve; 100 duplikátum kihagyva; 0 érték levágva\n"_s),
+                 qPrintable(result.out));
+        QCOMPARE(result.out.count(u"Már szerepel"_s), 100);
     }
 
     // What cannot be read or mapped fails with the reason and changes nothing.

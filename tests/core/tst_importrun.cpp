@@ -7,6 +7,7 @@
 #include "exchange/importplan.h"
 #include "masterdata/addresscheck.h"
 #include "testfiles.h"
+#include "workbooks.h"
 
 #include <QCryptographicHash>
 #include <QTemporaryDir>
@@ -83,6 +84,45 @@ QStringList Groups(Database &db)
     while (read.step())
         groups.append(read.column(0).toString());
     return groups;
+}
+
+// The rows as a workbook's sheet of inline strings, what follows the rows after them.
+ZipParts WorkbookOf(const QList<QStringList> &rows, const QByteArray &after = "</sheetData>")
+{
+    QByteArray sheet;
+    for (const QStringList &row : rows) {
+        sheet += "<row>";
+        for (const QString &cell : row) {
+            sheet += cell.isEmpty() ? QByteArray("<c/>")
+                                    : "<c t=\"inlineStr\"><is><t>" + cell.toHtmlEscaped().toUtf8() + "</t></is></c>";
+        }
+        sheet += "</row>";
+    }
+    return Workbook(sheet + after);
+}
+
+// What an import without a preview told on the way: the planned rows (source row, findings),
+// "restarted" where it started again, "backup" where it was to make its copy.
+struct DirectRecord {
+    DirectImport imported;
+    QStringList told;
+};
+
+// Skips the duplicates.
+DirectRecord ImportDirectly(Database &db, const QString &file, const QString &mapping, int headRows)
+{
+    DirectRecord record;
+    DirectImportOptions options;
+    options.headRows = headRows;
+    options.skipDuplicates = true;
+    options.chooseMapping = [&](const SourceTable &, bool) { return ParseMappingText(mapping); };
+    options.planned = [&](const PlannedRow &row) {
+        record.told.append(QString::number(row.sourceRow) + u": "_s + RowFindingText(row));
+    };
+    options.restarted = [&] { record.told.append(u"restarted"_s); };
+    options.beforeWriting = [&] { record.told.append(u"backup"_s); };
+    record.imported = ImportWithoutPreview(db, file, options);
+    return record;
 }
 
 } // namespace
@@ -306,6 +346,102 @@ private Q_SLOTS:
         for (const PlannedRow &row : PlanImport(office.db, table, guessed).rows)
             planned.append(QStringList(row.fields.begin(), row.fields.end()).join(u'|') + u'|' + RowFindingText(row));
         QCOMPARE(planned, rows);
+    }
+
+    // Read, planned and stored as the rows come, a workbook ends as the preview's import does:
+    // read whole and planned first. One that needs its whole table (a merged range, a mapped
+    // column none of the first rows has) is taken back and read again.
+    void importsWithoutPreviewAsThePreviewDoes_data()
+    {
+        QTest::addColumn<ZipParts>("workbook");
+        QTest::addColumn<QString>("mapping");
+        QTest::addColumn<int>("headRows");
+        QTest::addColumn<bool>("restarts");
+        const QString mapping = MappingText(kMapping);
+        QTest::newRow("shorter than the head") << WorkbookOf(kFile.rows) << mapping << 64 << false;
+        QTest::newRow("streamed after two rows") << WorkbookOf(kFile.rows) << mapping << 2 << false;
+        QTest::newRow("streamed after the header") << WorkbookOf(kFile.rows) << mapping << 1 << false;
+        QTest::newRow("a merged range at the end")
+            << WorkbookOf(kFile.rows, "</sheetData><mergeCells><mergeCell ref=\"A3:B3\"/></mergeCells>") << mapping << 2
+            << true;
+        QList<QStringList> wider = kFile.rows;
+        wider[4].append(u"Tóth Ede"_s);
+        QTest::newRow("a column only a later row has") << WorkbookOf(wider) << mapping + u",contact=6"_s << 2 << false;
+    }
+    void importsWithoutPreviewAsThePreviewDoes()
+    {
+        QFETCH(ZipParts, workbook);
+        QFETCH(QString, mapping);
+        QFETCH(int, headRows);
+        QFETCH(bool, restarts);
+        QTemporaryDir dir;
+        const QString file = dir.filePath(u"lista.xlsx"_s);
+        QVERIFY(WriteZip(file, workbook));
+
+        Office preview;
+        const ImportPlan plan = PlanImport(preview.db, ReadSource(file), ParseMappingText(mapping));
+        QStringList planned;
+        for (const PlannedRow &row : plan.rows)
+            planned.append(QString::number(row.sourceRow) + u": "_s + RowFindingText(row));
+        const ImportOutcome outcome = RunImport(preview.db, plan, true, file);
+
+        Office direct;
+        const DirectRecord record = ImportDirectly(direct.db, file, mapping, headRows);
+        QStringList told = record.told;
+        const qsizetype restart = told.indexOf(u"restarted"_s);
+        QCOMPARE(restart >= 0, restarts);
+        if (restarts) {
+            QVERIFY(told.indexOf(u"backup"_s) < restart);
+            told = told.mid(restart + 1);
+        }
+        told.removeOne(u"backup"_s);
+        QCOMPARE(told, planned);
+        QCOMPARE(record.told.count(u"backup"_s), 1);
+        QCOMPARE(record.imported.rows, plan.rows.size());
+        QCOMPARE(record.imported.header, kFile.rows.first());
+        QCOMPARE(ImportOutcomeText(record.imported.outcome), ImportOutcomeText(outcome));
+        QCOMPARE(Clients(direct.db), Clients(preview.db));
+        QCOMPARE(Groups(direct.db), Groups(preview.db));
+        QCOMPARE(IndexesIfSound(direct.db), ClientIndexes());
+        QCOMPARE(FindLastImport(direct.db)->clients, FindLastImport(preview.db)->clients);
+    }
+
+    // A row that cannot be stored, or a sheet found damaged after rows were stored, leaves
+    // nothing; a sheet without a row to import makes no copy and writes nothing.
+    void importWithoutPreviewWritesNothingOnFailure()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(u"lista.xlsx"_s);
+        const QString mapping = MappingText(kMapping);
+        Office office;
+        office.db.exec(u"CREATE TRIGGER nem BEFORE INSERT ON ugyfel WHEN NEW.ugyfel_nev = 'Kovács Péter' "
+                       "BEGIN SELECT RAISE(ABORT, 'nem tárolható'); END"_s);
+        QVERIFY(WriteZip(file, WorkbookOf(kFile.rows)));
+        try {
+            ImportDirectly(office.db, file, mapping, 2);
+            QFAIL("the row that cannot be stored was not reported");
+        } catch (const Error &e) {
+            QVERIFY2(e.message().contains(u"A fájl 4. sora nem tölthető be"_s), qPrintable(e.message()));
+        }
+        office.db.exec(u"DROP TRIGGER nem"_s);
+
+        QVERIFY(WriteZip(file, WorkbookOf(kFile.rows, "<row><c><v>1</v></row></sheetData>")));
+        try {
+            ImportDirectly(office.db, file, mapping, 2);
+            QFAIL("the damaged sheet was not reported");
+        } catch (const Error &e) {
+            QVERIFY2(e.message().contains(u"sérült"_s), qPrintable(e.message()));
+        }
+        QCOMPARE(Clients(office.db).size(), 2);
+        QCOMPARE(Groups(office.db), QStringList({u"Partner"_s}));
+        QVERIFY(!FindLastImport(office.db));
+        QCOMPARE(IndexesIfSound(office.db), ClientIndexes());
+
+        QVERIFY(WriteZip(file, WorkbookOf({kFile.rows.first()})));
+        const DirectRecord none = ImportDirectly(office.db, file, mapping, 2);
+        QCOMPARE(none.imported.rows, 0);
+        QVERIFY(none.told.isEmpty());
+        QCOMPARE(Clients(office.db).size(), 2);
     }
 
     void remembersMappingsByHeader()

@@ -4,6 +4,7 @@
 #include "core/error.h"
 #include "exchange/importsource.h"
 #include "exchange/sheetbuilder.h"
+#include "workbooks.h"
 
 #include <QFile>
 #include <QProcess>
@@ -11,9 +12,9 @@
 #include <QTest>
 
 #include <sys/stat.h>
-#include <zip.h>
 
 using namespace kartevo;
+using namespace kartevo::test;
 
 namespace {
 
@@ -58,46 +59,6 @@ QString ReadError(const QString &fileName, const SourceOptions &options = {})
     return {};
 }
 
-// The parts of a zip container (name, content), in their order.
-using ZipParts = QList<std::pair<const char *, QByteArray>>;
-
-// Writes a zip container of the given parts.
-bool WriteZip(const QString &path, const ZipParts &parts)
-{
-    int error = 0;
-    zip_t *archive = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
-    if (!archive)
-        return false;
-    for (const auto &[name, bytes] : parts) {
-        zip_source_t *source = zip_source_buffer(archive, bytes.constData(), zip_uint64_t(bytes.size()), 0);
-        if (!source || zip_file_add(archive, name, source, ZIP_FL_ENC_UTF_8) < 0) {
-            zip_source_free(source);
-            zip_discard(archive);
-            return false;
-        }
-    }
-    return zip_close(archive) == 0;
-}
-
-// The smallest workbook around one worksheet's <sheetData> and what follows it, with one
-// shared string "közös".
-ZipParts Workbook(const QByteArray &sheetData)
-{
-    return {{"[Content_Types].xml", "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\"/>"},
-            {"xl/workbook.xml", "<workbook xmlns:r=\"urn:r\"><sheets><sheet name=\"Lap\" r:id=\"rId1\"/></sheets></workbook>"},
-            {"xl/_rels/workbook.xml.rels",
-             "<Relationships><Relationship Id=\"rId1\" Type=\"x/worksheet\" Target=\"worksheets/sheet1.xml\"/>"
-             "<Relationship Id=\"rId2\" Type=\"x/sharedStrings\" Target=\"/xl/strings.xml\"/>"
-             "<Relationship Id=\"rId3\" Type=\"x/styles\" Target=\"./styles.xml\"/></Relationships>"},
-            // Cell styles: 0 general, 1 a date format of its own, 2 the built-in date-time, 3 a
-            // time, 4 a format with a quoted "d" that is no date.
-            {"xl/styles.xml", "<styleSheet><numFmts><numFmt numFmtId=\"164\" formatCode=\"yyyy\\-mm\\-dd\"/>"
-                              "<numFmt numFmtId=\"165\" formatCode=\"h:mm\"/><numFmt numFmtId=\"166\" formatCode=\"0&quot; db&quot;\"/>"
-                              "</numFmts><cellStyleXfs><xf numFmtId=\"164\"/></cellStyleXfs><cellXfs><xf numFmtId=\"0\"/>"
-                              "<xf numFmtId=\"164\"/><xf numFmtId=\"22\"/><xf numFmtId=\"165\"/><xf numFmtId=\"166\"/></cellXfs></styleSheet>"},
-            {"xl/strings.xml", "<sst><si><r><t>kö</t></r><rPh><t>x</t></rPh><r><t xml:space=\"preserve\">zös</t></r></si></sst>"},
-            {"xl/worksheets/sheet1.xml", "<worksheet><sheetData>" + sheetData + "</worksheet>"}};
-}
 
 // The smallest spreadsheet around the rows of one table.
 ZipParts Spreadsheet(const QByteArray &rows)
@@ -128,6 +89,9 @@ private Q_SLOTS:
     void refusesBadFiles();
     void handMadeContainers_data();
     void handMadeContainers();
+    void streamsRowsAsTheyAreRead_data();
+    void streamsRowsAsTheyAreRead();
+    void streamsOnlyWhatItCan();
     void numbersAsText_data();
     void numbersAsText();
 };
@@ -432,6 +396,52 @@ void TestImportSource::handMadeContainers()
     } catch (const Error &error) {
         QFAIL(qPrintable(error.message()));
     }
+}
+
+// A workbook streamed hands over exactly the rows ReadSource reads, or says it cannot.
+void TestImportSource::streamsRowsAsTheyAreRead_data()
+{
+    QTest::addColumn<ZipParts>("parts");
+    QTest::addColumn<bool>("streams");
+    QTest::newRow("rows in order, an empty row between, cells without references")
+        << Workbook("<row r=\"1\"><c t=\"s\"><v>0</v></c><c><v>6720</v></c></row><row r=\"3\"><c r=\"B3\" t=\"inlineStr\">"
+                    "<is><t>Fő utca</t></is></c></row><row><c/><c/><c><v>1</v></c></row></sheetData>")
+        << true;
+    QTest::newRow("a merged range of one cell")
+        << Workbook("<row><c><v>1</v></c><c><v>2</v></c></row></sheetData><mergeCells><mergeCell ref=\"A1:A1\"/></mergeCells>")
+        << true;
+    QTest::newRow("an empty sheet") << Workbook("</sheetData>") << true;
+    QTest::newRow("a row back before the last")
+        << Workbook("<row r=\"2\"><c><v>2</v></c></row><row r=\"1\"><c><v>1</v></c></row></sheetData>") << false;
+    QTest::newRow("a merged range")
+        << Workbook("<row><c><v>1</v></c><c><v>2</v></c></row><row><c><v>3</v></c></row></sheetData>"
+                    "<mergeCells><mergeCell ref=\"A1:B1\"/></mergeCells>")
+        << false;
+}
+
+void TestImportSource::streamsRowsAsTheyAreRead()
+{
+    QFETCH(ZipParts, parts);
+    QFETCH(bool, streams);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("lap.xlsx"));
+    QVERIFY(WriteZip(path, parts));
+    QList<QStringList> rows;
+    const bool streamed = StreamSource(path, {}, [&](qint64 row, QStringList &&cells) {
+        QCOMPARE(row, rows.size());
+        rows.append(std::move(cells));
+    });
+    QCOMPARE(streamed, streams);
+    if (streams)
+        QCOMPARE(Joined(rows), Joined(ReadSource(path).rows));
+}
+
+// The workbooks of the office suite and of the library have a merged range; other kinds are not
+// streamed at all.
+void TestImportSource::streamsOnlyWhatItCan()
+{
+    for (const char *file : {"ugyfelek.xlsx", "ugyfelek-library.xlsx", "ugyfelek.ods", "ugyfelek.xls"})
+        QVERIFY2(!StreamSource(Fixture(file), {}, [](qint64, QStringList &&) {}), file);
 }
 
 void TestImportSource::numbersAsText_data()
