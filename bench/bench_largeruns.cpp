@@ -14,6 +14,7 @@
 // The machine's load moves the times; the memory and size figures do not move with it.
 
 #include "benchclients.h"
+#include "benchprocess.h"
 
 #include <QGuiApplication>
 #include <QDir>
@@ -37,64 +38,6 @@ using namespace kartevo::bench;
 namespace {
 
 constexpr double kLastEnvelopesPerSecond = 4060; // the figure in README, Benchmarks, before this one
-
-struct ProcessFigures {
-    double seconds = 0;
-    double peakMegabytes = 0;
-    bool ok = false;
-};
-
-// Runs a program to its end with the environment env (output thrown away); its wall time and
-// the peak resident memory the kernel counted for it.
-ProcessFigures RunProcess(const QString &program, const QStringList &args, const QStringList &env,
-                          const QString &folder = {})
-{
-    std::vector<QByteArray> argBytes{program.toLocal8Bit()};
-    for (const QString &arg : args)
-        argBytes.push_back(arg.toLocal8Bit());
-    std::vector<QByteArray> envBytes;
-    for (const QString &entry : env)
-        envBytes.push_back(entry.toLocal8Bit());
-    std::vector<char *> argv;
-    for (QByteArray &arg : argBytes)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    std::vector<char *> envp;
-    for (QByteArray &entry : envBytes)
-        envp.push_back(entry.data());
-    envp.push_back(nullptr);
-    const QByteArray workFolder = folder.toLocal8Bit();
-
-    ProcessFigures figures;
-    const auto start = std::chrono::steady_clock::now();
-    const pid_t pid = fork();
-    if (pid < 0)
-        return figures;
-    if (pid == 0) {
-        if (!workFolder.isEmpty() && chdir(workFolder.constData()) != 0)
-            _exit(127);
-        if (FILE *quiet = std::freopen("/dev/null", "w", stdout))
-            (void)quiet;
-        if (FILE *quiet = std::freopen("/dev/null", "w", stderr))
-            (void)quiet;
-        execve(argv[0], argv.data(), envp.data());
-        _exit(127);
-    }
-    int status = 0;
-    rusage usage{};
-    if (wait4(pid, &status, 0, &usage) != pid)
-        return figures;
-    figures.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    figures.peakMegabytes = double(usage.ru_maxrss) / 1024.0;
-    figures.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    return figures;
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
-}
 
 // The files the runs share, made once: a data folder whose settings name the logo, the logo,
 // client databases of several sizes cut from the benchmark's 100,000 clients, the merge file of
