@@ -107,12 +107,17 @@ void CheckXml(const QXmlStreamReader &xml, const ZipContainer &zip, const ZipEnt
         throw Error(zip.damaged(xml.errorString()));
 }
 
-// A name without its namespace prefix, as expat gives it without namespace processing.
+// A name without its namespace prefix, as expat gives it without namespace processing: found in
+// one pass, as a worksheet has several names for every cell.
 std::string_view Local(const char *name)
 {
-    const std::string_view whole(name);
-    const size_t colon = whole.rfind(':');
-    return colon == std::string_view::npos ? whole : whole.substr(colon + 1);
+    const char *local = name;
+    const char *end = name;
+    for (; *end; ++end) {
+        if (*end == ':')
+            local = end + 1;
+    }
+    return {local, size_t(end - local)};
 }
 
 // The value of an attribute of an element expat has started; empty when it has none.
@@ -419,6 +424,13 @@ QString DateText(double serial, bool date1904)
     return moment.addSecs(seconds).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
+// Whether the text is a whole number of at most 15 digits without a sign or leading zeros.
+bool IsPlainWholeNumber(std::string_view text)
+{
+    return !text.empty() && text.size() <= 15 && (text[0] != '0' || text.size() == 1)
+        && std::all_of(text.begin(), text.end(), [](char ch) { return ch >= '0' && ch <= '9'; });
+}
+
 // The text of one cell from its type (t), style (s), value (<v>) and inline text (<is>).
 QString CellText(std::string_view type, qint64 style, const std::string &value, const QString &inlineText,
                  const Workbook &book, const ZipContainer &zip)
@@ -435,11 +447,16 @@ QString CellText(std::string_view type, qint64 style, const std::string &value, 
     if (type == "b")
         return value == "1" ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
     if (type.empty() || type == "n") {
+        const bool date = style >= 0 && style < book.dateStyles.size() && book.dateStyles.at(style);
+        // A whole number written plainly (a postal code) is its own text: what NumberText makes
+        // of it, without reading it as a double first.
+        if (!date && IsPlainWholeNumber(value))
+            return QString::fromLatin1(value.data(), qsizetype(value.size()));
         bool ok = false;
         const double number = QByteArray::fromRawData(value.data(), qsizetype(value.size())).toDouble(&ok);
         if (!ok)
             return QString::fromUtf8(value.data(), qsizetype(value.size()));
-        if (style >= 0 && style < book.dateStyles.size() && book.dateStyles.at(style))
+        if (date)
             return DateText(number, book.date1904);
         return NumberText(number);
     }
@@ -502,10 +519,22 @@ struct WorksheetReader {
             row = ok && given >= 1 ? given - 1 : row + 1;
             column = -1;
         } else if (name == "c") {
-            const std::string_view reference = Attribute(attributes, "r");
+            // The reference, type and style of the cell, in one pass over its attributes.
+            std::string_view reference, typeName, styleNumber;
+            for (const char **attribute = attributes; attribute[0]; attribute += 2) {
+                const std::string_view local = Local(attribute[0]);
+                if (local.size() != 1)
+                    continue;
+                if (local[0] == 'r')
+                    reference = attribute[1];
+                else if (local[0] == 't')
+                    typeName = attribute[1];
+                else if (local[0] == 's')
+                    styleNumber = attribute[1];
+            }
             column = reference.empty() ? column + 1 : ReferenceColumn(reference);
-            type = Attribute(attributes, "t");
-            style = PartNumber(Attribute(attributes, "s"), nullptr);
+            type = typeName;
+            style = PartNumber(styleNumber, nullptr);
             value.clear();
             inlineText = {};
             inCell = true;

@@ -330,6 +330,10 @@ void TestImportSource::handMadeContainers_data()
         << Workbook("<row><c s=\"1\"><v>45366</v></c><c s=\"2\"><v>45366.5</v></c><c s=\"1\"><v>1E300</v></c><c s=\"1\"><v>-1E300</v></c>"
                     "<c s=\"0\"><v>45366</v></c><c s=\"3\"><v>0.5</v></c><c s=\"4\"><v>12</v></c><c s=\"99\"><v>45366</v></c></row></sheetData>")
         << QStringList(QStringLiteral("2024-03-15|2024-03-15 12:00:00|1e+300|-1e+300|45366|0.5|12|45366")) << QString();
+    QTest::newRow("xlsx: whole numbers as they are written and as they are read")
+        << Workbook("<row><c><v>6720</v></c><c t=\"n\"><v>0</v></c><c><v>0720</v></c><c><v>-12</v></c>"
+                    "<c><v>999999999999999</v></c><c><v>1234567890123456</v></c><c><v> 12</v></c></row></sheetData>")
+        << QStringList(QStringLiteral("6720|0|720|-12|999999999999999|1.23456789012346e+15|12")) << QString();
     QTest::newRow("xlsx: shared string out of range")
         << Workbook("<row><c t=\"s\"><v>1</v></c></row></sheetData>") << QStringList() << "hibás hivatkozás a közös szövegekre";
     QTest::newRow("xlsx: negative shared string")
