@@ -3,7 +3,8 @@
 // 3 the content of an OpenDocument spreadsheet; the other parts are the smallest valid ones. The
 // container is written with libzip (fuzzing the compressed bytes themselves would reach the XML
 // rarely). A workbook that is read has sheets, no row or cell past the sheet's bounds and no
-// trailing empty cell or row; anything else is refused with Error naming the file.
+// trailing empty cell or row; anything else is refused with Error naming the file. Streamed
+// (StreamSource), it gives the same rows or none.
 
 #include "fuzzcheck.h"
 
@@ -68,13 +69,29 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                                   : Workbook(part, xml);
     const QString path = dir.filePath(QStringLiteral("fuzz-workbook"));
     FUZZ_CHECK(WriteZip(path, parts), path);
+    // Streamed, a workbook hands over the rows ReadSource reads, or says it cannot; it fails
+    // where ReadSource fails, unless it has given up before.
+    QList<QStringList> streamedRows;
+    bool streamed = false;
+    QString streamFailure;
+    try {
+        streamed = StreamSource(path, {}, [&](qint64 row, QStringList &&cells) {
+            FUZZ_CHECK(row == streamedRows.size(), QString::number(row));
+            streamedRows.append(std::move(cells));
+        });
+    } catch (const Error &e) {
+        streamFailure = e.message();
+    }
     SourceTable table;
     try {
         table = ReadSource(path);
     } catch (const Error &e) {
         FUZZ_CHECK(e.message().contains(path), e.message());
+        FUZZ_CHECK(!streamed, e.message());
         return 0;
     }
+    FUZZ_CHECK(streamFailure.isEmpty(), streamFailure);
+    FUZZ_CHECK(!streamed || streamedRows == table.rows, QString::number(streamedRows.size()));
     FUZZ_CHECK(table.kind == (part == 3 ? SourceKind::Ods : SourceKind::Xlsx), QString());
     FUZZ_CHECK(!table.sheets.isEmpty(), QString());
     FUZZ_CHECK(table.rows.size() <= SheetBuilder::MaxRows, QString::number(table.rows.size()));

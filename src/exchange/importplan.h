@@ -140,11 +140,12 @@ struct DirectImport {
 };
 
 // Reads, maps, plans and stores a file in one go, for an import without a preview; recorded
-// under the file's name. A file that can be read row by row (a workbook) is planned and stored
-// as it is read, the rows never all in memory and each handled while it is at hand; one read
-// that way that turns out to need its whole table (merged cells, rows out of order, a mapping
-// beyond its first rows) is taken back and read again whole. Throws Error, with nothing
-// written, as ReadSource, PlanImport and RunImport do.
+// under the file's name. A file that can be read row by row (an .xlsx workbook) is planned and
+// stored as it is read, the reading on a thread of its own a few pieces of rows ahead: the rows
+// are never all in memory and each is handled while it is at hand. One read that way that turns
+// out to need its whole table (merged cells, rows out of order, a mapping beyond its first rows)
+// is taken back and read again whole. The callbacks run on the calling thread. Throws Error,
+// with nothing written, as ReadSource, PlanImport and RunImport do.
 DirectImport ImportWithoutPreview(Database &db, const QString &file, const DirectImportOptions &options);
 
 } // namespace kartevo

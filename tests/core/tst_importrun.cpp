@@ -149,6 +149,30 @@ private Q_SLOTS:
         QVERIFY_THROWS_EXCEPTION(Error, PlanImport(office.db, kFile, ParseMappingText(u"postal=2,town=3"_s)));
     }
 
+    // Thousands of keys, the table of them grown several times: every repeat still names the
+    // first row of its name or of its address.
+    void findsDuplicatesAmongManyRows()
+    {
+        Office office;
+        QList<QStringList> rows{kFile.rows.first()};
+        for (int i = 0; i < 3000; ++i)
+            rows.append({u"Ügyfél %1"_s.arg(i), u"7621"_s, u"Pécs"_s, u"Ady u. %1."_s.arg(i), QString()});
+        for (int i = 0; i < 3000; i += 7)
+            rows.append({u"ugyfel %1"_s.arg(i), u"7621"_s, u"Pécs"_s, u"Kert u. %1."_s.arg(i), QString()});
+        for (int i = 0; i < 3000; i += 11)
+            rows.append({u"Más %1"_s.arg(i), u"7621"_s, u"Pécs"_s, u"ady u %1"_s.arg(i), QString()});
+        const ImportPlan plan = PlanImport(office.db, Table(rows), kMapping);
+        QCOMPARE(plan.rows.size(), rows.size() - 1);
+        int duplicates = 0;
+        for (const PlannedRow &row : plan.rows) {
+            const QString number = row.fields[FieldStreet].section(u' ', -1).remove(u'.');
+            const int expected = row.sourceRow <= 3000 ? -1 : number.toInt() + 1;
+            QCOMPARE(row.duplicateRow, expected);
+            duplicates += row.isDuplicate() ? 1 : 0;
+        }
+        QCOMPARE(duplicates, 3000 / 7 + 1 + 3000 / 11 + 1);
+    }
+
     void skipsOrImportsDuplicates_data()
     {
         QTest::addColumn<bool>("skip");
